@@ -1,0 +1,131 @@
+#include "nc/NumberText.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+#include <limits>
+#include <string>
+
+namespace kalmoro {
+namespace {
+
+struct StdTextCase {
+  double value;
+  const char* text;
+};
+
+TEST(StdText, FifteenDigitsNoTrailingZerosUpperCaseExponent) {
+  const StdTextCase cases[] = {
+      {0.0, "0"},
+      {-0.0, "0"},
+      {10, "10"},
+      {12.5, "12.5"},
+      {-0.35, "-0.35"},
+      {0.1 + 0.2, "0.3"},
+      {1.5e-16, "1.5E-16"},
+      {1e15, "1E+15"},
+      {123456789012345.0, "123456789012345"},
+      {0.0001, "0.0001"},
+      {0.00001, "1E-05"},
+      {2.0 / 3.0, "0.666666666666667"},
+      {-4.89858719658941e-16, "-4.89858719658941E-16"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StdText(c.value), c.text) << "value " << c.text;
+  EXPECT_EQ(StdText(12.5, ','), "12,5");
+}
+
+struct PatternCase {
+  const char* text;
+  const char* rendered;
+};
+
+TEST(Formating, ThreeDecimalsHalfAwayFromZero) {
+  const PatternCase cases[] = {
+      {"5", "5.000"},
+      {"10", "10.000"},
+      {"-0.35", "-0.350"},
+      {"4.65", "4.650"},
+      {"499.5", "499.500"},
+      {"1.5E-16", "0.000"},
+      {"-1.5E-16", "-0.000"},  // a negative value rounding to zero keeps its minus
+      {"-0.0004", "-0.000"},
+      {"0", "0.000"},
+      {"-0", "0.000"},  // an exact zero never
+      {"0.0005", "0.001"},
+      {"-0.0005", "-0.001"},
+      {"2.0625", "2.063"},
+      {"-2.0625", "-2.063"},
+      {"9.9995", "10.000"},
+      {"999.9999", "1000.000"},
+      {".5", "0.500"},
+      {"1E+15", "1000000000000000.000"},
+      {"1.23456789012345E+20", "123456789012345000000.000"},
+      {"0.0004999", "0.000"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Formating(c.text), c.rendered) << "text " << c.text;
+}
+
+TEST(Formating, NeverFailsOnGarbageReturnsEmpty) {
+  for (const char* text : {"", "-", "abc", "1.2.3", "1E", "1E+", "nan", "inf", "1x", "1E999999999"}) {
+    EXPECT_EQ(Formating(text), "") << "text " << text;
+  }
+}
+
+TEST(Formating, CommaSeparator) {
+  EXPECT_EQ(Formating("-5", ','), "-5,000");
+  EXPECT_EQ(Formating("4,65", ','), "4,650");
+  EXPECT_EQ(Formating("1,5E-16", ','), "0,000");
+}
+
+TEST(FormatPattern, ConeFieldPatternsDropTrailingZerosToOneDecimal) {
+  EXPECT_EQ(FormatNumber(90.0000000000001, 1, 6), "90.0");
+  EXPECT_EQ(FormatNumber(11.4211862749993, 1, 6), "11.421186");
+  EXPECT_EQ(FormatNumber(-10.0012890000004, 1, 6), "-10.001289");
+  EXPECT_EQ(FormatNumber(10.1745373558, 1, 3), "10.175");
+  EXPECT_EQ(FormatNumber(11.7497732, 1, 3), "11.75");
+  EXPECT_EQ(FormatNumber(10, 1, 3), "10.0");
+  EXPECT_EQ(FormatNumber(0, 1, 6), "0.0");
+  EXPECT_EQ(FormatNumber(-218.6009, 1, 3), "-218.601");
+}
+
+struct ValueCase {
+  const char* text;
+  double leading;
+};
+
+TEST(LeadingValue, LongestLeadingNumberOrZero) {
+  const ValueCase cases[] = {
+      {"", 0},         {".", 0},
+      {"-", 0},        {"+", 0},
+      {"abc", 0},      {"10", 10},
+      {"10.", 10},     {".5", 0.5},
+      {"010", 10},     {"12a3", 12},
+      {"-2.5x", -2.5}, {"+7", 7},
+      {"1.2.3", 1.2},  {"10.0005", 10.0005},
+      {" 5", 0},       {"-.5", -0.5},
+      {"1e5", 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(LeadingValue(c.text), c.leading) << "text '" << c.text << "'";
+}
+
+TEST(LeadingValue, OutOfRangeDigitRunsAreInfiniteOrZeroNeverUndefined) {
+  const std::string huge(400, '9');
+  EXPECT_EQ(LeadingValue(huge), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(LeadingValue("-" + huge), -std::numeric_limits<double>::infinity());
+  const std::string tiny = "0." + std::string(400, '0') + "1";
+  EXPECT_EQ(LeadingValue(tiny), 0.0);
+  EXPECT_EQ(LeadingValue(std::string(100000, '1') + ".5"), std::numeric_limits<double>::infinity());
+}
+
+TEST(FullValue, WholeTextMustBeANumber) {
+  EXPECT_EQ(FullValue("10"), 10.0);
+  EXPECT_EQ(FullValue("-1.5"), -1.5);
+  EXPECT_EQ(FullValue("1."), 1.0);
+  EXPECT_EQ(FullValue(".25"), 0.25);
+  for (const char* text : {"", ".", "-", "1a", "1.2.3", " 1", "1 ", "1,5", "1e5"}) {
+    EXPECT_FALSE(FullValue(text).has_value()) << "text '" << text << "'";
+  }
+  EXPECT_FALSE(FullValue(std::string(400, '9')).has_value());
+}
+
+}  // namespace
+}  // namespace kalmoro
