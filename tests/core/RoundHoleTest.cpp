@@ -1,0 +1,86 @@
+#include "holes/RoundHole.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "TestText.h"
+
+namespace kalmoro {
+namespace {
+
+const char* const kCircle10 =
+    "%(CIRCLE: D10)\r\n"
+    "N1G92X0.000Y0.000\r\n"
+    "N2G60\r\n"
+    "N3G01X0.000Y5.000\r\n"
+    "N4G41\r\n"
+    "N5G03X-5.000Y0.000I0.000J0.000 D0\r\n"
+    "N6X0.000Y-5.000I0.000J0.000\r\n"
+    "N7X5.000Y0.000I0.000J0.000\r\n"
+    "N8X0.000Y5.000I0.000J0.000\r\n"
+    "N9X-0.350Y4.650I0.000J4.650\r\n"
+    "N10G01X-0.350Y0.000\r\n"
+    "N11G40\r\n"
+    "N12X0.000Y0.000\r\n"
+    "N13M02\r\n";
+
+TEST(GenCircle, DiameterTenByteForByte) {
+  NcWriter w;
+  const GenResult result = GenCircle(w, "10");
+  ASSERT_TRUE(result.Ok()) << result.error;
+  EXPECT_EQ(result.program, kCircle10);
+  EXPECT_EQ(w.Text(), kCircle10);
+  EXPECT_EQ(w.BlockNum(), 13);
+  EXPECT_FALSE(w.ArcMode());
+  EXPECT_EQ(w.LastX(), 0);
+  EXPECT_EQ(w.LastY(), 0);
+}
+
+TEST(GenCircle, SecondPressGivesTheSameTextNumberedFromOne) {
+  NcWriter w;
+  const std::string first = GenCircle(w, "10").program;
+  EXPECT_EQ(GenCircle(w, "10").program, first);
+}
+
+struct LineCase {
+  const char* diameter;
+  std::vector<std::pair<std::size_t, std::string>> lines;  // index from 0, text
+};
+
+TEST(GenCircle, BoundsAndHeaderKeepTheFieldText) {
+  const LineCase cases[] = {
+      {"1", {{3, "N3G01X0.000Y0.500"}, {9, "N9X-0.350Y0.150I0.000J0.150"}, {10, "N10G01X-0.350Y0.000"}}},
+      {"999", {{9, "N9X-0.350Y499.150I0.000J499.150"}, {13, "N13M02"}}},
+      {"10.", {{0, "%(CIRCLE: D10.)"}, {3, "N3G01X0.000Y5.000"}}},
+      {"010", {{0, "%(CIRCLE: D010)"}, {5, "N5G03X-5.000Y0.000I0.000J0.000 D0"}}},
+      {"10.0005", {{0, "%(CIRCLE: D10.0005)"}, {3, "N3G01X0.000Y5.000"}}},
+      {"2.5", {{5, "N5G03X-1.250Y0.000I0.000J0.000 D0"}}},
+  };
+  for (const auto& c : cases) {
+    NcWriter w;
+    const GenResult result = GenCircle(w, c.diameter);
+    ASSERT_TRUE(result.Ok()) << c.diameter;
+    const auto lines = test::Lines(result.program);
+    ASSERT_EQ(lines.size(), 14u) << c.diameter;
+    for (const auto& [index, text] : c.lines) EXPECT_EQ(lines[index], text) << "diameter " << c.diameter;
+  }
+}
+
+TEST(GenCircle, RefusalLeavesBufferAndNumberingUntouched) {
+  const std::string tooLong(400, '9');
+  for (const std::string text : {"", "0", "0.99", "999.01", "1000", ".", tooLong.c_str()}) {
+    NcWriter w;
+    ASSERT_TRUE(GenCircle(w, "10").Ok());
+    w.SetLastPoint(3, 4);
+    const GenResult result = GenCircle(w, text);
+    EXPECT_FALSE(result.Ok()) << "'" << text << "'";
+    EXPECT_EQ(result.error, kMsgDiameterRange);
+    EXPECT_EQ(w.Text(), kCircle10);
+    EXPECT_EQ(w.BlockNum(), 13);
+    EXPECT_EQ(w.LastX(), 0) << "the last point is reset before the check";
+  }
+}
+
+}  // namespace
+}  // namespace kalmoro
