@@ -100,6 +100,7 @@ Parsed Parse(const std::vector<std::string_view>& args) {
 
   for (std::size_t i = 1; i < args.size(); ++i) {
     std::string_view name = args[i];
+    if (!name.starts_with("-")) throw UsageError{"лишний аргумент «" + std::string(name) + "»"};
     std::optional<std::string_view> value;
     if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
       value = name.substr(eq + 1);

@@ -2,12 +2,10 @@
 
 #include <string>
 
+#include "holes/HoleBlocks.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
-namespace {
-constexpr double kExit = 0.35;  // radius of the exit arc and distance of the exit line from the Y axis
-}
 
 GenResult GenRect(NcWriter& w, std::string_view widthText, std::string_view heightText,
                   std::string_view radiusText) {
@@ -20,18 +18,13 @@ GenResult GenRect(NcWriter& w, std::string_view widthText, std::string_view heig
 
   NcWriter p = w.StartProgram("%(RECTANGLE: W=" + StdText(width) + ":H=" + StdText(height) +
                               ":R=" + StdText(r) + ")\r\n");
-  p.GenN(true);
-  p.Append("G92X0.000Y0.000\r\n");
-  p.GenN(false);
-  p.Append("G60\r\n");
-  p.SetArcMode(true);
+  WriteOpening(p, "G92X0.000Y0.000");
 
   const double hw = width / 2;
   const double hh = height / 2;
   const bool corners = r != 0;
   p.GenL(0, hh, true);
-  p.GenN(false);
-  p.Append("G41\r\n");
+  WriteFixedBlock(p, "G41");
   // " D0" goes on the first contour block written. The move along the top side vanishes when
   // 2·R = W; the top-left corner arc, always written then, carries it instead.
   const auto numberBefore = p.BlockNum();
@@ -50,13 +43,8 @@ GenResult GenRect(NcWriter& w, std::string_view widthText, std::string_view heig
   p.GenL(hw, hh - r, true);
   if (corners) p.GenA(hw - r, hh, hw - r, hh - r, true);
   p.GenL(0, hh, true);
-  p.GenA(-kExit, hh - kExit, 0, hh - kExit, true);
-  p.GenL(-kExit, 0, true);
-  p.GenN(false);
-  p.Append("G40\r\n");
-  p.GenL(0, 0, true);
-  p.GenN(false);
-  p.Append("M02\r\n");
+  WriteExitArc(p, hh);
+  WriteClosing(p);
   w = std::move(p);
   return GenResult::Program(w.Text());
 }
