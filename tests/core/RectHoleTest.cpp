@@ -102,8 +102,7 @@ struct Move {
 };
 
 double Word(const std::string& line, char letter) {
-  const std::size_t at = line.find(letter);
-  return at == std::string::npos ? NAN : LeadingValue(std::string_view(line).substr(at + 1));
+  return test::Word(line, letter).value_or(NAN);
 }
 
 std::vector<Move> Moves(const std::string& program) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "nc/NumberText.h"
 
 namespace kalmoro::test {
 
@@ -20,6 +23,13 @@ inline std::vector<std::string> Lines(std::string_view text) {
     text.remove_prefix(end + 2);
   }
   return lines;
+}
+
+// The value of the word starting with letter in a block, if the block has it.
+inline std::optional<double> Word(std::string_view line, char letter) {
+  const std::size_t at = line.find(letter);
+  if (at == std::string_view::npos) return std::nullopt;
+  return LeadingValue(line.substr(at + 1));
 }
 
 }  // namespace kalmoro::test

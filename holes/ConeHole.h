@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+#include "holes/GenResult.h"
+#include "nc/NcWriter.h"
+
+namespace kalmoro {
+
+inline constexpr const char* kMsgConeHeight = "Введите Высоту";
+inline constexpr const char* kMsgConeLower = "Нижний диаметр не должен быть равен нулю.";
+inline constexpr const char* kMsgConeUpper = "Верхний диаметр не должен быть равен нулю.";
+inline constexpr const char* kMsgConeAngle = "Слишком большой угол";
+
+// Conical hole: the lower circle as straight tapered blocks (chord tolerance 0.002 mm) with U/V words
+// pointing to the upper circle. The texts are read as leading-number values.
+GenResult GenCone(NcWriter& writer, std::string_view heightText, std::string_view lowerText,
+                  std::string_view upperText, std::string_view angleText);
+
+}  // namespace kalmoro

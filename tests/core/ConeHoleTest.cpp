@@ -1,0 +1,310 @@
+#include "holes/ConeHole.h"
+
+#include <cmath>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "TestText.h"
+#include "nc/NumberText.h"
+
+namespace kalmoro {
+namespace {
+
+using test::Lines;
+using test::Word;
+
+struct ConeInput {
+  std::string h, lower, upper, angle;
+};
+
+GenResult Gen(NcWriter& writer, const ConeInput& in) {
+  return GenCone(writer, in.h, in.lower, in.upper, in.angle);
+}
+
+std::string Label(const ConeInput& in) {
+  return "H \"" + in.h + "\" D_d \"" + in.lower + "\" D_u \"" + in.upper + "\" A \"" + in.angle + "\"";
+}
+
+std::string Num(int n) {
+  return StdText(n);
+}
+
+const std::string kHuge(400, '9');  // beyond the range of a double
+
+TEST(ConeHoleTest, WorkedListing) {
+  const char* const expected[] = {
+      "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)",
+      "N1G92X0.000Y0.000W0.000R2.000",
+      "N2G60",
+      "N3G01X0.000Y0.500U0.000V-0.100",
+      "N4G41",
+      "N5X-0.098Y0.490U0.020V-0.098 D0",
+      "N6X-0.191Y0.462U0.038V-0.092",
+      "N7X-0.278Y0.416U0.056V-0.083",
+      "N8X-0.354Y0.354U0.071V-0.071",
+      "N9X-0.416Y0.278U0.083V-0.056",
+      "N10X-0.462Y0.191U0.092V-0.038",
+      "N11X-0.490Y0.098U0.098V-0.020",
+      "N12X-0.500Y0.000U0.100V-0.000",
+      "N13X-0.490Y-0.098U0.098V0.020",
+      "N14X-0.462Y-0.191U0.092V0.038",
+      "N15X-0.416Y-0.278U0.083V0.056",
+      "N16X-0.354Y-0.354U0.071V0.071",
+      "N17X-0.278Y-0.416U0.056V0.083",
+      "N18X-0.191Y-0.462U0.038V0.092",
+      "N19X-0.098Y-0.490U0.020V0.098",
+      "N20X-0.000Y-0.500U0.000V0.100",
+      "N21X0.098Y-0.490U-0.020V0.098",
+      "N22X0.191Y-0.462U-0.038V0.092",
+      "N23X0.278Y-0.416U-0.056V0.083",
+      "N24X0.354Y-0.354U-0.071V0.071",
+      "N25X0.416Y-0.278U-0.083V0.056",
+      "N26X0.462Y-0.191U-0.092V0.038",
+      "N27X0.490Y-0.098U-0.098V0.020",
+      "N28X0.500Y-0.000U-0.100V0.000",
+      "N29X0.490Y0.098U-0.098V-0.020",
+      "N30X0.462Y0.191U-0.092V-0.038",
+      "N31X0.416Y0.278U-0.083V-0.056",
+      "N32X0.354Y0.354U-0.071V-0.071",
+      "N33X0.278Y0.416U-0.056V-0.083",
+      "N34X0.191Y0.462U-0.038V-0.092",
+      "N35X0.098Y0.490U-0.020V-0.098",
+      "N36X0.000Y0.500U-0.000V-0.100",
+      "N37X-0.108Y0.483U0.000V-0.100",
+      "N38X-0.206Y0.433U0.000V-0.100",
+      "N39X-0.283Y0.356U0.000V-0.100",
+      "N40X-0.333Y0.258U0.000V-0.100",
+      "N41X-0.350Y0.150U0.000V-0.100",
+      "N42X-0.350Y0.000U0.000V0.000",
+      "N43G40",
+      "N44X0.000Y0.000",
+      "N45M02",
+  };
+  NcWriter writer;
+  const GenResult result = GenCone(writer, "2", "1", "0.8", "5.72481");
+  ASSERT_TRUE(result.Ok()) << result.error;
+  EXPECT_EQ(result.program, writer.Text());
+  const std::vector<std::string> lines = Lines(writer.Text());
+  ASSERT_EQ(lines.size(), std::size(expected));
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    EXPECT_EQ(lines[i], expected[i]) << "line " << Num(static_cast<int>(i) + 1);
+}
+
+// k follows from the lower diameter alone; the program has 4k + 13 numbered blocks, all linear.
+TEST(ConeHoleTest, BlockCountFollowsLowerDiameter) {
+  const struct {
+    const char* lower;
+    int blocks;
+  } cases[] = {{"0.002", 17}, {"0.05", 17}, {"1", 45},     {"5", 89},        {"10", 121},
+               {"20", 169},   {"100", 361}, {"999", 1121}, {"869700", 32765}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("D_d ") + c.lower);
+    NcWriter writer;
+    const GenResult result = GenCone(writer, "5", c.lower, "3", "0");
+    ASSERT_TRUE(result.Ok()) << result.error;
+    const std::vector<std::string> lines = Lines(writer.Text());
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(c.blocks) + 1);
+    for (int n = 1; n <= c.blocks; ++n) {
+      ASSERT_TRUE(lines[n].starts_with('N') && lines[n].substr(1).starts_with(Num(n)))
+          << "block " << Num(n) << " numbered in order: " << lines[n];
+    }
+    EXPECT_EQ(writer.BlockNum(), c.blocks);
+    EXPECT_FALSE(writer.ArcMode());
+    EXPECT_EQ(writer.LastX(), 0.0);
+    EXPECT_EQ(writer.LastY(), 0.0);
+    EXPECT_EQ(lines[3].substr(lines[3].find('G'), 3), "G01");
+    EXPECT_EQ(writer.Text().find("G01", writer.Text().find("G01") + 1), std::string::npos) << "G01 once";
+    EXPECT_EQ(writer.Text().find("G03"), std::string::npos) << "no arc block";
+  }
+}
+
+// Selected lines, by block number (the header is line 0).
+TEST(ConeHoleTest, SelectedLines) {
+  const struct {
+    ConeInput in;
+    std::size_t lineCount;
+    std::vector<std::pair<std::size_t, const char*>> lines;
+  } cases[] = {
+      {{"20", "20", "10", "28.072487"},
+       170,
+       {{0, "%(CONE: D-DOWN=20:D-UP=10:H=20:ANG=28.072487)"},
+        {1, "N1G92X0.000Y0.000W0.000R20.000"},
+        {2, "N2G60"},
+        {3, "N3G01X0.000Y10.000U0.000V-5.000"},
+        {4, "N4G41"},
+        {5, "N5X-0.403Y9.992U0.201V-4.996 D0"},
+        {43, "N43X-10.000Y0.000U5.000V-0.000"},
+        {160, "N160X0.000Y10.000U-0.000V-5.000"},
+        {161, "N161X-0.108Y9.983U0.000V-5.000"},
+        {165, "N165X-0.350Y9.650U0.000V-5.000"},
+        {166, "N166X-0.350Y0.000U0.000V0.000"},
+        {167, "N167G40"},
+        {168, "N168X0.000Y0.000"},
+        {169, "N169M02"}}},
+      // Widening upwards: the taper words point outwards.
+      {{"2", "1", "1.2", "-5.72481"},
+       46,
+       {{0, "%(CONE: D-DOWN=1:D-UP=1.2:H=2:ANG=5.72481)"},
+        {3, "N3G01X0.000Y0.500U0.000V0.100"},
+        {5, "N5X-0.098Y0.490U-0.020V0.098 D0"}}},
+      // The smallest lower diameter: one block per quarter, a square through the axis points.
+      {{"2", "0.002", "0.002", "0"},
+       18,
+       {{0, "%(CONE: D-DOWN=0.002:D-UP=0.002:H=2:ANG=0)"},
+        {5, "N5X-0.001Y0.000U0.000V0.000 D0"},
+        {8, "N8X0.000Y0.001U0.000V0.000"}}},
+      // The header holds the numbers read, not the texts; the R word the height rounded.
+      {{"2.1234", "1.50", "0.80", "-30"},
+       54,
+       {{0, "%(CONE: D-DOWN=1.5:D-UP=0.8:H=2.1234:ANG=30)"}, {1, "N1G92X0.000Y0.000W0.000R2.123"}}},
+      {{"2", "1", "1", "30"}, 46, {{0, "%(CONE: D-DOWN=1:D-UP=1:H=2:ANG=30)"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Label(c.in));
+    NcWriter writer;
+    const GenResult result = Gen(writer, c.in);
+    ASSERT_TRUE(result.Ok()) << result.error;
+    const std::vector<std::string> lines = Lines(writer.Text());
+    ASSERT_EQ(lines.size(), c.lineCount);
+    for (const auto& [index, text] : c.lines)
+      EXPECT_EQ(lines[index], text) << "line of N" << Num(static_cast<int>(index));
+  }
+}
+
+// A cylinder: upper and lower products are equal, so every taper word is exactly zero, unsigned.
+TEST(ConeHoleTest, EqualDiametersGiveZeroTaper) {
+  NcWriter writer;
+  const GenResult result = GenCone(writer, "5", "10", "10", "0.0");
+  ASSERT_TRUE(result.Ok()) << result.error;
+  const std::vector<std::string> lines = Lines(writer.Text());
+  EXPECT_EQ(lines[0], "%(CONE: D-DOWN=10:D-UP=10:H=5:ANG=0)");
+  int tapered = 0;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    const std::size_t u = line.find('U');
+    if (u == std::string::npos) continue;
+    ++tapered;
+    EXPECT_EQ(line.substr(u), "U0.000V0.000" + std::string(line.ends_with(" D0") ? " D0" : "")) << line;
+  }
+  EXPECT_EQ(tapered, 4 * 27 + 7);  // lead-in, contour, exit arc and exit line
+}
+
+TEST(ConeHoleTest, RefusalsLeaveTheBufferAlone) {
+  // nullptr: a value the four checks let through but the contour cannot be computed for.
+  const struct {
+    ConeInput in;
+    const char* message;
+  } cases[] = {
+      {{"0", "0", "0", "0"}, kMsgConeHeight},
+      {{"", "1", "1", "0"}, kMsgConeHeight},
+      {{"0", "0.001", "1", "45"}, kMsgConeHeight},
+      {{"2", "0", "0", "0"}, kMsgConeLower},
+      {{"2", ".", "1", "0"}, kMsgConeLower},
+      {{"2", "1", "", "0"}, kMsgConeUpper},
+      {{"10", "20", "10", "53.130102"}, kMsgConeAngle},
+      {{"2", "1", "1", "-30.5"}, kMsgConeAngle},
+      {{"2", "1", "1", "30.001"}, kMsgConeAngle},
+      {{"2", "1", "1", kHuge}, kMsgConeAngle},
+      {{"2", "0.001", "1", "0"}, nullptr},
+      {{"2", "0.0019", "1", "0"}, nullptr},
+      {{"2", "869710", "1", "0"}, nullptr},
+      {{"2", "900000", "1", "0"}, nullptr},
+      {{kHuge, "1", "1", "0"}, nullptr},
+      {{"2", kHuge, "1", "0"}, nullptr},
+      {{"2", "1", kHuge, "0"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Label(c.in));
+    NcWriter writer;
+    writer.Replace("Текст Программы");
+    writer.SetBlockNum(7);
+    writer.SetArcMode(false);
+    writer.SetLastPoint(3, 4);
+    const GenResult result = Gen(writer, c.in);
+    ASSERT_FALSE(result.Ok()) << "refused";
+    if (c.message) {
+      EXPECT_EQ(result.error, c.message);
+    } else {
+      EXPECT_FALSE(result.error.empty());
+      for (const char* field : {kMsgConeHeight, kMsgConeLower, kMsgConeUpper, kMsgConeAngle}) {
+        EXPECT_NE(result.error, field) << "a message of its own";
+      }
+    }
+    EXPECT_TRUE(result.program.empty());
+    EXPECT_EQ(writer.Text(), "Текст Программы");
+    EXPECT_EQ(writer.BlockNum(), 7);
+    // The last point and the motion mode are reset before the checks.
+    EXPECT_TRUE(writer.ArcMode());
+    EXPECT_EQ(writer.LastX(), 0.0);
+    EXPECT_EQ(writer.LastY(), 0.0);
+  }
+}
+
+// Each press makes the program from scratch, whatever the writer held before.
+TEST(ConeHoleTest, EveryPressStartsAfresh) {
+  NcWriter fresh;
+  const std::string first = GenCone(fresh, "2", "1", "0.8", "5.72481").program;
+  const std::string second = GenCone(fresh, "2", "1", "0.8", "5.72481").program;
+  EXPECT_EQ(second, first);
+
+  NcWriter used;
+  used.Replace("%(CIRCLE: D10)\r\nN1G92X0.000Y0.000\r\n");
+  used.SetBlockNum(500);
+  used.SetArcMode(false);
+  used.SetLastPoint(0, 0.5);  // the lead-in end: must not be dropped as a move to the same point
+  EXPECT_EQ(GenCone(used, "2", "1", "0.8", "5.72481").program, first);
+}
+
+// Over many cones: every contour point lies on the lower circle, its upper twin (X + U, Y + V) on the
+// upper circle along the same ray, the circle runs counter-clockwise once from the top point, and
+// each chord stays within the tolerance that the rounded-down block count allows.
+TEST(ConeHoleTest, ContourLiesOnBothCircles) {
+  std::mt19937 random(20240611);
+  std::uniform_real_distribution<double> exponent(0.0, 3.0);
+  constexpr double kDigit = 0.0005;           // greatest change of one word by 3-decimal rounding
+  constexpr double kRound = kDigit * 1.4143;  // greatest distance a point moves by it
+  for (int cone = 0; cone < 60; ++cone) {
+    const std::string lowerText = FormatNumber(std::pow(10.0, exponent(random)), 1, 3);  // 1 .. 1000
+    const std::string upperText = FormatNumber(std::pow(10.0, exponent(random) - 1.0), 1, 3);
+    SCOPED_TRACE("D_d " + lowerText + " D_u " + upperText);
+    const double rd = LeadingValue(lowerText) / 2;
+    const double ru = LeadingValue(upperText) / 2;
+    NcWriter writer;
+    const GenResult result = GenCone(writer, "10", lowerText, upperText, "0");
+    ASSERT_TRUE(result.Ok()) << result.error;
+    const std::vector<std::string> lines = Lines(writer.Text());
+    ASSERT_GE(lines.size(), 18u);
+    ASSERT_EQ((lines.size() - 1 - 13) % 4, 0u);
+    const int k = static_cast<int>((lines.size() - 1 - 13) / 4);
+    const double maxSagitta = 0.002 * ((k + 1.0) / k) * ((k + 1.0) / k) * 1.01;
+
+    double px = 0, py = rd;  // the lead-in ends at the top point
+    for (int n = 5; n <= 4 * k + 4; ++n) {
+      const std::string& line = lines[n];
+      const auto x = Word(line, 'X'), y = Word(line, 'Y'), u = Word(line, 'U'), v = Word(line, 'V');
+      ASSERT_TRUE(x && y && u && v) << line;
+      EXPECT_NEAR(std::hypot(*x, *y), rd, kRound) << line;
+      EXPECT_NEAR(std::hypot(*x + *u, *y + *v), ru, 2 * kRound) << line;
+      EXPECT_NEAR(*x + *u, *x * ru / rd, kDigit * (2 + ru / rd) + 1e-9) << "same ray: " << line;
+      EXPECT_NEAR(*y + *v, *y * ru / rd, kDigit * (2 + ru / rd) + 1e-9) << "same ray: " << line;
+
+      EXPECT_GT(px * *y - py * *x, 0.0) << "counter-clockwise: " << line;
+      const double chord = std::hypot(*x - px, *y - py);
+      const double sagitta = rd - std::sqrt(rd * rd - chord * chord / 4);
+      const double allowance = 2 * kRound * chord / (2 * rd) + 1e-9;
+      EXPECT_GE(sagitta, 0.002 - allowance) << "no more blocks than the tolerance needs: " << line;
+      EXPECT_LE(sagitta, maxSagitta + allowance) << "chord too far from the circle: " << line;
+      px = *x;
+      py = *y;
+    }
+    EXPECT_NEAR(px, 0.0, kDigit) << "the contour closes at the top point";
+    EXPECT_NEAR(py, rd, kDigit + 1e-9);
+  }
+}
+
+}  // namespace
+}  // namespace kalmoro
