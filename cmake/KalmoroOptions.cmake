@@ -13,3 +13,9 @@ if(KALMORO_ASAN)
                                                    -fno-sanitize-recover=undefined)
   target_link_options(kalmoro_options INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Coverage instrumentation for the libFuzzer target (clang).
+if(KALMORO_FUZZ)
+  target_compile_options(kalmoro_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_link_options(kalmoro_options INTERFACE -fsanitize=address,undefined)
+endif()
