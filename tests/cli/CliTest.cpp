@@ -57,6 +57,13 @@ RunResult RunGen(const std::vector<std::string>& args, const fs::path& cwd = Scr
   return result;
 }
 
+// Removes the scratch folder when the run ends.
+class ScratchCleanup : public testing::Environment {
+ public:
+  void TearDown() override { fs::remove_all(ScratchDir()); }
+};
+const testing::Environment* const kCleanup = testing::AddGlobalTestEnvironment(new ScratchCleanup);
+
 const char* const kCircle10 =
     "%(CIRCLE: D10)\r\nN1G92X0.000Y0.000\r\nN2G60\r\nN3G01X0.000Y5.000\r\nN4G41\r\n"
     "N5G03X-5.000Y0.000I0.000J0.000 D0\r\nN6X0.000Y-5.000I0.000J0.000\r\nN7X5.000Y0.000I0.000J0.000\r\n"
