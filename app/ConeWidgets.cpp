@@ -1,0 +1,52 @@
+#include "app/ConeWidgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+
+namespace kalmoro {
+
+ConeWidgets::ConeWidgets(const Widgets& widgets)
+    : m_edits{widgets.h, widgets.dUp, widgets.dDown, widgets.ang}, m_w(widgets) {}
+
+std::string ConeWidgets::Text(ConeField field) const {
+  return Edit(field)->text().toStdString();
+}
+
+void ConeWidgets::SetText(ConeField field, const std::string& text) {
+  Edit(field)->setText(QString::fromStdString(text));
+}
+
+Rgb ConeWidgets::Background(ConeField field) const {
+  const QColor c = Edit(field)->palette().color(QPalette::Active, QPalette::Base);
+  return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+             static_cast<std::uint8_t>(c.blue())};
+}
+
+void ConeWidgets::SetBackground(ConeField field, Rgb color) {
+  QLineEdit* edit = Edit(field);
+  QPalette palette = edit->palette();
+  // All colour groups, so that a disabled angle field shows the same white.
+  palette.setColor(QPalette::Base, QColor(color.r, color.g, color.b));
+  edit->setPalette(palette);
+}
+
+void ConeWidgets::SetAngEnabled(bool enabled) {
+  m_w.ang->setEnabled(enabled);
+}
+
+void ConeWidgets::ShowPicture(ConePicture picture) {
+  const QLabel* store = m_w.equal;
+  if (picture == ConePicture::UpperWider) store = m_w.upperWider;
+  if (picture == ConePicture::UpperNarrower) store = m_w.upperNarrower;
+  m_w.inView->setPixmap(store->pixmap());
+}
+
+std::optional<ConeField> ConeWidgets::FieldOf(const QObject* widget) const {
+  for (std::size_t i = 0; i < m_edits.size(); ++i) {
+    if (m_edits[i] == widget) return static_cast<ConeField>(i);
+  }
+  return std::nullopt;
+}
+
+}  // namespace kalmoro

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "cone/ConeSolver.h"
+
+class QLabel;
+class QObject;
+class QLineEdit;
+
+namespace kalmoro {
+
+// The cone solver's view of the cone page: the four real fields, their background colours (the
+// palette's Base role, exactly as set) and the picture in view, which takes the pixmap of one of the
+// three hidden stores.
+class ConeWidgets : public ConeFields {
+ public:
+  struct Widgets {
+    QLineEdit* h;
+    QLineEdit* dUp;
+    QLineEdit* dDown;
+    QLineEdit* ang;
+    QLabel* inView;
+    QLabel* upperWider;
+    QLabel* upperNarrower;
+    QLabel* equal;
+  };
+  explicit ConeWidgets(const Widgets& widgets);
+
+  std::string Text(ConeField field) const override;
+  // Sets the field's text; its change binding runs the character check.
+  void SetText(ConeField field, const std::string& text) override;
+  Rgb Background(ConeField field) const override;
+  void SetBackground(ConeField field, Rgb color) override;
+  void SetAngEnabled(bool enabled) override;
+  // Before the first key release (None) the drawing of equal holes is shown.
+  void ShowPicture(ConePicture picture) override;
+
+  // The field the widget is, if it is one of the four.
+  std::optional<ConeField> FieldOf(const QObject* widget) const;
+
+ private:
+  QLineEdit* Edit(ConeField field) const { return m_edits[static_cast<std::size_t>(field)]; }
+
+  std::array<QLineEdit*, 4> m_edits;
+  Widgets m_w;
+};
+
+}  // namespace kalmoro

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// The message boxes and the save dialog the window uses, behind an interface so that window tests
+// can answer them without a person at the screen.
+namespace kalmoro {
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // Modal box with the error icon and one OK button. Lines of text may be separated by CR LF.
+  virtual void ShowError(const QString& title, const QString& text) = 0;
+  // Modal box without an icon and with one OK button.
+  virtual void ShowInfo(const QString& title, const QString& text) = 0;
+  // Modal question with Yes and No; true for Yes.
+  virtual bool AskYesNo(const QString& title, const QString& text) = 0;
+  // Save dialog offering the one filter "*.iso", opened at start (empty: the platform's default).
+  // Accepts names of files that do not exist yet and asks nothing about existing ones. Returns the
+  // chosen name, or nothing when the user cancels.
+  virtual std::optional<QString> GetSaveFileName(const QString& start) = 0;
+};
+
+}  // namespace kalmoro

@@ -1,0 +1,54 @@
+#include "app/QtDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace kalmoro {
+namespace {
+
+// A label shows CR LF as a line break plus a stray CR glyph on some platforms: give it plain breaks.
+QString DisplayLines(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+  QMessageBox box(icon, title, DisplayLines(text), QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
+}
+
+}  // namespace
+
+void QtDialogs::ShowError(const QString& title, const QString& text) {
+  ShowBox(m_parent, QMessageBox::Critical, title, text);
+}
+
+void QtDialogs::ShowInfo(const QString& title, const QString& text) {
+  ShowBox(m_parent, QMessageBox::NoIcon, title, text);
+}
+
+bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Question, title, DisplayLines(text), QMessageBox::Yes | QMessageBox::No,
+                  m_parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::No);  // replacing a file is never the default
+  return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
+  QFileDialog dialog(m_parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QString::fromLatin1(kIsoFilter));
+  // The window asks its own question, naming the file with ".iso" added.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (!start.isEmpty()) dialog.selectFile(start);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+}  // namespace kalmoro

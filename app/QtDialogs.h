@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "app/Dialogs.h"
+
+namespace kalmoro {
+
+inline constexpr const char* kIsoFilter = "*.iso";
+
+// The dialogs on the screen: QMessageBox and QFileDialog, modal to the parent window.
+class QtDialogs : public Dialogs {
+ public:
+  explicit QtDialogs(QWidget* parent = nullptr) : m_parent(parent) {}
+  void SetParentWindow(QWidget* parent) { m_parent = parent; }
+
+  void ShowError(const QString& title, const QString& text) override;
+  void ShowInfo(const QString& title, const QString& text) override;
+  bool AskYesNo(const QString& title, const QString& text) override;
+  std::optional<QString> GetSaveFileName(const QString& start) override;
+
+ private:
+  QPointer<QWidget> m_parent;
+};
+
+}  // namespace kalmoro

@@ -1,0 +1,231 @@
+// The cone page typed key by key: after each key release the solver's texts, colours, enabled state
+// and drawing, and the conical program made from what the page shows.
+#include <QLabel>
+#include <QTest>
+#include <memory>
+#include <vector>
+
+#include "TestWindow.h"
+
+namespace {
+
+enum Mark : char { White = 'w', Given = 'c' };
+
+// The page after a key release. Picture: 1 upper wider, 2 upper narrower, 3 equal.
+struct ConeState {
+  QString h, up, down, ang;
+  QString marks;  // backgrounds of ConH, ConDUp, ConDDown, ConAng: "w" white, "c" pale cyan
+  bool angEnabled;
+  int picture;
+};
+
+// Keys typed into one field; with selectAll the field's text is first selected (Ctrl+A, itself a key
+// release) so that the keys replace it.
+struct ConeStep {
+  QString field;
+  bool selectAll;
+  QString keys;  // "" presses End, a key that changes no text
+  ConeState expect;
+};
+
+struct ConeScenario {
+  std::vector<ConeStep> steps;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(ConeScenario)
+
+class ConeTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_t = std::make_unique<TestWindow>();
+    QVERIFY(QTest::qWaitForWindowExposed(&m_t->window));
+    m_t->ClickTab(2);
+  }
+  void cleanup() { m_t.reset(); }
+
+  void typedKeyByKey_data();
+  void typedKeyByKey();
+  void programFromTypedValues();
+  void angleTooLargeKeepsProgram();
+  void pasteRecomputesNothing();
+
+ private:
+  void Type(const char* field, const QString& keys, bool selectAll = true);
+  void CheckState(const ConeState& expect, const QString& where);
+  std::unique_ptr<TestWindow> m_t;
+};
+
+void ConeTest::Type(const char* field, const QString& keys, bool selectAll) {
+  QLineEdit* edit = m_t->Field(field);
+  edit->setFocus();
+  if (selectAll) QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  TypeText(edit, keys);
+}
+
+void ConeTest::CheckState(const ConeState& expect, const QString& where) {
+  const char* names[] = {"ConH", "ConDUp", "ConDDown", "ConAng"};
+  const QString texts[] = {expect.h, expect.up, expect.down, expect.ang};
+  for (int i = 0; i < 4; ++i) {
+    QLineEdit* edit = m_t->Field(names[i]);
+    const QString at = where + ", " + names[i];
+    QVERIFY2(edit->text() == texts[i], qPrintable(at + ": text " + edit->text() + ", expected " + texts[i]));
+    const QColor expected =
+        expect.marks[i] == QLatin1Char(Given) ? QColor(192, 255, 255) : QColor(255, 255, 255);
+    const QColor actual = edit->palette().color(QPalette::Base);
+    QVERIFY2(actual == expected,
+             qPrintable(at + ": background " + actual.name() + ", expected " + expected.name()));
+  }
+  QVERIFY2(m_t->Field("ConAng")->isEnabled() == expect.angEnabled,
+           qPrintable(where + ": ConAng enabled state"));
+  const QImage inView = m_t->Find<QLabel>("PictCone0")->pixmap().toImage();
+  const QByteArray store = "PictCone" + QByteArray::number(expect.picture);
+  QVERIFY2(inView == m_t->Find<QLabel>(store.constData())->pixmap().toImage(),
+           qPrintable(where + ": the drawing in view is not the one of " + store));
+}
+
+void ConeTest::typedKeyByKey_data() {
+  QTest::addColumn<ConeScenario>("scenario");
+  const ConeStep lower20[] = {
+      {"ConDDown", true, "2", {"0", "0", "2", "0.0", "wwcw", true, 2}},
+      {"ConDDown", false, "0", {"0", "0", "20", "0.0", "wwcw", true, 2}},
+  };
+  QTest::newRow("1: lower diameter 20") << ConeScenario{{lower20[0], lower20[1]}};
+
+  QTest::newRow("2: then upper 10 and height 50")
+      << ConeScenario{{lower20[0],
+                       lower20[1],
+                       {"ConDUp", true, "10", {"0", "10", "20", "0.0", "wccw", true, 2}},
+                       {"ConH", true, "5", {"5", "10", "20", "90.0", "cccw", false, 2}},
+                       {"ConH", false, "0", {"50", "10", "20", "11.421186", "cccw", false, 2}}}};
+
+  const std::vector<ConeStep> case5 = {
+      {"ConDDown", true, "10", {"0", "0", "10", "0.0", "wwcw", true, 2}},
+      {"ConH", true, "10", {"10", "0", "10", "0.0", "cwcw", true, 2}},
+      // Ctrl+A is a key release too: the angle "0.0" computes the upper diameter equal to the lower.
+      {"ConAng", true, "1", {"10", "10.175", "10", "1", "cwcc", true, 1}},
+      {"ConAng", false, "0", {"10", "11.75", "10", "10", "cwcc", true, 1}},
+  };
+  QTest::newRow("5: upper diameter from the angle") << ConeScenario{case5};
+
+  std::vector<ConeStep> case9 = case5;
+  case9.push_back({"ConH", false, "", {"10", "11.75", "10", "-10.001289", "cwcw", false, 1}});
+  QTest::newRow("9: key release in the height derives the angle") << ConeScenario{case9};
+
+  QTest::newRow("10: angle typed first is reset")
+      << ConeScenario{{{"ConH", true, "10", {"10", "0", "0", "0.0", "cwww", true, 3}},
+                       {"ConAng", true, "10", {"10", "0", "0", "10", "cwwc", true, 3}},
+                       {"ConDDown", true, "1", {"10", "0", "1", "0.0", "cwcw", true, 2}}}};
+}
+
+void ConeTest::typedKeyByKey() {
+  QFETCH(ConeScenario, scenario);
+  int n = 0;
+  for (const ConeStep& step : scenario.steps) {
+    ++n;
+    QLineEdit* edit = m_t->Field(step.field.toLatin1().constData());
+    edit->setFocus();
+    if (step.selectAll) QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    if (step.keys.isEmpty()) {
+      QTest::keyClick(edit, Qt::Key_End);
+      CheckState(step.expect, QString("step %1, End in %2").arg(n).arg(step.field));
+    }
+    // The state is checked after every key; the row gives it after the last one.
+    for (qsizetype i = 0; i < step.keys.size(); ++i) {
+      TypeText(edit, step.keys.mid(i, 1));
+      if (i + 1 == step.keys.size())
+        CheckState(step.expect, QString("step %1, \"%2\" in %3").arg(n).arg(step.keys).arg(step.field));
+    }
+  }
+  QVERIFY(m_t->dialogs.messages().isEmpty());
+}
+
+void ConeTest::programFromTypedValues() {
+  Type("ConH", "2");
+  Type("ConDDown", "1");
+  Type("ConDUp", "0.8");
+  QCOMPARE(m_t->Field("ConAng")->text(), QString("5.72481"));
+  QVERIFY(!m_t->Field("ConAng")->isEnabled());
+  m_t->Click("BtnGenCone");
+  QVERIFY(m_t->dialogs.messages().isEmpty());
+  const QStringList program = {
+      "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)",
+      "N1G92X0.000Y0.000W0.000R2.000",
+      "N2G60",
+      "N3G01X0.000Y0.500U0.000V-0.100",
+      "N4G41",
+      "N5X-0.098Y0.490U0.020V-0.098 D0",
+      "N6X-0.191Y0.462U0.038V-0.092",
+      "N7X-0.278Y0.416U0.056V-0.083",
+      "N8X-0.354Y0.354U0.071V-0.071",
+      "N9X-0.416Y0.278U0.083V-0.056",
+      "N10X-0.462Y0.191U0.092V-0.038",
+      "N11X-0.490Y0.098U0.098V-0.020",
+      "N12X-0.500Y0.000U0.100V-0.000",
+      "N13X-0.490Y-0.098U0.098V0.020",
+      "N14X-0.462Y-0.191U0.092V0.038",
+      "N15X-0.416Y-0.278U0.083V0.056",
+      "N16X-0.354Y-0.354U0.071V0.071",
+      "N17X-0.278Y-0.416U0.056V0.083",
+      "N18X-0.191Y-0.462U0.038V0.092",
+      "N19X-0.098Y-0.490U0.020V0.098",
+      "N20X-0.000Y-0.500U0.000V0.100",
+      "N21X0.098Y-0.490U-0.020V0.098",
+      "N22X0.191Y-0.462U-0.038V0.092",
+      "N23X0.278Y-0.416U-0.056V0.083",
+      "N24X0.354Y-0.354U-0.071V0.071",
+      "N25X0.416Y-0.278U-0.083V0.056",
+      "N26X0.462Y-0.191U-0.092V0.038",
+      "N27X0.490Y-0.098U-0.098V0.020",
+      "N28X0.500Y-0.000U-0.100V0.000",
+      "N29X0.490Y0.098U-0.098V-0.020",
+      "N30X0.462Y0.191U-0.092V-0.038",
+      "N31X0.416Y0.278U-0.083V-0.056",
+      "N32X0.354Y0.354U-0.071V-0.071",
+      "N33X0.278Y0.416U-0.056V-0.083",
+      "N34X0.191Y0.462U-0.038V-0.092",
+      "N35X0.098Y0.490U-0.020V-0.098",
+      "N36X0.000Y0.500U-0.000V-0.100",
+      "N37X-0.108Y0.483U0.000V-0.100",
+      "N38X-0.206Y0.433U0.000V-0.100",
+      "N39X-0.283Y0.356U0.000V-0.100",
+      "N40X-0.333Y0.258U0.000V-0.100",
+      "N41X-0.350Y0.150U0.000V-0.100",
+      "N42X-0.350Y0.000U0.000V0.000",
+      "N43G40",
+      "N44X0.000Y0.000",
+      "N45M02",
+  };
+  QCOMPARE(m_t->Program()->toPlainText(), EditorLines(program));
+}
+
+void ConeTest::angleTooLargeKeepsProgram() {
+  Type("ConDDown", "20");
+  Type("ConDUp", "10");
+  Type("ConH", "10");
+  QCOMPARE(m_t->Field("ConAng")->text(), QString("53.130102"));
+  m_t->Program()->setPlainText("kept");
+  m_t->Click("BtnGenCone");
+  QCOMPARE(m_t->dialogs.messages().size(), 1);
+  QCOMPARE(m_t->dialogs.messages().front().title, QString("Ошибка"));
+  QCOMPARE(m_t->dialogs.messages().front().icon, FakeDialogs::Icon::Error);
+  QCOMPARE(m_t->dialogs.messages().front().text, QString("Слишком большой угол"));
+  QCOMPARE(m_t->Program()->toPlainText(), QString("kept"));
+}
+
+void ConeTest::pasteRecomputesNothing() {
+  // A text written without a key release is checked but neither marks the field nor derives the angle.
+  Type("ConDDown", "20");
+  Type("ConDUp", "10");
+  m_t->Field("ConH")->setText("5,0");
+  CheckState({"5.0", "10", "20", "0.0", "wccw", true, 2}, "after the write");
+  Type("ConH", "", false);
+  QTest::keyClick(m_t->Field("ConH"), Qt::Key_End);
+  CheckState({"5.0", "10", "20", "90.0", "cccw", false, 2}, "after a key release");
+}
+
+QTEST_MAIN(ConeTest)
+#include "ConeTest.moc"

@@ -1,0 +1,34 @@
+#include "FakeDialogs.h"
+
+#include <stdexcept>
+
+QList<FakeDialogs::Message> FakeDialogs::questions() const {
+  QList<Message> result;
+  for (const Message& m : m_messages)
+    if (m.icon == Icon::Question) result.append(m);
+  return result;
+}
+
+void FakeDialogs::ShowError(const QString& title, const QString& text) {
+  m_messages.append({title, text, Icon::Error});
+}
+
+void FakeDialogs::ShowInfo(const QString& title, const QString& text) {
+  m_messages.append({title, text, Icon::None});
+}
+
+bool FakeDialogs::AskYesNo(const QString& title, const QString& text) {
+  m_messages.append({title, text, Icon::Question});
+  return !m_answers.isEmpty() && m_answers.takeFirst();
+}
+
+std::optional<QString> FakeDialogs::GetSaveFileName(const QString& start) {
+  m_starts.append(start);
+  if (m_throw) {
+    const QString what = *m_throw;
+    m_throw.reset();
+    throw std::runtime_error(what.toStdString());
+  }
+  if (m_names.isEmpty()) return std::nullopt;
+  return m_names.takeFirst();
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+#include "app/Dialogs.h"
+
+// Answers the window's dialogs from queued answers and records every box it was asked to show.
+class FakeDialogs : public kalmoro::Dialogs {
+ public:
+  enum class Icon { None, Error, Question };
+  struct Message {
+    QString title;
+    QString text;
+    Icon icon;
+  };
+
+  // The name the next save dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
+  void setNextFileName(std::optional<QString> name) { m_names.append(std::move(name)); }
+  // The answer to the next Yes/No question. An unqueued question is answered No.
+  void setNextAnswer(bool yes) { m_answers.append(yes); }
+  // The next save dialog throws std::runtime_error with this text instead of returning a name.
+  void setNextThrow(const QString& what) { m_throw = what; }
+
+  const QList<Message>& messages() const { return m_messages; }
+  // Messages of the Yes/No questions only.
+  QList<Message> questions() const;
+  // The start name each save dialog was opened at.
+  const QStringList& saveStarts() const { return m_starts; }
+  void clearMessages() { m_messages.clear(); }
+
+  void ShowError(const QString& title, const QString& text) override;
+  void ShowInfo(const QString& title, const QString& text) override;
+  bool AskYesNo(const QString& title, const QString& text) override;
+  std::optional<QString> GetSaveFileName(const QString& start) override;
+
+ private:
+  QList<std::optional<QString>> m_names;
+  QList<bool> m_answers;
+  std::optional<QString> m_throw;
+  QList<Message> m_messages;
+  QStringList m_starts;
+};

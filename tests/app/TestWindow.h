@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QWidget>
+
+#include "FakeDialogs.h"
+#include "app/FrmMain.h"
+
+// A real window on the offscreen screen with fake dialogs; widgets are looked up by object name.
+struct TestWindow {
+  TestWindow() : window(dialogs) { window.show(); }
+
+  template <typename T = QWidget>
+  T* Find(const char* name) const {
+    T* widget = window.findChild<T*>(QString::fromLatin1(name));
+    if (!widget) qFatal("the window has no %s named %s", T::staticMetaObject.className(), name);
+    return widget;
+  }
+  QLineEdit* Field(const char* name) const { return Find<QLineEdit>(name); }
+  QPlainTextEdit* Program() const { return Find<QPlainTextEdit>("NcPr"); }
+  QTabWidget* Tabs() const { return Find<QTabWidget>("SSTab1"); }
+
+  // Selects a page the way a user does, with a click on its tab.
+  void ClickTab(int index) const {
+    QTabBar* bar = Tabs()->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+  }
+  void Click(const char* buttonName) const { QTest::mouseClick(Find(buttonName), Qt::LeftButton); }
+
+  FakeDialogs dialogs;
+  kalmoro::FrmMain window;
+};
+
+// Types the text key by key, one press and release per character. Unlike QTest::keyClicks it also
+// types characters outside Latin-1 (Cyrillic letters, an emoji).
+inline void TypeText(QWidget* widget, const QString& text) {
+  for (const uint codePoint : text.toUcs4()) {
+    const QString character = QString::fromUcs4(reinterpret_cast<const char32_t*>(&codePoint), 1);
+    const QString upper = character.toUpper();
+    const auto key = upper.size() == 1 ? static_cast<Qt::Key>(upper.front().unicode()) : Qt::Key_unknown;
+    QTest::sendKeyEvent(QTest::Click, widget, key, character, Qt::NoModifier);
+  }
+}
+
+// The lines of a program as the core writes them: each ended by CR LF.
+inline QByteArray CrLfLines(const QStringList& lines) {
+  QByteArray bytes;
+  for (const QString& line : lines) bytes += line.toUtf8() + "\r\n";
+  return bytes;
+}
+
+// The same lines as the program field shows them.
+inline QString EditorLines(const QStringList& lines) {
+  return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+// The program of a round hole of diameter 10, the field's initial text.
+inline const QStringList kRound10 = {
+    "%(CIRCLE: D10)",
+    "N1G92X0.000Y0.000",
+    "N2G60",
+    "N3G01X0.000Y5.000",
+    "N4G41",
+    "N5G03X-5.000Y0.000I0.000J0.000 D0",
+    "N6X0.000Y-5.000I0.000J0.000",
+    "N7X5.000Y0.000I0.000J0.000",
+    "N8X0.000Y5.000I0.000J0.000",
+    "N9X-0.350Y4.650I0.000J4.650",
+    "N10G01X-0.350Y0.000",
+    "N11G40",
+    "N12X0.000Y0.000",
+    "N13M02",
+};
