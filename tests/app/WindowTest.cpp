@@ -85,48 +85,30 @@ void WindowTest::startState() {
 void WindowTest::initialTexts_data() {
   QTest::addColumn<QString>("name");
   QTest::addColumn<QString>("text");
-  QTest::newRow("ArcDiam") << "ArcDiam"
-                           << "10";
-  QTest::newRow("RectWidth") << "RectWidth"
-                             << "10";
-  QTest::newRow("RectHeight") << "RectHeight"
-                              << "5";
-  QTest::newRow("RectArc") << "RectArc"
-                           << "0";
-  QTest::newRow("ConH") << "ConH"
-                        << "0";
-  QTest::newRow("ConDUp") << "ConDUp"
-                          << "0";
-  QTest::newRow("ConDDown") << "ConDDown"
-                            << "0";
-  QTest::newRow("ConAng") << "ConAng"
-                          << "0";
-  QTest::newRow("Label1") << "Label1"
-                          << " Диаметр";
-  QTest::newRow("Label3") << "Label3"
-                          << "Ширина";
-  QTest::newRow("Label4") << "Label4"
-                          << "Высота";
-  QTest::newRow("Label5") << "Label5"
-                          << "Радиус";
-  QTest::newRow("Label8") << "Label8"
-                          << "Высота";
-  QTest::newRow("Label6") << "Label6"
-                          << "D Верхний";
-  QTest::newRow("Label2") << "Label2"
-                          << "D нижний";
-  QTest::newRow("Label7") << "Label7"
-                          << "Угол";
-  QTest::newRow("Label9") << "Label9"
-                          << "Угол задавать общий!";
-  QTest::newRow("BtnGenArc") << "BtnGenArc"
-                             << "Создать программу";
-  QTest::newRow("BtnGenRect") << "BtnGenRect"
-                              << "Создать программу";
-  QTest::newRow("BtnGenCone") << "BtnGenCone"
-                              << "Создать программу";
-  QTest::newRow("BtnSaveNC") << "BtnSaveNC"
-                             << "Сохранить программу";
+  auto row = [](const char* name, const char* text) {
+    QTest::newRow(name) << QString(name) << QString(text);
+  };
+  row("ArcDiam", "10");
+  row("RectWidth", "10");
+  row("RectHeight", "5");
+  row("RectArc", "0");
+  row("ConH", "0");
+  row("ConDUp", "0");
+  row("ConDDown", "0");
+  row("ConAng", "0");
+  row("Label1", " Диаметр");
+  row("Label3", "Ширина");
+  row("Label4", "Высота");
+  row("Label5", "Радиус");
+  row("Label8", "Высота");
+  row("Label6", "D Верхний");
+  row("Label2", "D нижний");
+  row("Label7", "Угол");
+  row("Label9", "Угол задавать общий!");
+  row("BtnGenArc", "Создать программу");
+  row("BtnGenRect", "Создать программу");
+  row("BtnGenCone", "Создать программу");
+  row("BtnSaveNC", "Сохранить программу");
 }
 
 void WindowTest::initialTexts() {
