@@ -154,19 +154,17 @@ void FrmMain::ShowResult(const GenResult& result) {
 }
 
 void FrmMain::GenArc() {
-  Guarded([this] { ShowResult(GenCircle(m_writer, Utf8(ui.ArcDiam))); });
+  Guarded([this] { ShowResult(GenCircle(Utf8(ui.ArcDiam))); });
 }
 
 void FrmMain::GenRect() {
-  Guarded([this] {
-    ShowResult(kalmoro::GenRect(m_writer, Utf8(ui.RectWidth), Utf8(ui.RectHeight), Utf8(ui.RectArc)));
-  });
+  Guarded(
+      [this] { ShowResult(kalmoro::GenRect(Utf8(ui.RectWidth), Utf8(ui.RectHeight), Utf8(ui.RectArc))); });
 }
 
 void FrmMain::GenCone() {
   Guarded([this] {
-    ShowResult(
-        kalmoro::GenCone(m_writer, Utf8(ui.ConH), Utf8(ui.ConDDown), Utf8(ui.ConDUp), Utf8(ui.ConAng)));
+    ShowResult(kalmoro::GenCone(Utf8(ui.ConH), Utf8(ui.ConDDown), Utf8(ui.ConDUp), Utf8(ui.ConAng)));
   });
 }
 

@@ -4,7 +4,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "nc/NcWriter.h"
 #include "ui_FrmMain.h"
 
 namespace kalmoro {
@@ -48,7 +47,6 @@ class FrmMain : public QWidget {
 
   Ui::FrmMain ui;
   Dialogs& m_dialogs;
-  NcWriter m_writer{kPointFormat};
   std::unique_ptr<ConeWidgets> m_cone;
   QString m_lastFileName;  // where the save dialog opens: the file chosen last time in this run
 };

@@ -11,7 +11,6 @@
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
-#include "nc/NcWriter.h"
 #include "nc/NumberText.h"
 #include "nc/ProgramFile.h"
 
@@ -170,14 +169,12 @@ PlainConeFields ConeValues(const Parsed& parsed) {
 }
 
 GenResult Generate(const Parsed& parsed) {
-  NcWriter writer(kPointFormat);
   const std::string& name = parsed.command->name;
-  if (name == "circle") return GenCircle(writer, Value(parsed, "--diameter"));
-  if (name == "rect") {
-    return GenRect(writer, Value(parsed, "--width"), Value(parsed, "--height"), Value(parsed, "--radius"));
-  }
+  if (name == "circle") return GenCircle(Value(parsed, "--diameter"));
+  if (name == "rect")
+    return GenRect(Value(parsed, "--width"), Value(parsed, "--height"), Value(parsed, "--radius"));
   const PlainConeFields cone = ConeValues(parsed);
-  return GenCone(writer, cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
+  return GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
                  cone.Text(ConeField::Ang));
 }
 

@@ -1,7 +1,7 @@
 #include "holes/ConeHole.h"
 
+#include <algorithm>
 #include <cmath>
-#include <string>
 
 #include "cone/Angles.h"
 #include "holes/HoleBlocks.h"
@@ -36,17 +36,22 @@ int StepsPerQuarter(double lowerRadius) {
   return k == 0 ? 1 : k;
 }
 
+// Room for the program text: 4k + 13 blocks, none longer than a block number and four words with the
+// integer digits of the largest coordinate or taper word.
+std::size_t ProgramBytes(int k, double lowerRadius, double upperRadius) {
+  const double largest = std::max({1.0, lowerRadius, upperRadius}) * 2;
+  const auto intDigits = static_cast<std::size_t>(std::log10(largest)) + 1;
+  return static_cast<std::size_t>(4 * k + 13) * (8 + 4 * (intDigits + 6) + 2);
+}
+
 }  // namespace
 
-GenResult GenCone(NcWriter& writer, std::string_view heightText, std::string_view lowerText,
-                  std::string_view upperText, std::string_view angleText) {
+GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
+                  std::string_view angleText) {
   const double height = LeadingValue(heightText);
   const double lower = LeadingValue(lowerText);
   const double upper = LeadingValue(upperText);
   const double angle = LeadingValue(angleText);
-
-  writer.SetLastPoint(0, 0);
-  writer.SetArcMode(true);
 
   if (height == 0.0) return GenResult::Refusal(kMsgConeHeight);
   if (lower == 0.0) return GenResult::Refusal(kMsgConeLower);
@@ -63,15 +68,12 @@ GenResult GenCone(NcWriter& writer, std::string_view heightText, std::string_vie
   if (k == 0) return GenResult::Refusal(kMsgConeTooLarge);
   const double phi = kQuarterTurn / k;
 
-  // The program is built apart and moved into the writer at the end, so that nothing half-written
-  // can reach the buffer.
-  const char sep = writer.Format().decimalSep;
-  NcWriter p =
-      writer.StartProgram("%(CONE: D-DOWN=" + StdText(lower, sep) + ":D-UP=" + StdText(upper, sep) +
-                          ":H=" + StdText(height, sep) + ":ANG=" + StdText(std::fabs(angle), sep) + ")\r\n");
-  WriteOpening(p, "G92X0.000Y0.000W0.000R" + p.Coord(height));
-  p.GenLU(0, rd, 0, (upper - lower) / 2.0, true);
-  WriteFixedBlock(p, "G41");
+  NcWriter w;
+  w.Reserve(ProgramBytes(k, std::fabs(rd), std::fabs(ru)));
+  w.GenHeader(ConeHeader{lower, upper, height, std::fabs(angle)});
+  WriteOpening(w, height);
+  w.GenLU(0, rd, 0, (upper - lower) / 2.0, true);
+  w.GenFixed(FixedWord::CompensationLeft);
 
   // The circle counter-clockwise from the top point, a quarter at a time. Each taper word is the
   // difference of the upper and the lower product, so that it is exactly 0 for a cylinder.
@@ -87,8 +89,8 @@ GenResult GenCone(NcWriter& writer, std::string_view heightText, std::string_vie
       const double xu = ru * dir[quarter][0];
       const double yu = ru * dir[quarter][1];
       const bool first = quarter == 0 && i == 1;
-      p.GenLU(xd, yd, xu - xd, yu - yd, !first);
-      if (first) p.Append(" D0\r\n");
+      w.GenLU(xd, yd, xu - xd, yu - yd, !first);
+      if (first) w.EndWithD0();
     }
   }
 
@@ -98,13 +100,11 @@ GenResult GenCone(NcWriter& writer, std::string_view heightText, std::string_vie
     const double x = -kExitRadius * std::sin(b);  // the same for both arcs, so U is 0
     const double yd = (rd - kExitRadius) + kExitRadius * std::cos(b);
     const double yu = (ru - kExitRadius) + kExitRadius * std::cos(b);
-    p.GenLU(x, yd, 0.0, yu - yd, true);
+    w.GenLU(x, yd, 0.0, yu - yd, true);
   }
-  p.GenLU(-kExitRadius, 0, 0, 0, true);
-  WriteClosing(p);
-
-  writer = std::move(p);
-  return GenResult::Program(writer.Text());
+  w.GenLU(-kExitRadius, 0, 0, 0, true);
+  WriteClosing(w);
+  return GenResult::Program(w.TakeText());
 }
 
 }  // namespace kalmoro

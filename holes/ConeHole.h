@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "holes/GenResult.h"
-#include "nc/NcWriter.h"
 
 namespace kalmoro {
 
@@ -14,7 +13,7 @@ inline constexpr const char* kMsgConeAngle = "Слишком большой уг
 
 // Conical hole: the lower circle as straight tapered blocks (chord tolerance 0.002 mm) with U/V words
 // pointing to the upper circle. The texts are read as leading-number values.
-GenResult GenCone(NcWriter& writer, std::string_view heightText, std::string_view lowerText,
-                  std::string_view upperText, std::string_view angleText);
+GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
+                  std::string_view angleText);
 
 }  // namespace kalmoro

@@ -2,18 +2,10 @@
 
 namespace kalmoro {
 
-void WriteOpening(NcWriter& w, std::string_view g92Words) {
-  w.GenN(true);
-  w.Append(g92Words);
-  w.EndLine();
-  WriteFixedBlock(w, "G60");
+void WriteOpening(NcWriter& w, std::optional<double> wireHeight) {
+  w.GenSetup(wireHeight);
+  w.GenFixed(FixedWord::G60);
   w.SetArcMode(true);
-}
-
-void WriteFixedBlock(NcWriter& w, std::string_view words) {
-  w.GenN(false);
-  w.Append(words);
-  w.EndLine();
 }
 
 void WriteExitArc(NcWriter& w, double top) {
@@ -22,9 +14,9 @@ void WriteExitArc(NcWriter& w, double top) {
 }
 
 void WriteClosing(NcWriter& w) {
-  WriteFixedBlock(w, "G40");
+  w.GenFixed(FixedWord::CompensationOff);
   w.GenL(0, 0, true);
-  WriteFixedBlock(w, "M02");
+  w.GenFixed(FixedWord::ProgramEnd);
 }
 
 }  // namespace kalmoro

@@ -3,7 +3,6 @@
 #include <string_view>
 
 #include "holes/GenResult.h"
-#include "nc/NcWriter.h"
 
 namespace kalmoro {
 
@@ -11,7 +10,6 @@ inline constexpr const char* kMsgRectRange = "Введите Ширину и В�
 inline constexpr const char* kMsgRectRadius = "Двойная величина радиуса превышает Ширину или Высоту";
 
 // Rectangular hole centred on the start point, corners rounded with the given radius (0: sharp).
-GenResult GenRect(NcWriter& writer, std::string_view widthText, std::string_view heightText,
-                  std::string_view radiusText);
+GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText);
 
 }  // namespace kalmoro

@@ -7,24 +7,24 @@
 
 namespace kalmoro {
 
-GenResult GenCircle(NcWriter& w, std::string_view diameterText) {
-  w.SetLastPoint(0, 0);
+GenResult GenCircle(std::string_view diameterText) {
   const double r = LeadingValue(diameterText) / 2;
   if (!(r >= 1.0 / 2 && r <= 999.0 / 2)) return GenResult::Refusal(kMsgDiameterRange);
+  if (!FitsHeaderComment(diameterText)) return GenResult::Refusal(kMsgDiameterText);
 
-  NcWriter p = w.StartProgram("%(CIRCLE: D" + std::string(diameterText) + ")\r\n");
-  WriteOpening(p, "G92X0.000Y0.000");
-  p.GenL(0, r, true);
-  WriteFixedBlock(p, "G41");
-  p.GenA(-r, 0, 0, 0, false);
-  p.Append(" D0\r\n");
-  p.GenA(0, -r, 0, 0, true);
-  p.GenA(r, 0, 0, 0, true);
-  p.GenA(0, r, 0, 0, true);
-  WriteExitArc(p, r);
-  WriteClosing(p);
-  w = std::move(p);
-  return GenResult::Program(w.Text());
+  NcWriter w;
+  w.GenHeader(CircleHeader{std::string(diameterText)});
+  WriteOpening(w);
+  w.GenL(0, r, true);
+  w.GenFixed(FixedWord::CompensationLeft);
+  w.GenA(-r, 0, 0, 0, false);
+  w.EndWithD0();
+  w.GenA(0, -r, 0, 0, true);
+  w.GenA(r, 0, 0, 0, true);
+  w.GenA(0, r, 0, 0, true);
+  WriteExitArc(w, r);
+  WriteClosing(w);
+  return GenResult::Program(w.TakeText());
 }
 
 }  // namespace kalmoro

@@ -2,14 +2,52 @@
 
 #include <charconv>
 
+#include "nc/NcGrammar.h"
+#include "nc/NumberText.h"
+
 namespace kalmoro {
 
-void NcWriter::Replace(std::string_view text) {
-  m_text.assign(text);
+void NcWriter::GenHeader(const HoleHeader& header) {
+  if (const auto* circle = std::get_if<CircleHeader>(&header); circle && !FitsHeaderComment(circle->diameter))
+    throw std::invalid_argument("diameter text does not fit a header comment");
+  m_text += HeaderLine(header);
+  EndLine();
 }
 
-void NcWriter::Append(std::string_view words) {
-  m_text += words;
+void NcWriter::GenSetup(std::optional<double> wireHeight) {
+  GenN(true);
+  m_text += grammar::kSetup;
+  AppendWord('X', 0.0);
+  AppendWord('Y', 0.0);
+  if (wireHeight) {
+    AppendWord('W', 0.0);
+    AppendWord('R', *wireHeight);
+  }
+  EndLine();
+}
+
+void NcWriter::GenFixed(FixedWord word) {
+  GenN(false);
+  switch (word) {
+    case FixedWord::G60:
+      m_text += grammar::kG60;
+      break;
+    case FixedWord::CompensationLeft:
+      m_text += grammar::kCompensationLeft;
+      break;
+    case FixedWord::CompensationOff:
+      m_text += grammar::kCompensationOff;
+      break;
+    case FixedWord::ProgramEnd:
+      m_text += grammar::kProgramEnd;
+      break;
+  }
+  EndLine();
+}
+
+void NcWriter::EndWithD0() {
+  m_text += grammar::kOffsetD0;
+  EndLine();
 }
 
 void NcWriter::GenN(bool fist) {
@@ -18,7 +56,7 @@ void NcWriter::GenN(bool fist) {
   ++m_blockNum;
   char buf[8];
   const auto result = std::to_chars(buf, buf + sizeof buf, static_cast<int>(m_blockNum));
-  m_text += 'N';
+  m_text += grammar::kBlockLetter;
   m_text.append(buf, result.ptr);
 }
 
@@ -26,13 +64,14 @@ void NcWriter::GenL(double x, double y, bool crLf) {
   if (x == m_lastX && y == m_lastY) return;
   GenN(false);
   if (m_arcMode) {
-    m_text += "G01";
+    m_text += grammar::kLinear;
     m_arcMode = false;
   }
   AppendWord('X', x);
   AppendWord('Y', y);
   if (crLf) EndLine();
-  SetLastPoint(x, y);
+  m_lastX = x;
+  m_lastY = y;
 }
 
 void NcWriter::GenLU(double x, double y, double u, double v, bool crLf) {
@@ -45,7 +84,7 @@ void NcWriter::GenLU(double x, double y, double u, double v, bool crLf) {
 void NcWriter::GenA(double x, double y, double i, double j, bool crLf) {
   GenN(false);
   if (!m_arcMode) {
-    m_text += "G03";
+    m_text += grammar::kArc;
     m_arcMode = true;
   }
   AppendWord('X', x);
@@ -53,16 +92,18 @@ void NcWriter::GenA(double x, double y, double i, double j, bool crLf) {
   AppendWord('I', i);
   AppendWord('J', j);
   if (crLf) EndLine();
-  SetLastPoint(x, y);
-}
-
-std::string NcWriter::Coord(double value) const {
-  return Formating(StdText(value, m_format.decimalSep), m_format.decimalSep);
+  m_lastX = x;
+  m_lastY = y;
 }
 
 void NcWriter::AppendWord(char letter, double value) {
-  m_text += letter;
-  m_text += Coord(value);
+  char buf[kNumberTextMax + 1];
+  buf[0] = letter;
+  m_text.append(buf, 1 + CoordTextTo(value, buf + 1));
+}
+
+void NcWriter::EndLine() {
+  m_text += grammar::kLineEnd;
 }
 
 }  // namespace kalmoro

@@ -1,14 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 
-#include "nc/NumberText.h"
+#include "nc/HoleHeader.h"
 
-// The only class that knows how an NC block looks: block numbers, the modal motion words, the
-// coordinate words and their rendering. Generators add a few fixed words between its calls.
+// The only class that writes NC program text: the header line, block numbers, the modal motion
+// words, the coordinate words and their rendering, the fixed-word blocks and the line ends. A
+// generator makes one writer per program and calls its named operations only.
 namespace kalmoro {
 
 // Raised by GenN when a program would need a block number above 32767.
@@ -17,42 +18,41 @@ class NcOverflow : public std::overflow_error {
   NcOverflow() : std::overflow_error("block number above 32767") {}
 };
 
+// Blocks of one fixed word.
+enum class FixedWord {
+  G60,
+  CompensationLeft,  // G41
+  CompensationOff,   // G40
+  ProgramEnd,        // M02
+};
+
 class NcWriter {
  public:
   static constexpr std::int16_t kMaxBlockNum = 32767;
 
-  explicit NcWriter(NumberFormat format = kPointFormat) : m_format(format) {}
-
-  // Program buffer. Lines end with CR LF.
+  // The program text so far. Lines end with CR LF.
   const std::string& Text() const { return m_text; }
-  void Replace(std::string_view text);
-  void Append(std::string_view words);
-  void EndLine() { m_text += "\r\n"; }
+  std::string TakeText() { return std::move(m_text); }
+  void Reserve(std::size_t bytes) { m_text.reserve(bytes); }
 
-  // A writer with this one's state whose buffer holds only the header line: a generator builds its
-  // program there and moves it back when done, so a failure half-way leaves this buffer as it was.
-  NcWriter StartProgram(std::string_view header) const {
-    NcWriter program(m_format);
-    program.m_text.assign(header);
-    program.m_blockNum = m_blockNum;
-    program.m_arcMode = m_arcMode;
-    program.m_lastX = m_lastX;
-    program.m_lastY = m_lastY;
-    return program;
-  }
+  // The header line and its line end. Throws std::invalid_argument for a circle whose diameter text
+  // does not fit a header comment (FitsHeaderComment); generators refuse such texts first.
+  void GenHeader(const HoleHeader& header);
+  // The setup block: GenN(true), the origin "G92X0.000Y0.000", for a tapered cut also "W0.000R" and
+  // the rendered wire height, and the line end.
+  void GenSetup(std::optional<double> wireHeight = std::nullopt);
+  // A numbered block of one fixed word, ended.
+  void GenFixed(FixedWord word);
+  // Ends a motion block written with crLf false by the compensation register " D0" and the line end.
+  void EndWithD0();
 
   // Writer state.
   std::int16_t BlockNum() const { return m_blockNum; }
   bool ArcMode() const { return m_arcMode; }
   double LastX() const { return m_lastX; }
   double LastY() const { return m_lastY; }
+  // On before the first motion block of a program, so that its first linear block carries "G01".
   void SetArcMode(bool on) { m_arcMode = on; }
-  void SetLastPoint(double x, double y) {
-    m_lastX = x;
-    m_lastY = y;
-  }
-  // For tests and callers that continue a numbering.
-  void SetBlockNum(std::int16_t n) { m_blockNum = n; }
 
   // Appends "N" and the next block number; fist restarts the numbering at 1. Throws NcOverflow, with
   // nothing appended and BlockNum kept at 32767, when no number is left.
@@ -64,14 +64,10 @@ class NcWriter {
   // Counter-clockwise arc to (x, y) around the absolute centre (i, j); always written.
   void GenA(double x, double y, double i, double j, bool crLf);
 
-  // A coordinate in the pattern "0.000" with this writer's separator.
-  std::string Coord(double value) const;
-  NumberFormat Format() const { return m_format; }
-
  private:
   void AppendWord(char letter, double value);
+  void EndLine();
 
-  NumberFormat m_format;
   std::string m_text;
   std::int16_t m_blockNum = 0;
   bool m_arcMode = false;

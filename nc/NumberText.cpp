@@ -68,111 +68,171 @@ double SpanValue(const DecimalSpan& span) {
 
 }  // namespace
 
-std::string StdText(double value, char decimalSep) {
-  if (value == 0.0) return "0";
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char buf[64];
-  const auto result = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
-  std::string text(buf, result.ptr);
-  for (char& c : text) {
-    if (c == 'e') c = 'E';
-    if (c == '.') c = decimalSep;
+namespace {
+
+// StdText into out (at least 32 chars); returns the length.
+std::size_t StdTextTo(double value, char* out) {
+  if (value == 0.0) {
+    out[0] = '0';
+    return 1;
   }
-  return text;
+  const auto result = std::to_chars(out, out + 32, value, std::chars_format::general, 15);
+  for (char* c = out; c != result.ptr; ++c) {
+    if (*c == 'e') *c = 'E';
+  }
+  return static_cast<std::size_t>(result.ptr - out);
 }
 
-std::string FormatPattern(std::string_view text, int minDecimals, int maxDecimals, char decimalSep) {
-  // Mantissa digits and the position of the decimal point among them.
+constexpr int kMaxDecimals = 20;
+// Nothing a double can hold lies further before the point.
+constexpr long long kMaxIntegerDigits = 400;
+
+// The digits of a decimal mantissa "ddd.ddd" read one by one, the point skipped.
+class MantissaDigits {
+ public:
+  MantissaDigits(std::string_view digits, std::size_t pointAt) : m_digits(digits), m_pointAt(pointAt) {}
+  std::size_t Count() const { return m_digits.size() - (m_pointAt < m_digits.size() ? 1 : 0); }
+  // The k-th digit, '0' beyond either end.
+  char At(long long k) const {
+    if (k < 0 || k >= static_cast<long long>(Count())) return '0';
+    const auto i = static_cast<std::size_t>(k);
+    return m_digits[i < m_pointAt ? i : i + 1];
+  }
+
+ private:
+  std::string_view m_digits;
+  std::size_t m_pointAt;
+};
+
+}  // namespace
+
+std::string StdText(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char buf[32];
+  return std::string(buf, StdTextTo(value, buf));
+}
+
+std::size_t FormatPatternTo(std::string_view text, int minDecimals, int maxDecimals, char* out) {
+  if (maxDecimals < 0 || maxDecimals > kMaxDecimals || minDecimals > maxDecimals) return 0;
   std::size_t i = 0;
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
     negative = text[i] == '-';
     ++i;
   }
-  std::string digits;
-  long long pointPos = 0;
-  bool sawSep = false;
+  // The mantissa: digits with at most one point among them.
+  const std::size_t mantissaStart = i;
+  std::size_t pointAt = std::string_view::npos;
+  std::size_t digitCount = 0;
+  bool nonZero = false;
   for (; i < text.size(); ++i) {
     const char c = text[i];
     if (IsDigit(c)) {
-      digits += c;
-      if (!sawSep) ++pointPos;
-    } else if (c == decimalSep && !sawSep) {
-      sawSep = true;
+      ++digitCount;
+      nonZero = nonZero || c != '0';
+    } else if (c == '.' && pointAt == std::string_view::npos) {
+      pointAt = i - mantissaStart;
     } else {
       break;
     }
   }
-  if (digits.empty()) return {};
+  if (digitCount == 0) return 0;
+  const std::string_view mantissa = text.substr(mantissaStart, i - mantissaStart);
+  long long pointPos = static_cast<long long>(pointAt == std::string_view::npos ? digitCount : pointAt);
   if (i < text.size()) {
-    if (text[i] != 'E' && text[i] != 'e') return {};
+    if (text[i] != 'E' && text[i] != 'e') return 0;
     ++i;
     bool expNegative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
       expNegative = text[i] == '-';
       ++i;
     }
-    if (i == text.size()) return {};
+    if (i == text.size()) return 0;
     long long exponent = 0;
     for (; i < text.size(); ++i) {
-      if (!IsDigit(text[i])) return {};
+      if (!IsDigit(text[i])) return 0;
       if (exponent < 100000) exponent = exponent * 10 + (text[i] - '0');
     }
     pointPos += expNegative ? -exponent : exponent;
   }
-  // Nothing a double can hold lies this far before the point.
-  if (pointPos > 400) return {};
+  if (pointPos > kMaxIntegerDigits) return 0;
+  const MantissaDigits digit(mantissa, pointAt == std::string_view::npos ? mantissa.size() : pointAt);
 
-  const bool exactZero = digits.find_first_not_of('0') == std::string::npos;
-  std::string intPart;
-  std::string fracPart;
-  const long long limit = maxDecimals + 2;
-  if (pointPos <= 0) {
-    // Digits that start beyond the first kept decimal and the rounding digit round to zero.
-    if (-pointPos < limit) fracPart = std::string(static_cast<std::size_t>(-pointPos), '0') + digits;
-  } else if (pointPos >= static_cast<long long>(digits.size())) {
-    intPart = digits + std::string(static_cast<std::size_t>(pointPos) - digits.size(), '0');
-  } else {
-    intPart = digits.substr(0, static_cast<std::size_t>(pointPos));
-    fracPart = digits.substr(static_cast<std::size_t>(pointPos));
+  // Kept digits: the integer part and maxDecimals decimals, with one slot in front for a carry.
+  const long long intCount = pointPos > 0 ? pointPos : 0;
+  char kept[kMaxIntegerDigits + kMaxDecimals + 1];
+  const long long keptCount = 1 + intCount + maxDecimals;
+  kept[0] = '0';
+  const long long first = pointPos - intCount;  // the mantissa digit in the first integer slot
+  for (long long k = 1; k < keptCount; ++k) kept[k] = digit.At(first + k - 1);
+  if (digit.At(first + keptCount - 1) >= '5') {
+    long long k = keptCount - 1;
+    while (kept[k] == '9') kept[k--] = '0';
+    ++kept[k];
   }
-  const auto keep = static_cast<std::size_t>(maxDecimals);
-  if (fracPart.size() < keep + 1) fracPart.resize(keep + 1, '0');
-  const bool roundUp = fracPart[keep] >= '5';
-  std::string kept = intPart + fracPart.substr(0, keep);
-  if (roundUp) {
-    std::size_t k = kept.size();
-    while (k > 0 && kept[k - 1] == '9') kept[--k] = '0';
-    if (k == 0) {
-      kept.insert(kept.begin(), '1');
-      intPart.insert(intPart.begin(), '0');  // one more integer digit
-    } else {
-      ++kept[k - 1];
+
+  // Leading zeros of the integer part go, down to one digit; trailing decimal zeros down to minDecimals.
+  long long from = 0;
+  while (from < intCount && kept[from] == '0') ++from;
+  long long decimals = maxDecimals;
+  while (decimals > minDecimals && kept[keptCount - (maxDecimals - decimals) - 1] == '0') --decimals;
+  char* o = out;
+  if (negative && nonZero) *o++ = '-';
+  for (long long k = from; k <= intCount; ++k) *o++ = kept[k];
+  if (decimals > 0) {
+    *o++ = '.';
+    for (long long k = 0; k < decimals; ++k) *o++ = kept[1 + intCount + k];
+  }
+  return static_cast<std::size_t>(o - out);
+}
+
+std::string FormatPattern(std::string_view text, int minDecimals, int maxDecimals) {
+  char buf[kNumberTextMax];
+  return std::string(buf, FormatPatternTo(text, minDecimals, maxDecimals, buf));
+}
+
+std::string Formating(std::string_view text) {
+  return FormatPattern(text, 3, 3);
+}
+
+std::string FormatNumber(double value, int minDecimals, int maxDecimals) {
+  return FormatPattern(StdText(value), minDecimals, maxDecimals);
+}
+
+std::size_t CoordTextCarefulTo(double value, char* out) {
+  if (!std::isfinite(value)) return 0;  // "inf" and "nan" are no numbers to the pattern
+  char standard[32];
+  return FormatPatternTo(std::string_view(standard, StdTextTo(value, standard)), 3, 3, out);
+}
+
+std::size_t CoordTextTo(double value, char* out) {
+  // Below 1e6 the standard form keeps at least nine decimals, so it lies within 0.5e-9 of value, and
+  // value * 1000 is computed within 6e-8 of its true product: apart from a hair around a half-way
+  // point, both round to the same thousandth.
+  constexpr double kDirectLimit = 1e6;
+  constexpr double kHalfWayGuard = 1e-5;  // in thousandths
+  const double magnitude = std::fabs(value);
+  if (magnitude < kDirectLimit) {
+    const double scaled = magnitude * 1000.0;
+    const double whole = std::floor(scaled);
+    const double fraction = scaled - whole;  // exact
+    if (std::fabs(fraction - 0.5) > kHalfWayGuard) {
+      auto thousandths = static_cast<unsigned long long>(whole) + (fraction > 0.5 ? 1 : 0);
+      char* o = out;
+      if (value < 0) *o++ = '-';  // a negative value that rounds to zero keeps its minus
+      char digits[16];
+      const auto end = std::to_chars(digits, digits + sizeof digits, thousandths / 1000).ptr;
+      for (const char* d = digits; d != end; ++d) *o++ = *d;
+      thousandths %= 1000;
+      *o++ = '.';
+      *o++ = static_cast<char>('0' + thousandths / 100);
+      *o++ = static_cast<char>('0' + thousandths / 10 % 10);
+      *o++ = static_cast<char>('0' + thousandths % 10);
+      return static_cast<std::size_t>(o - out);
     }
   }
-  std::string whole = kept.substr(0, intPart.size());
-  std::string decimals = kept.substr(intPart.size());
-  const std::size_t firstNonZero = whole.find_first_not_of('0');
-  whole = firstNonZero == std::string::npos ? "0" : whole.substr(firstNonZero);
-  while (static_cast<int>(decimals.size()) > minDecimals && decimals.back() == '0') decimals.pop_back();
-
-  std::string out;
-  if (negative && !exactZero) out += '-';
-  out += whole;
-  if (!decimals.empty()) {
-    out += decimalSep;
-    out += decimals;
-  }
-  return out;
-}
-
-std::string Formating(std::string_view text, char decimalSep) {
-  return FormatPattern(text, 3, 3, decimalSep);
-}
-
-std::string FormatNumber(double value, int minDecimals, int maxDecimals, char decimalSep) {
-  return FormatPattern(StdText(value, decimalSep), minDecimals, maxDecimals, decimalSep);
+  return CoordTextCarefulTo(value, out);
 }
 
 double LeadingValue(std::string_view text) {

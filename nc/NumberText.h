@@ -1,38 +1,48 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
 
 // Number text without locales: every conversion between doubles and text in the project goes through
-// here, so that a desktop with a decimal comma never changes a digit of a program.
+// here, so that a desktop with a decimal comma never changes a digit of a program. The decimal
+// separator is always ".".
 namespace kalmoro {
 
-// The decimal separator the writer renders with. Programs for the machine always use the point; the
-// comma is kept as a writer capability.
-struct NumberFormat {
-  char decimalSep = '.';
-};
-inline constexpr NumberFormat kPointFormat{'.'};
-inline constexpr NumberFormat kCommaFormat{','};
+// Room for any text these functions write into a caller's buffer: the pattern of the largest double
+// (309 integer digits), the largest text exponent accepted (400 integer digits) and up to 20 decimals.
+inline constexpr std::size_t kNumberTextMax = 440;
 
 // Standard text form: at most 15 significant digits, trailing zeros dropped, exponent form as
 // "1.5E-16" / "1E+15" where the shortest general form uses it; zero (negative zero too) is "0".
 // Infinity and NaN give "inf", "-inf", "nan".
-std::string StdText(double value, char decimalSep = '.');
+std::string StdText(double value);
 
-// Renders the number a standard-form text holds with the given decimals: rounded half away from zero
-// on the decimal digits of the text, at least one digit before the separator, no grouping, between
-// minDecimals and maxDecimals digits after it (trailing zeros beyond minDecimals dropped). A negative
-// value that rounds to zero keeps its minus; an exact zero has none. Returns "" for a text that is
-// not such a number.
-std::string FormatPattern(std::string_view text, int minDecimals, int maxDecimals, char decimalSep = '.');
+// Renders the number a standard-form text holds with the given decimals (at most 20): rounded half
+// away from zero on the decimal digits of the text, at least one digit before the point, no grouping,
+// between minDecimals and maxDecimals digits after it (trailing zeros beyond minDecimals dropped). A
+// negative value that rounds to zero keeps its minus; an exact zero has none. Returns "" for a text
+// that is not such a number.
+std::string FormatPattern(std::string_view text, int minDecimals, int maxDecimals);
+
+// The same into out (kNumberTextMax chars); returns the length written, 0 for a text that is not a number.
+std::size_t FormatPatternTo(std::string_view text, int minDecimals, int maxDecimals, char* out);
 
 // Pattern "0.000" of every NC coordinate.
-std::string Formating(std::string_view text, char decimalSep = '.');
+std::string Formating(std::string_view text);
 
 // A double through its standard text form and then a pattern.
-std::string FormatNumber(double value, int minDecimals, int maxDecimals, char decimalSep = '.');
+std::string FormatNumber(double value, int minDecimals, int maxDecimals);
+
+// A coordinate word's number: Formating of the standard text form of value, written into out
+// (kNumberTextMax chars) without touching the heap; returns the length. Values below 1e6 in magnitude
+// that are not within a hair of a half-way point are rounded directly from value * 1000, which gives
+// the same digits as the two steps (see CoordTextCarefulTo); all others take the two steps.
+std::size_t CoordTextTo(double value, char* out);
+
+// The reference for CoordTextTo: the standard text form, then the pattern "0.000", step by step.
+std::size_t CoordTextCarefulTo(double value, char* out);
 
 // Leading-number value: the longest leading part "[sign]digits[.digits]" of the text, "." as the
 // decimal point; 0 when there is none. Never fails: a run of digits beyond the range of a double

@@ -87,6 +87,7 @@ std::string WithIsoExtension(std::string_view name) {
 
 std::optional<std::string> EncodeCp1251(std::string_view utf8, std::string* badChar) {
   iconv_t cd = ::iconv_open("CP1251", "UTF-8");
+  // NOLINTNEXTLINE(performance-no-int-to-ptr): the failure value iconv_open is documented to return
   if (cd == reinterpret_cast<iconv_t>(-1)) {
     if (badChar) badChar->clear();
     return std::nullopt;

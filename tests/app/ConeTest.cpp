@@ -95,29 +95,29 @@ void ConeTest::typedKeyByKey_data() {
       {"ConDDown", true, "2", {"0", "0", "2", "0.0", "wwcw", true, 2}},
       {"ConDDown", false, "0", {"0", "0", "20", "0.0", "wwcw", true, 2}},
   };
-  QTest::newRow("1: lower diameter 20") << ConeScenario{{lower20[0], lower20[1]}};
+  QTest::newRow("lower diameter 20 typed") << ConeScenario{{lower20[0], lower20[1]}};
 
-  QTest::newRow("2: then upper 10 and height 50")
+  QTest::newRow("then upper 10 and height 50 derive the angle")
       << ConeScenario{{lower20[0],
                        lower20[1],
                        {"ConDUp", true, "10", {"0", "10", "20", "0.0", "wccw", true, 2}},
                        {"ConH", true, "5", {"5", "10", "20", "90.0", "cccw", false, 2}},
                        {"ConH", false, "0", {"50", "10", "20", "11.421186", "cccw", false, 2}}}};
 
-  const std::vector<ConeStep> case5 = {
+  const std::vector<ConeStep> upperFromAngle = {
       {"ConDDown", true, "10", {"0", "0", "10", "0.0", "wwcw", true, 2}},
       {"ConH", true, "10", {"10", "0", "10", "0.0", "cwcw", true, 2}},
       // Ctrl+A is a key release too: the angle "0.0" computes the upper diameter equal to the lower.
       {"ConAng", true, "1", {"10", "10.175", "10", "1", "cwcc", true, 1}},
       {"ConAng", false, "0", {"10", "11.75", "10", "10", "cwcc", true, 1}},
   };
-  QTest::newRow("5: upper diameter from the angle") << ConeScenario{case5};
+  QTest::newRow("upper diameter derived from the angle") << ConeScenario{upperFromAngle};
 
-  std::vector<ConeStep> case9 = case5;
-  case9.push_back({"ConH", false, "", {"10", "11.75", "10", "-10.001289", "cwcw", false, 1}});
-  QTest::newRow("9: key release in the height derives the angle") << ConeScenario{case9};
+  std::vector<ConeStep> heightAfterAngle = upperFromAngle;
+  heightAfterAngle.push_back({"ConH", false, "", {"10", "11.75", "10", "-10.001289", "cwcw", false, 1}});
+  QTest::newRow("key release in the height derives the angle") << ConeScenario{heightAfterAngle};
 
-  QTest::newRow("10: angle typed first is reset")
+  QTest::newRow("angle typed first is reset")
       << ConeScenario{{{"ConH", true, "10", {"10", "0", "0", "0.0", "cwww", true, 3}},
                        {"ConAng", true, "10", {"10", "0", "0", "10", "cwwc", true, 3}},
                        {"ConDDown", true, "1", {"10", "0", "1", "0.0", "cwcw", true, 2}}}};
@@ -155,8 +155,7 @@ void ConeTest::programFromTypedValues() {
   QVERIFY(m_t->dialogs.messages().isEmpty());
   // The listing itself is checked line for line in the core tests; here the window must show exactly
   // what the generator writes for the texts the solver left in the fields.
-  kalmoro::NcWriter writer;
-  const kalmoro::GenResult expected = kalmoro::GenCone(writer, "2", "1", "0.8", "5.72481");
+  const kalmoro::GenResult expected = kalmoro::GenCone("2", "1", "0.8", "5.72481");
   QVERIFY(expected.Ok());
   QVERIFY(expected.program.starts_with("%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)\r\n"));
   QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(expected.program));

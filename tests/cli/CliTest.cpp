@@ -25,7 +25,7 @@ struct RunResult {
 };
 
 fs::path ScratchDir() {
-  const fs::path dir = fs::temp_directory_path() / ("kalmoro-cli-" + std::to_string(::getpid()));
+  fs::path dir = fs::temp_directory_path() / ("kalmoro-cli-" + std::to_string(::getpid()));
   fs::create_directories(dir);
   return dir;
 }

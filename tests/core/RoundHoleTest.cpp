@@ -26,21 +26,9 @@ const char* const kCircle10 =
     "N13M02\r\n";
 
 TEST(GenCircle, DiameterTenByteForByte) {
-  NcWriter w;
-  const GenResult result = GenCircle(w, "10");
+  const GenResult result = GenCircle("10");
   ASSERT_TRUE(result.Ok()) << result.error;
   EXPECT_EQ(result.program, kCircle10);
-  EXPECT_EQ(w.Text(), kCircle10);
-  EXPECT_EQ(w.BlockNum(), 13);
-  EXPECT_FALSE(w.ArcMode());
-  EXPECT_EQ(w.LastX(), 0);
-  EXPECT_EQ(w.LastY(), 0);
-}
-
-TEST(GenCircle, SecondPressGivesTheSameTextNumberedFromOne) {
-  NcWriter w;
-  const std::string first = GenCircle(w, "10").program;
-  EXPECT_EQ(GenCircle(w, "10").program, first);
 }
 
 struct LineCase {
@@ -58,8 +46,7 @@ TEST(GenCircle, BoundsAndHeaderKeepTheFieldText) {
       {"2.5", {{5, "N5G03X-1.250Y0.000I0.000J0.000 D0"}}},
   };
   for (const auto& c : cases) {
-    NcWriter w;
-    const GenResult result = GenCircle(w, c.diameter);
+    const GenResult result = GenCircle(c.diameter);
     ASSERT_TRUE(result.Ok()) << c.diameter;
     const auto lines = test::Lines(result.program);
     ASSERT_EQ(lines.size(), 14u) << c.diameter;
@@ -67,18 +54,28 @@ TEST(GenCircle, BoundsAndHeaderKeepTheFieldText) {
   }
 }
 
-TEST(GenCircle, RefusalLeavesBufferAndNumberingUntouched) {
+TEST(GenCircle, RefusalsCarryTheirMessageAndNoProgram) {
   const std::string tooLong(400, '9');
-  for (const std::string text : {"", "0", "0.99", "999.01", "1000", ".", tooLong.c_str()}) {
-    NcWriter w;
-    ASSERT_TRUE(GenCircle(w, "10").Ok());
-    w.SetLastPoint(3, 4);
-    const GenResult result = GenCircle(w, text);
-    EXPECT_FALSE(result.Ok()) << "'" << text << "'";
-    EXPECT_EQ(result.error, kMsgDiameterRange);
-    EXPECT_EQ(w.Text(), kCircle10);
-    EXPECT_EQ(w.BlockNum(), 13);
-    EXPECT_EQ(w.LastX(), 0) << "the last point is reset before the check";
+  const struct {
+    std::string text;
+    const char* message;
+  } cases[] = {
+      {"", kMsgDiameterRange},
+      {"0", kMsgDiameterRange},
+      {"0.99", kMsgDiameterRange},
+      {"999.01", kMsgDiameterRange},
+      {"1000", kMsgDiameterRange},
+      {".", kMsgDiameterRange},
+      {tooLong, kMsgDiameterRange},
+      // The header repeats the text: nothing may end the comment or the line early.
+      {"10)\r\nM02\r\n(", kMsgDiameterText},
+      {"10\n", kMsgDiameterText},
+      {"10(", kMsgDiameterText},
+  };
+  for (const auto& c : cases) {
+    const GenResult result = GenCircle(c.text);
+    EXPECT_EQ(result.error, c.message) << "'" << c.text << "'";
+    EXPECT_EQ(result.program, "") << "a refusal carries no program";
   }
 }
 

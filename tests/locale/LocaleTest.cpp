@@ -32,18 +32,17 @@ TEST_F(CommaLocale, LocaleReallyUsesAComma) {
 
 TEST_F(CommaLocale, ProgramsKeepTheDecimalPoint) {
   ASSERT_NE(std::setlocale(LC_ALL, "ru_RU.UTF-8"), nullptr);
-  NcWriter w;
-  const GenResult circle = GenCircle(w, "10.5");
+  const GenResult circle = GenCircle("10.5");
   ASSERT_TRUE(circle.Ok());
   EXPECT_NE(circle.program.find("N3G01X0.000Y5.250\r\n"), std::string::npos) << circle.program;
   EXPECT_EQ(circle.program.find(','), std::string::npos) << circle.program;
 
-  const GenResult rect = GenRect(w, "12.5", "7.25", "1.5");
+  const GenResult rect = GenRect("12.5", "7.25", "1.5");
   ASSERT_TRUE(rect.Ok());
   EXPECT_EQ(rect.program.rfind("%(RECTANGLE: W=12.5:H=7.25:R=1.5)\r\n", 0), 0u) << rect.program;
   EXPECT_EQ(rect.program.find(','), std::string::npos) << rect.program;
 
-  const GenResult cone = GenCone(w, "2", "1", "0.8", "5.72481");
+  const GenResult cone = GenCone("2", "1", "0.8", "5.72481");
   ASSERT_TRUE(cone.Ok()) << cone.error;
   EXPECT_EQ(cone.program.rfind("%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)\r\n", 0), 0u) << cone.program;
   EXPECT_EQ(cone.program.find(','), std::string::npos);

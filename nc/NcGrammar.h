@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string_view>
+
+// The words and marks of the NC program grammar. The writer and the reader of programs share them;
+// nothing outside nc/ spells any of them.
+namespace kalmoro::grammar {
+
+inline constexpr std::string_view kLineEnd = "\r\n";
+inline constexpr std::string_view kHeaderOpen = "%(";
+inline constexpr char kHeaderClose = ')';
+
+inline constexpr char kBlockLetter = 'N';
+inline constexpr std::string_view kLinear = "G01";  // modal: straight moves
+inline constexpr std::string_view kArc = "G03";     // modal: counter-clockwise arcs
+inline constexpr std::string_view kSetup = "G92";   // the start point becomes the origin
+inline constexpr std::string_view kG60 = "G60";
+inline constexpr std::string_view kCompensationLeft = "G41";
+inline constexpr std::string_view kCompensationOff = "G40";
+inline constexpr std::string_view kProgramEnd = "M02";
+// The compensation register word a generator adds, with its blank, to the first contour block.
+inline constexpr std::string_view kOffsetD0 = " D0";
+
+// Header comments of the three holes: "%(CIRCLE: D10)", "%(RECTANGLE: W=20:H=10:R=2)",
+// "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)".
+inline constexpr std::string_view kCircleHeader = "CIRCLE: D";
+inline constexpr std::string_view kRectHeader = "RECTANGLE: ";
+inline constexpr std::string_view kRectWidth = "W=";
+inline constexpr std::string_view kRectHeight = ":H=";
+inline constexpr std::string_view kRectRadius = ":R=";
+inline constexpr std::string_view kConeHeader = "CONE: ";
+inline constexpr std::string_view kConeLower = "D-DOWN=";
+inline constexpr std::string_view kConeUpper = ":D-UP=";
+inline constexpr std::string_view kConeHeight = ":H=";
+inline constexpr std::string_view kConeAngle = ":ANG=";
+
+}  // namespace kalmoro::grammar
