@@ -1,56 +1,121 @@
-// How long a press of each "Создать программу" takes, and the costs that grow with the input.
+// How long a press of each "Создать программу" takes, measured against the floor of formatting the
+// same number of coordinates with std::to_chars, in process and as a whole kalmoro-gen process.
 
 #include <benchmark/benchmark.h>
-#include <string>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "FloorWriter.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/FieldCheck.h"
 #include "nc/NcWriter.h"
 
+extern char** environ;
+
 namespace {
 
 using namespace kalmoro;
 
+// Lower diameters (mm) of cones with 1 121 to 32 765 blocks: the block count grows with the square
+// root of the diameter, and 869 700 mm gives the largest program the block numbers allow.
+const std::vector<long long> kLowerDiameters = {999, 13000, 52000, 208000, 869700};
+
+GenResult Cone(long long lower) {
+  const std::string text = std::to_string(lower);
+  return GenCone("20", text, text, "0");
+}
+
+// Coordinate words in a program: each is a letter followed by a signed number.
+std::size_t CoordinateWords(const std::string& program) {
+  std::size_t words = 0;
+  for (std::size_t i = 0; i + 1 < program.size(); ++i) {
+    const char c = program[i];
+    const char next = program[i + 1];
+    if ((c == 'X' || c == 'Y' || c == 'U' || c == 'V' || c == 'I' || c == 'J' || c == 'W' || c == 'R') &&
+        (next == '-' || (next >= '0' && next <= '9')))
+      ++words;
+  }
+  return words;
+}
+
+std::size_t Blocks(const std::string& program) {
+  return static_cast<std::size_t>(std::count(program.begin(), program.end(), '\n')) - 1;
+}
+
 void BM_Circle(benchmark::State& state) {
-  NcWriter w;
-  for (auto _ : state) benchmark::DoNotOptimize(GenCircle(w, "10"));
+  for (auto _ : state) benchmark::DoNotOptimize(GenCircle("10"));
 }
 BENCHMARK(BM_Circle);
 
 void BM_Rect(benchmark::State& state) {
-  NcWriter w;
-  for (auto _ : state) benchmark::DoNotOptimize(GenRect(w, "20", "10", "2"));
+  for (auto _ : state) benchmark::DoNotOptimize(GenRect("20", "10", "2"));
 }
 BENCHMARK(BM_Rect);
 
-// Lower diameter in mm; the block count grows with its square root (8188 blocks a quarter at most).
 void BM_Cone(benchmark::State& state) {
-  NcWriter w;
-  const std::string lower = std::to_string(state.range(0));
-  std::size_t bytes = 0;
-  for (auto _ : state) {
-    const GenResult r = GenCone(w, "20", lower, lower, "0");
-    bytes = r.program.size();
-    benchmark::DoNotOptimize(r);
-  }
-  state.counters["blocks"] = w.BlockNum();
-  state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+  const std::string program = Cone(state.range(0)).program;
+  for (auto _ : state) benchmark::DoNotOptimize(Cone(state.range(0)));
+  state.counters["blocks"] = static_cast<double>(Blocks(program));
+  state.SetComplexityN(static_cast<benchmark::IterationCount>(Blocks(program)));
+  state.SetBytesProcessed(static_cast<std::int64_t>(program.size()) * state.iterations());
 }
-BENCHMARK(BM_Cone)->Arg(20)->Arg(999)->Arg(100000)->Arg(860000)->Unit(benchmark::kMicrosecond);
 
-// Linear blocks appended one after another: the buffer must grow in amortised constant time.
-void BM_WriterBlocks(benchmark::State& state) {
+// The same number of coordinates as the cone of that lower diameter, formatted by std::to_chars.
+void BM_ToCharsFloor(benchmark::State& state) {
+  const std::string program = Cone(state.range(0)).program;
+  const std::vector<double> values =
+      bench::CoordinateSample(CoordinateWords(program), static_cast<double>(state.range(0)) / 2);
+  std::string text;
   for (auto _ : state) {
-    NcWriter w;
-    w.GenN(true);
-    for (int i = 1; i < state.range(0); ++i) w.GenL(i * 0.001, -i * 0.002, true);
-    benchmark::DoNotOptimize(w.Text().data());
+    bench::FormatInto(values, text);
+    benchmark::DoNotOptimize(text.data());
   }
-  state.SetComplexityN(state.range(0));
+  state.counters["numbers"] = static_cast<double>(values.size());
+  state.SetComplexityN(static_cast<benchmark::IterationCount>(Blocks(program)));
 }
-BENCHMARK(BM_WriterBlocks)->Range(1024, 32767)->Complexity(benchmark::oN)->Unit(benchmark::kMicrosecond);
+
+// Runs a program with its standard output on /dev/null and waits for it.
+void RunProcess(benchmark::State& state, std::vector<std::string> args) {
+  std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  for (auto _ : state) {
+    pid_t pid = 0;
+    int status = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
+        waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      state.SkipWithError("the process failed");
+      break;
+    }
+  }
+  posix_spawn_file_actions_destroy(&actions);
+}
+
+const long long kLargest = kLowerDiameters.back();
+
+void BM_ProcessGenLargest(benchmark::State& state) {
+  const std::string d = std::to_string(kLargest);
+  RunProcess(state, {KALMORO_GEN_PATH, "cone", "--height", "20", "--lower", d, "--upper", d, "--angle", "0"});
+}
+BENCHMARK(BM_ProcessGenLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ProcessFloorLargest(benchmark::State& state) {
+  const std::size_t words = CoordinateWords(Cone(kLargest).program);
+  RunProcess(state, {KALMORO_FLOOR_PATH, std::to_string(words), std::to_string(kLargest / 2)});
+}
+BENCHMARK(BM_ProcessFloorLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A paste of the longest text a field check is made for.
 void BM_FieldCheckPaste(benchmark::State& state) {
@@ -59,5 +124,12 @@ void BM_FieldCheckPaste(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(CheckInputErr(text, 16000, true));
 }
 BENCHMARK(BM_FieldCheckPaste)->Unit(benchmark::kMicrosecond);
+
+void ConeArgs(benchmark::internal::Benchmark* b) {
+  for (const long long lower : kLowerDiameters) b->Arg(lower);
+  b->Unit(benchmark::kMicrosecond)->Complexity(benchmark::oN);
+}
+BENCHMARK(BM_Cone)->Apply(ConeArgs);
+BENCHMARK(BM_ToCharsFloor)->Apply(ConeArgs);
 
 }  // namespace
