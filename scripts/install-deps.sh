@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake git pkg-config
+  build-essential cmake git pkg-config clang-format clang-tidy
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   locales fonts-liberation fonts-dejavu-core

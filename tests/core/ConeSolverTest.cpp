@@ -8,6 +8,12 @@
 #include <gtest/gtest.h>
 
 namespace kalmoro {
+
+// A colour in failure messages, as rgb(r, g, b).
+void PrintTo(const Rgb& c, std::ostream* os) {
+  *os << "rgb(" << int{c.r} << ", " << int{c.g} << ", " << int{c.b} << ")";
+}
+
 namespace {
 
 using F = ConeField;
@@ -213,7 +219,7 @@ TEST_P(SolverTest, KeyByKey) {
       EXPECT_EQ(fields.Text(field), *text) << label << " text";
     }
     if (color) {
-      EXPECT_TRUE(fields.Background(field) == *color) << label << " background";
+      EXPECT_EQ(fields.Background(field), *color) << label << " background";
     }
   };
   check(F::H, "ConH", w.h, w.hColor);
