@@ -1,5 +1,6 @@
 // kalmoro-gen: the hole programs of the window from the command line, for scripts and batch work.
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/Check.h"
 #include "cone/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
@@ -27,6 +29,7 @@ constexpr const char* kUsage =
     "  kalmoro-gen circle [--diameter D]\n"
     "  kalmoro-gen rect   [--width W] [--height H] [--radius R]\n"
     "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A]\n"
+    "  kalmoro-gen check  ФАЙЛ...   проверить программы (\"-\" читает стандартный ввод)\n"
     "Общие параметры:\n"
     "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
     "  -h, --help  эта справка\n"
@@ -91,7 +94,7 @@ Parsed Parse(const std::vector<std::string_view>& args) {
       return parsed;
     }
   }
-  if (args.empty()) throw UsageError{"не указана команда (circle, rect или cone)"};
+  if (args.empty()) throw UsageError{"не указана команда (circle, rect, cone или check)"};
   for (const auto& command : Commands()) {
     if (args[0] == command.name) parsed.command = &command;
   }
@@ -179,6 +182,9 @@ GenResult Generate(const Parsed& parsed) {
 }
 
 int Run(const std::vector<std::string_view>& args) {
+  const bool help = std::find(args.begin(), args.end(), "-h") != args.end() ||
+                    std::find(args.begin(), args.end(), "--help") != args.end();
+  if (!help && !args.empty() && args[0] == "check") return RunCheck({args.begin() + 1, args.end()});
   Parsed parsed;
   try {
     parsed = Parse(args);

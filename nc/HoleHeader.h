@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -22,6 +23,11 @@ using HoleHeader = std::variant<CircleHeader, RectHeader, ConeHeader>;
 
 // The header line without its line end: "%(CIRCLE: D10)"; numbers in their standard text form.
 std::string HeaderLine(const HoleHeader& header);
+
+// Reads a header line (without its line end) back: blanks around it and the case of its letters do
+// not matter. Nothing when the line is not the header of one of the three holes, or when one of its
+// numbers does not read.
+std::optional<HoleHeader> ParseHeaderLine(std::string_view line);
 
 // Whether a text can stand inside the header comment: no line end, no parenthesis that would end or
 // nest the comment, no other control character.

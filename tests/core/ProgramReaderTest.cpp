@@ -1,0 +1,182 @@
+// The program reader: every generated program reads back clean with the dimensions it was made from,
+// and each kind of hand edit is caught at its line.
+
+#include "nc/ProgramReader.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "cone/ConeSolver.h"
+#include "holes/ConeHole.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+#include "nc/NumberText.h"
+
+namespace kalmoro {
+namespace {
+
+std::string Problems(const ProgramReading& r) {
+  std::string text;
+  for (const Problem& p : r.problems) text += "\n  line " + std::to_string(p.line) + ": " + p.text;
+  return text.empty() ? " none" : text;
+}
+
+// A random decimal text with up to three decimals in [low, high].
+std::string RandomText(std::mt19937& random, double low, double high) {
+  return FormatNumber(std::uniform_real_distribution<double>(low, high)(random), 0, 3);
+}
+
+TEST(ProgramReader, GeneratedProgramsReadBackCleanWithTheirDimensions) {
+  std::mt19937 random(20261208);
+  int cones = 0;
+  for (int n = 0; n < 400; ++n) {
+    // Round hole.
+    const std::string d = RandomText(random, 1, 999);
+    const ProgramReading circle = ReadProgram(GenCircle(d).program);
+    ASSERT_TRUE(circle.problems.empty()) << "D " << d << ", problems:" << Problems(circle);
+    ASSERT_TRUE(circle.encoded);
+    EXPECT_NEAR(LeadingValue(std::get<CircleHeader>(circle.encoded->dimensions).diameter), LeadingValue(d),
+                0.0011);
+
+    // Rectangle, a quarter of them with the largest corner radius.
+    const double w = LeadingValue(RandomText(random, 1, 999));
+    const double h = LeadingValue(RandomText(random, 1, 999));
+    const double limit = std::min(w, h) / 2;
+    const double r = n % 4 == 0 ? limit : LeadingValue(RandomText(random, 0, limit));
+    const ProgramReading rect = ReadProgram(GenRect(StdText(w), StdText(h), StdText(r)).program);
+    ASSERT_TRUE(rect.problems.empty()) << "W " << w << " H " << h << " R " << r << ":" << Problems(rect);
+    const auto& found = std::get<RectHeader>(rect.encoded->dimensions);
+    EXPECT_NEAR(found.width, w, 0.0011);
+    EXPECT_NEAR(found.height, h, 0.0011);
+    EXPECT_NEAR(found.radius, r, 0.0015);
+
+    // Cone: the angle derived as the page derives it from the diameters and the height.
+    PlainConeFields fields;
+    for (const auto& [field, text] : {std::pair{ConeField::DDown, RandomText(random, 0.002, 2000)},
+                                      {ConeField::DUp, RandomText(random, 0.002, 2000)},
+                                      {ConeField::H, RandomText(random, 0.5, 3000)}}) {
+      fields.SetText(field, text);
+      OnConeKeyRelease(fields, field);
+    }
+    const auto text = [&](ConeField f) { return fields.Text(f); };
+    const GenResult cone =
+        GenCone(text(ConeField::H), text(ConeField::DDown), text(ConeField::DUp), text(ConeField::Ang));
+    if (!cone.Ok()) continue;  // an angle above 30 degrees
+    ++cones;
+    const ProgramReading reading = ReadProgram(cone.program);
+    const std::string label = "D_d " + text(ConeField::DDown) + " D_u " + text(ConeField::DUp) + " H " +
+                              text(ConeField::H) + " A " + text(ConeField::Ang);
+    ASSERT_TRUE(reading.problems.empty()) << label << ":" << Problems(reading);
+    const auto& c = std::get<ConeHeader>(reading.encoded->dimensions);
+    EXPECT_NEAR(c.lower, LeadingValue(text(ConeField::DDown)), 0.0011) << label;
+    EXPECT_NEAR(c.upper, LeadingValue(text(ConeField::DUp)), 0.0021) << label;
+    EXPECT_NEAR(c.height, LeadingValue(text(ConeField::H)), 0.0006) << label;
+    EXPECT_TRUE(reading.tapered || c.lower == c.upper) << label;
+  }
+  EXPECT_GT(cones, 100) << "enough cones within 30 degrees";
+}
+
+const std::string kCircle = GenCircle("10").program;
+const std::string kCone = GenCone("2", "1", "0.8", "5.72481").program;
+
+// The base program with the first occurrence of from replaced by to.
+std::string Edit(const std::string& base, const std::string& from, const std::string& to) {
+  std::string text = base;
+  const std::size_t at = text.find(from);
+  if (at == std::string::npos)
+    ADD_FAILURE() << "no \"" << from << "\" in the program";
+  else
+    text.replace(at, from.size(), to);
+  return text;
+}
+
+struct BrokenCase {
+  const char* name;
+  std::string program;
+  int line;             // where the problem must be reported; 0: no problem at all
+  const char* excerpt;  // a part of its text
+};
+
+TEST(ProgramReader, HandEditsAreFlaggedAtTheirLine) {
+  const BrokenCase cases[] = {
+      {"ArcCentreMoved", Edit(kCircle, "N5G03X-5.000Y0.000I0.000", "N5G03X-5.000Y0.000I0.400"), 6,
+       "разном расстоянии от центра"},
+      {"ContourWiderThanHeader",
+       Edit(Edit(kCircle, "N6X0.000Y-5.000", "N6X0.000Y-5.400"), "N7X5.000", "N7X5.400"), 1,
+       "Заголовок: D10, контур: D10.4"},
+      {"HeaderChangedContourNot", Edit(kCircle, "D10)", "D12)"), 1, "Заголовок: D12, контур: D10"},
+      {"ZeroRadiusArc", Edit(kCircle, "N9X-0.350Y4.650I0.000J4.650", "N9X-0.350Y4.650I0.000J5.000"), 10,
+       "нулевого радиуса"},
+      {"BlockNumberSkipped", Edit(kCircle, "N7X", "N8X"), 8, "N8 после N6"},
+      {"UnknownWord", Edit(kCircle, "N2G60", "N2G60Q1"), 3, "Неизвестное слово «Q1»"},
+      {"ClockwiseArcIsNotInTheGrammar", Edit(kCircle, "N5G03", "N5G02"), 6, "Неизвестное слово «G02»"},
+      {"MalformedNumber", Edit(kCircle, "N3G01X0.000", "N3G01X0.0.0"), 4, "Неверное число в слове «X0.0.0»"},
+      {"ForeignCharacter", Edit(kCircle, "N2G60", "N2G60Ж"), 3, "Недопустимый символ «Ж»"},
+      {"MotionBeforeSetup", Edit(kCircle, "N1G92X0.000Y0.000", "N1X0.000Y0.000"), 2, "до кадра G92"},
+      {"MotionAfterEnd", kCircle + "N14X1.000Y1.000\r\n", 15, "после конца программы"},
+      {"MissingEnd", Edit(kCircle, "N13M02\r\n", ""), 13, "Нет конца программы M02"},
+      {"CompensationLeftOn", Edit(Edit(kCircle, "N11G40\r\n", ""), "N12X", "N11X"), 13, "не выключена"},
+      {"TaperWordWithoutMotion", Edit(kCone, "N4G41\r\n", "N4G41U0.100V0.100\r\n"), 5, "без перемещения"},
+      {"BlockWithoutNumber", Edit(kCircle, "N2G60", "G60"), 3, "без номера"},
+      {"CentreWordsInALine", Edit(kCircle, "N10G01X-0.350Y0.000", "N10G01X-0.350Y0.000I1.000"), 11,
+       "прямолинейном"},
+      {"HeightWordOutsideSetup", Edit(kCircle, "N2G60", "N2G60R2.000"), 3, "только в кадре G92"},
+      {"UnclosedComment", Edit(kCircle, "N2G60", "N2G60(note"), 3, "не закрыт"},
+      {"ConeHeightDisagrees", Edit(kCone, "R2.000", "R2.500"), 1, "Заголовок: H=2, контур: H=2.5"},
+      {"ConeUpperDiameterDisagrees", Edit(kCone, "D-UP=0.8", "D-UP=0.9"), 1,
+       "Заголовок: D-UP=0.9, контур: D-UP=0.8"},
+      // What a user may reasonably type reads without a problem.
+      {"LowerCaseBlanksAndShortCodes",
+       Edit(Edit(kCircle, "N3G01X0.000Y5.000", "n3 g1 x0 y5"), "N10G01X-0.350Y0.000",
+            "N10 G1 X-.35 Y0 (exit)"),
+       0, ""},
+      {"LineFeedsOnlyAndNoLastLineEnd",
+       "%(CIRCLE: D10)\nN1G92X0Y0\nN2G60\nN3G01X0Y5\nN4G41\nN5G03X-5Y0I0J0 D0\n"
+       "N6X0Y-5I0J0\nN7X5Y0I0J0\nN8X0Y5I0J0\nN9X-0.35Y4.65I0J4.65\nN10G01X-0.35Y0\n"
+       "N11G40\nN12X0Y0\nN13M02",
+       0, ""},
+  };
+  for (const BrokenCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const ProgramReading r = ReadProgram(c.program);
+    if (c.line == 0) {
+      EXPECT_TRUE(r.problems.empty()) << "problems:" << Problems(r);
+      continue;
+    }
+    bool found = false;
+    for (const Problem& p : r.problems)
+      found = found || (p.line == c.line && p.text.find(c.excerpt) != std::string::npos);
+    EXPECT_TRUE(found) << "expected at line " << c.line << ": \"" << c.excerpt
+                       << "\"; problems:" << Problems(r);
+  }
+}
+
+TEST(ProgramReader, MovesCarryTheirBlockLineAndTaper) {
+  const ProgramReading r = ReadProgram(kCone);
+  ASSERT_EQ(r.moves.size(), 40u);
+  const Move& leadIn = r.moves.front();
+  EXPECT_EQ(leadIn.block, 3);
+  EXPECT_EQ(leadIn.line, 4);
+  EXPECT_FALSE(leadIn.compensated);
+  EXPECT_DOUBLE_EQ(leadIn.y, 0.5);
+  EXPECT_DOUBLE_EQ(leadIn.v, -0.1);
+  const Move& first = r.moves[1];
+  EXPECT_TRUE(first.compensated);
+  EXPECT_EQ(first.block, 5);
+  EXPECT_EQ(r.wireHeight, 2.0);
+  EXPECT_EQ(r.blocks, 45);
+  // The upper contour of the worked cone is a circle of radius 0.4.
+  const Point upper = PointAt(r.moves[8], 1, true);
+  EXPECT_NEAR(std::hypot(upper.x, upper.y), 0.4, 0.0015);
+  // A full quarter arc of the round hole: sweep and length.
+  const ProgramReading circle = ReadProgram(kCircle);
+  const Move& arc = circle.moves[1];
+  ASSERT_EQ(arc.kind, Move::Kind::Arc);
+  EXPECT_NEAR(ArcSweep(arc), 3.14159265358979 / 2, 1e-12);
+  EXPECT_NEAR(PathLength(arc, false), 5 * 3.14159265358979 / 2, 1e-9);
+}
+
+}  // namespace
+}  // namespace kalmoro
