@@ -1,5 +1,8 @@
 // kalmoro-gen: the hole programs of the window from the command line, for scripts and batch work.
 
+#include <algorithm>
+#include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -14,6 +17,7 @@
 #include "nc/NcWriter.h"
 #include "nc/NumberText.h"
 #include "nc/ProgramFile.h"
+#include "nc/SaveInterrupt.h"
 
 namespace {
 
@@ -47,6 +51,65 @@ const std::vector<Command>& Commands() {
       {"cone", {{"--height", "0"}, {"--lower", "0"}, {"--upper", "0"}, {"--angle", "0"}}},
   };
   return commands;
+}
+
+std::string Hex(const char* prefix, unsigned value, int width) {
+  char buf[8];
+  const auto result = std::to_chars(buf, buf + sizeof buf, value, 16);
+  std::string digits(buf, result.ptr);
+  for (char& c : digits) c = c >= 'a' ? static_cast<char>(c - 'a' + 'A') : c;
+  return prefix +
+         std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(digits.size()))), '0') +
+         digits;
+}
+
+// Characters that steer a terminal or the order of the text around them.
+bool IsControl(char32_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x200E || c == 0x200F || (c >= 0x2028 && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
+// Text for the terminal: control characters as \xHH or \uHHHH, bytes that are not UTF-8 as \xHH and a
+// backslash doubled, so that a name from the command line cannot move the cursor, recolour or reorder
+// the message that names it.
+std::string Shown(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t len = lead < 0x80   ? 1
+                            : lead < 0xC2 ? 0
+                            : lead < 0xE0 ? 2
+                            : lead < 0xF0 ? 3
+                            : lead < 0xF5 ? 4
+                                          : 0;
+    char32_t c = len == 1 ? lead : lead & (0x7F >> len);
+    bool valid = len > 0 && i + len <= text.size();
+    for (std::size_t k = 1; valid && k < len; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      c = c << 6 | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past U+10FFFF are not UTF-8 either.
+    valid = valid && !(len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) &&
+            !(len == 4 && (c < 0x10000 || c > 0x10FFFF));
+    if (!valid) {
+      out += Hex("\\x", lead, 2);
+      ++i;
+      continue;
+    }
+    if (c == '\\')
+      out += "\\\\";
+    else if (IsControl(c))
+      out += c < 0x80 ? Hex("\\x", c, 2) : Hex("\\u", c, 4);
+    else
+      out.append(text.substr(i, len));
+    i += len;
+  }
+  return out;
+}
+
+void PrintMessage(const std::string& text) {
+  std::fprintf(stderr, "%s\n", Shown(text).c_str());
 }
 
 struct UsageError {
@@ -186,7 +249,7 @@ int Run(const std::vector<std::string_view>& args) {
   try {
     parsed = Parse(args);
   } catch (const UsageError& error) {
-    std::fprintf(stderr, "kalmoro-gen: %s\n%s", error.message.c_str(), kUsage);
+    std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error.message).c_str(), kUsage);
     return kExitUsage;
   }
   if (parsed.help) {
@@ -195,15 +258,13 @@ int Run(const std::vector<std::string_view>& args) {
   }
   const GenResult result = Generate(parsed);
   if (!result.Ok()) {
-    std::fprintf(stderr, "%s\n", result.error.c_str());
+    PrintMessage(result.error);
     return kExitRefused;
   }
   if (parsed.output) {
-    if (const auto error = SaveProgram(*parsed.output, result.program)) {
-      std::fprintf(stderr, "%s\n", error->c_str());
-      return kExitRefused;
-    }
-    return kExitOk;
+    const SaveResult saved = SaveProgramFile(*parsed.output, result.program);
+    if (!saved.message.empty()) PrintMessage(saved.message);  // on success, a note on what changed
+    return saved.Saved() ? kExitOk : kExitRefused;
   }
   if (std::fwrite(result.program.data(), 1, result.program.size(), stdout) != result.program.size() ||
       std::fflush(stdout) != 0) {
@@ -216,11 +277,15 @@ int Run(const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit fails the write with a message instead of ending the tool, and a signal that
+  // ends the tool mid-save leaves the old program and no temporary file.
+  std::signal(SIGXFSZ, SIG_IGN);
+  InstallSaveInterruptCleanup();
   std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return Run(args);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "kalmoro-gen: внутренняя ошибка: %s\n", error.what());
+    PrintMessage(std::string("kalmoro-gen: внутренняя ошибка: ") + error.what());
     return kExitRefused;
   }
 }
