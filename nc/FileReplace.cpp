@@ -22,6 +22,7 @@ namespace {
 // errno-like codes of this file, besides the system's.
 constexpr int kNotRegularFile = -1;  // a device, pipe or socket has the name
 constexpr int kUseNamedTemp = -2;    // the folder's file system has no unnamed temporary files
+constexpr int kForeignLink = -3;     // a stranger's link in a shared sticky folder
 constexpr int kMaxSymlinks = 40;
 constexpr int kTempAttempts = 100;
 
@@ -67,6 +68,8 @@ std::string ErrnoReason(int error) {
       return "ошибка ввода-вывода";
     case kNotRegularFile:
       return "это не обычный файл";
+    case kForeignLink:
+      return "это ссылка другого пользователя в общей папке";
     default:
       return "ошибка ввода-вывода (код " + Number(error) + ")";
   }
@@ -140,7 +143,7 @@ int ResolveTarget(std::string path, Target& t) {
     t.exists = true;
     if (!S_ISLNK(t.stat.st_mode)) return 0;
     if (hops == kMaxSymlinks) return ELOOP;
-    if (!MayFollow(t.dirStat, t.stat)) return EACCES;
+    if (!MayFollow(t.dirStat, t.stat)) return kForeignLink;
     std::string link(PATH_MAX, '\0');
     const ssize_t n = ::readlinkat(t.dir.Get(), t.base.c_str(), link.data(), link.size());
     if (n < 0) return errno;
@@ -225,9 +228,11 @@ class NamedTemp {
     if (!m_renamed) ::unlinkat(m_dir, m_name.c_str(), 0);
     ClearSaveUndo();
   }
+  // Call with BlockInterrupts() held.
   int RenameTo(const std::string& base) {
     if (::renameat(m_dir, m_name.c_str(), m_dir, base.c_str()) != 0) return errno;
     m_renamed = true;
+    ClearSaveUndo();
     return 0;
   }
 

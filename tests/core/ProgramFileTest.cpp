@@ -184,7 +184,7 @@ std::vector<SaveRow> SaveRows() {
        "", {{E::Symlink, "part.iso", "made.iso"}, {E::File, "made.iso", kNew}}},
       {"StrangersSymlinkInStickyFolderIsNotFollowed",
        {pub, old, {E::Symlink, "pub/part.iso", "../part.iso", 0, kOwner, kOwner}}, "pub/part", kMe, {}, 0,
-       K::Failed, "Не удалось сохранить файл «@/pub/part.iso»: нет прав на запись.",
+       K::Failed, "Не удалось сохранить файл «@/pub/part.iso»: это ссылка другого пользователя в общей папке.",
        {pub, old, {E::Symlink, "pub/part.iso", "../part.iso"}}},
       {"HardLinksStayJoined", {with(old, kOld, 04750), link}, "part", kMe, {}, 0, K::Saved, "",
        {with(saved, kNew, 0750), link}},
