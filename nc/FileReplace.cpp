@@ -396,9 +396,6 @@ std::string LossNote(const std::string& path, const Target& t, const Outcome& ou
 void SetSaveHooks(const SaveHooks& hooks) {
   g_hooks = hooks;
 }
-const SaveHooks& CurrentSaveHooks() {
-  return g_hooks;
-}
 
 SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, ReadOnlyFile readOnly) {
   const SignalBlock fileSizeSignal({SIGXFSZ}, SignalBlock::Pending::Discard);

@@ -14,6 +14,5 @@ struct SaveHooks {
 };
 
 void SetSaveHooks(const SaveHooks& hooks);
-const SaveHooks& CurrentSaveHooks();
 
 }  // namespace kalmoro
