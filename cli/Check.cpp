@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/TerminalText.h"
 #include "nc/Cp1251.h"
 #include "nc/ProgramReader.h"
 
@@ -59,7 +60,7 @@ int RunCheck(const std::vector<std::string_view>& files) {
   }
   int status = kExitClean;
   for (const std::string_view name : files) {
-    const std::string shown = name == "-" ? std::string("<stdin>") : std::string(name);
+    const std::string shown = name == "-" ? std::string("<stdin>") : Shown(name);
     errno = 0;
     const std::optional<std::string> bytes = ReadAll(name);
     if (!bytes) {

@@ -1,6 +1,7 @@
 // kalmoro-gen: the hole programs of the window from the command line, for scripts and batch work.
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -9,12 +10,14 @@
 #include <vector>
 
 #include "cli/Check.h"
+#include "cli/TerminalText.h"
 #include "cone/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
 #include "nc/ProgramFile.h"
+#include "nc/SaveInterrupt.h"
 
 namespace {
 
@@ -49,6 +52,10 @@ const std::vector<Command>& Commands() {
       {"cone", {{"--height", "0"}, {"--lower", "0"}, {"--upper", "0"}, {"--angle", "0"}}},
   };
   return commands;
+}
+
+void PrintMessage(const std::string& text) {
+  std::fprintf(stderr, "%s\n", Shown(text).c_str());
 }
 
 struct UsageError {
@@ -189,7 +196,7 @@ int Run(const std::vector<std::string_view>& args) {
   try {
     parsed = Parse(args);
   } catch (const UsageError& error) {
-    std::fprintf(stderr, "kalmoro-gen: %s\n%s", error.message.c_str(), kUsage);
+    std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error.message).c_str(), kUsage);
     return kExitUsage;
   }
   if (parsed.help) {
@@ -198,15 +205,13 @@ int Run(const std::vector<std::string_view>& args) {
   }
   const GenResult result = Generate(parsed);
   if (!result.Ok()) {
-    std::fprintf(stderr, "%s\n", result.error.c_str());
+    PrintMessage(result.error);
     return kExitRefused;
   }
   if (parsed.output) {
-    if (const auto error = SaveProgram(*parsed.output, result.program)) {
-      std::fprintf(stderr, "%s\n", error->c_str());
-      return kExitRefused;
-    }
-    return kExitOk;
+    const SaveResult saved = SaveProgramFile(*parsed.output, result.program);
+    if (!saved.message.empty()) PrintMessage(saved.message);  // on success, a note on what changed
+    return saved.Saved() ? kExitOk : kExitRefused;
   }
   if (std::fwrite(result.program.data(), 1, result.program.size(), stdout) != result.program.size() ||
       std::fflush(stdout) != 0) {
@@ -219,11 +224,15 @@ int Run(const std::vector<std::string_view>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file-size limit fails the write with a message instead of ending the tool, and a signal that
+  // ends the tool mid-save leaves the old program and no temporary file.
+  std::signal(SIGXFSZ, SIG_IGN);
+  InstallSaveInterruptCleanup();
   std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return Run(args);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "kalmoro-gen: внутренняя ошибка: %s\n", error.what());
+    PrintMessage(std::string("kalmoro-gen: внутренняя ошибка: ") + error.what());
     return kExitRefused;
   }
 }

@@ -2,46 +2,13 @@
 
 #include <iconv.h>
 #include <sys/stat.h>
-#include <unistd.h>
+
 #include <cerrno>
-#include <charconv>
-#include <cstdio>
-#include <cstdlib>
 
 namespace kalmoro {
 namespace {
 
 constexpr std::string_view kIsoExt = ".iso";
-
-std::string ErrnoReason(int error) {
-  switch (error) {
-    case ENOENT:
-      return "папка не найдена";
-    case EACCES:
-    case EPERM:
-      return "нет прав на запись";
-    case ENOSPC:
-    case EDQUOT:
-      return "на диске нет места";
-    case EROFS:
-      return "диск доступен только для чтения";
-    case EISDIR:
-      return "с таким именем есть папка";
-    case ENOTDIR:
-      return "часть пути не является папкой";
-    case ENAMETOOLONG:
-      return "слишком длинное имя";
-    default: {
-      char buf[16];
-      const auto result = std::to_chars(buf, buf + sizeof buf, error);
-      return "ошибка ввода-вывода (код " + std::string(buf, result.ptr) + ")";
-    }
-  }
-}
-
-std::string SaveError(const std::string& path, int error) {
-  return "Не удалось сохранить файл «" + path + "»: " + ErrnoReason(error) + ".";
-}
 
 // Length of the UTF-8 sequence that starts with byte b (1 for a stray byte).
 std::size_t Utf8Length(unsigned char b) {
@@ -50,32 +17,6 @@ std::size_t Utf8Length(unsigned char b) {
   if (b >= 0xC0) return 2;
   return 1;
 }
-
-// Closes a descriptor and removes the temporary file unless the write got through.
-class TempFile {
- public:
-  TempFile(int fd, std::string name) : m_fd(fd), m_name(std::move(name)) {}
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
-  ~TempFile() {
-    if (m_fd >= 0) ::close(m_fd);
-    if (!m_kept) ::unlink(m_name.c_str());
-  }
-  int Fd() const { return m_fd; }
-  const std::string& Name() const { return m_name; }
-  // Closes the descriptor, reporting a failed close (delayed write errors show here).
-  bool Close() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return ::close(fd) == 0;
-  }
-  void Keep() { m_kept = true; }
-
- private:
-  int m_fd;
-  std::string m_name;
-  bool m_kept = false;
-};
 
 }  // namespace
 
@@ -118,63 +59,33 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-std::optional<std::string> WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  const std::size_t slash = path.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-  const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-  if (base.empty()) return SaveError(path, EISDIR);
-
-  // An existing file keeps its permissions; a new one gets the usual ones.
-  mode_t mode = 0;
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) return SaveError(path, EISDIR);
-    mode = st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
-
-  std::string pattern = (slash == std::string::npos ? std::string() : dir) + "." + base + ".XXXXXX";
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return SaveError(path, errno);
-  TempFile temp(fd, pattern);
-
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(temp.Fd(), data, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return SaveError(path, errno);
-    }
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  if (::fchmod(temp.Fd(), mode) != 0) return SaveError(path, errno);
-  if (::fsync(temp.Fd()) != 0) return SaveError(path, errno);
-  if (!temp.Close()) return SaveError(path, errno);
-  if (::rename(temp.Name().c_str(), path.c_str()) != 0) return SaveError(path, errno);
-  temp.Keep();
-  return std::nullopt;
-}
-
-std::optional<std::string> SaveProgram(std::string_view name, std::string_view utf8Text,
-                                       std::string* savedPath) {
+SaveResult SaveProgramFile(std::string_view name, std::string_view utf8Text, ReadOnlyFile readOnly) {
   const std::string path = WithIsoExtension(name);
-  if (savedPath) *savedPath = path;
+  const std::string_view last = name.substr(name.rfind('/') + 1);
+  if (last.empty() || last == "." || last == ".." || last == kIsoExt) {
+    return {SaveResult::Kind::Failed, path,
+            "Не удалось сохранить программу: в «" + std::string(name) + "» не указано имя файла."};
+  }
   std::string text(utf8Text);
   text += "\r\n";
   std::string bad;
   const auto bytes = EncodeCp1251(text, &bad);
   if (!bytes) {
-    if (bad.empty())
-      return "Не удалось сохранить файл «" + path + "»: текст нельзя перевести в кодировку Windows-1251.";
-    return "Файл «" + path + "» не сохранён: символ «" + bad +
-           "» нельзя записать в кодировке Windows-1251. Удалите его из текста программы.";
+    return {SaveResult::Kind::Failed, path,
+            bad.empty()
+                ? "Не удалось сохранить файл «" + path + "»: текст нельзя перевести в кодировку Windows-1251."
+                : "Файл «" + path + "» не сохранён: символ «" + bad +
+                      "» нельзя записать в кодировке Windows-1251. Удалите его из текста программы."};
   }
-  return WriteFileAtomically(path, *bytes);
+  return ReplaceFileContents(path, *bytes, readOnly);
+}
+
+std::optional<std::string> SaveProgram(std::string_view name, std::string_view utf8Text,
+                                       std::string* savedPath) {
+  SaveResult result = SaveProgramFile(name, utf8Text);
+  if (savedPath) *savedPath = result.path;
+  if (result.Saved()) return std::nullopt;
+  return std::move(result.message);
 }
 
 }  // namespace kalmoro

@@ -1,11 +1,16 @@
 // kalmoro-gen run as a user runs it: its standard output bytes, standard error, exit status and files.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,7 +24,8 @@ std::string ReadBytes(const fs::path& path) {
 }
 
 struct RunResult {
-  int status = -1;
+  int status = -1;  // exit status, or -1 when ended by a signal
+  int signal = 0;   // the signal that ended it
   std::string out;
   std::string err;
 };
@@ -30,31 +36,72 @@ fs::path ScratchDir() {
   return dir;
 }
 
-RunResult RunGen(const std::vector<std::string>& args, const fs::path& cwd = ScratchDir()) {
-  const fs::path outPath = ScratchDir() / "stdout";
-  const fs::path errPath = ScratchDir() / "stderr";
+struct Launch {
+  std::vector<std::string> args;
+  fs::path cwd = ScratchDir();
+  std::vector<std::string> env;  // "NAME=value" added for the run
+  rlim_t fileSizeLimit = 0;      // none when 0
+  int signalAtStop = 0;          // sent when the tool stops itself (KALMORO_STOP_AT), after atStop ran
+  std::function<void()> atStop;
+  std::string program = KALMORO_GEN_PATH;
+};
+
+std::string ReadAll(int fd) {
+  std::string text;
+  char buf[4096];
+  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
+  ::close(fd);
+  return text;
+}
+
+RunResult Start(const Launch& launch) {
+  int out[2];
+  int err[2];
+  if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
   const pid_t pid = ::fork();
   if (pid == 0) {
-    if (!std::freopen(outPath.c_str(), "wb", stdout) || !std::freopen(errPath.c_str(), "wb", stderr) ||
-        ::chdir(cwd.c_str()) != 0) {
+    // As from a terminal: the signals at their default action, unblocked.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) std::signal(sig, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};
+    if (::dup2(out[1], 1) < 0 || ::dup2(err[1], 2) < 0 || ::chdir(launch.cwd.c_str()) != 0 ||
+        (launch.fileSizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
       ::_exit(127);
-    }
-    std::vector<char*> argv;
-    std::string program = KALMORO_GEN_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies(args);
-    for (auto& a : copies) argv.push_back(a.data());
+    for (const int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
+    std::vector<std::string> env(launch.env);
+    for (auto& e : env) ::putenv(e.data());
+    std::vector<std::string> args(launch.args);
+    std::string program = launch.program;
+    std::vector<char*> argv{program.data()};
+    for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     ::execv(program.c_str(), argv.data());
     ::_exit(127);
   }
+  ::close(out[1]);
+  ::close(err[1]);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  if (launch.signalAtStop != 0 && ::waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status)) {
+    if (launch.atStop) launch.atStop();
+    ::kill(pid, launch.signalAtStop);
+    ::kill(pid, SIGCONT);
+  }
   RunResult result;
+  result.out = ReadAll(out[0]);
+  result.err = ReadAll(err[0]);
+  ::waitpid(pid, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadBytes(outPath);
-  result.err = ReadBytes(errPath);
+  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
+}
+
+RunResult RunGen(const std::vector<std::string>& args, const fs::path& cwd = ScratchDir()) {
+  Launch launch;
+  launch.args = args;
+  launch.cwd = cwd;
+  return Start(launch);
 }
 
 // Removes the scratch folder when the run ends.
@@ -184,6 +231,119 @@ TEST(Cli, OutputFileGetsTheProgramPlusLineEnd) {
   EXPECT_FALSE(fs::exists(dir / "refused.iso")) << "nothing is written on refusal";
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   fs::remove_all(dir);
+}
+
+// Saving with -o when things go wrong: a signal mid-save (the hooked build stops itself at a fixed point
+// of the save and gets the signal there), a file-size limit, odd names. Each row checks the bytes,
+// owner and mode of every file in the folder afterwards, and that no temporary file is left.
+struct OutputRow {
+  std::string name;
+  std::vector<std::string> args;  // after "circle"
+  bool hardLink = false;          // part.iso ("old") has a second name, so it is written in place
+  std::vector<std::string> env;
+  rlim_t fileSizeLimit = 0;
+  int signal = 0;                 // sent at the stop; the tool must end by it
+  std::size_t entriesAtStop = 0;  // what the folder holds at the stop, to show the stop was mid-save
+  std::string partAtStop;
+  int status = 0;
+  std::string err;
+  std::map<std::string, std::string> files;  // everything the folder holds afterwards
+};
+
+void PrintTo(const OutputRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+const std::string kOld = "old\r\n";
+const std::string kSaved = std::string(kCircle10) + "\r\n";
+const std::string kLong = [] {
+  std::string name;
+  for (int i = 0; i < 125; ++i) name += "п";
+  return name + "x";  // 251 bytes, 255 with ".iso"
+}();
+
+std::vector<OutputRow> OutputRows() {
+  const std::string stop = "KALMORO_STOP_AT=";
+  // clang-format off
+  return {
+      {"SigtermWhileTheNewFileHasNoName", {"-o", "part"}, false, {stop + "temp-written"}, 0, SIGTERM, 1, kOld, -1,
+       "", {{"part.iso", kOld}}},
+      {"SigtermWhileTheNewFileHasATemporaryName", {"-o", "part"}, false,
+       {stop + "temp-written", "KALMORO_NAMED_TEMP=1"}, 0, SIGTERM, 2, kOld, -1, "", {{"part.iso", kOld}}},
+      {"CtrlCWhileWritingInPlace", {"-o", "part"}, true, {stop + "in-place-written"}, 0, SIGINT, 2, kSaved, -1,
+       "", {{"part.iso", kOld}, {"other.iso", kOld}}},
+      {"FileSizeLimit", {"-o", "part"}, false, {}, 64, 0, 0, "", 1,
+       "Не удалось сохранить файл «part.iso»: превышен допустимый размер файла.\n", {{"part.iso", kOld}}},
+      {"NameOf255Bytes", {"-o", kLong}, false, {}, 0, 0, 0, "", 0, "", {{"part.iso", kOld}, {kLong + ".iso", kSaved}}},
+      {"NameEndingInSlash", {"-o", "sub/"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить программу: в «sub/» не указано имя файла.\n", {{"part.iso", kOld}}},
+      {"ControlCharactersInNameShownEscaped", {"-o", "\x1B[2J\xC2\x9B\xFF/part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить файл «\\x1B[2J\\u009B\\xFF/part.iso»: папка не найдена.\n", {{"part.iso", kOld}}},
+  };
+  // clang-format on
+}
+
+class GenOutput : public testing::TestWithParam<OutputRow> {};
+
+TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
+  const OutputRow& row = GetParam();
+  const fs::path dir = ScratchDir() / row.name;
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  std::ofstream(dir / "part.iso", std::ios::binary) << kOld;
+  fs::permissions(dir / "part.iso", static_cast<fs::perms>(0644));
+  if (row.hardLink) fs::create_hard_link(dir / "part.iso", dir / "other.iso");
+
+  Launch launch;
+  launch.args = {"circle"};
+  launch.args.insert(launch.args.end(), row.args.begin(), row.args.end());
+  launch.cwd = dir;
+  launch.env = row.env;
+  launch.fileSizeLimit = row.fileSizeLimit;
+  launch.signalAtStop = row.signal;
+  launch.program = row.signal ? KALMORO_GEN_HOOKED_PATH : KALMORO_GEN_PATH;
+  bool stopped = false;
+  launch.atStop = [&] {
+    stopped = true;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), row.entriesAtStop)
+        << "entries in the folder at the stop";
+    EXPECT_EQ(ReadBytes(dir / "part.iso"), row.partAtStop) << "part.iso at the stop";
+  };
+  const RunResult r = Start(launch);
+  EXPECT_EQ(stopped, row.signal != 0) << "the tool must stop at the point named, mid-save";
+  EXPECT_EQ(r.signal, row.signal) << "the tool must end by the signal it got";
+  EXPECT_EQ(r.status, row.status);
+  EXPECT_EQ(r.err, row.err);
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    files[entry.path().filename().string()] = ReadBytes(entry.path());
+    struct stat st {};
+    ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "mode of " << entry.path();
+    EXPECT_EQ(st.st_uid, ::geteuid()) << "owner of " << entry.path();
+  }
+  EXPECT_EQ(files, row.files) << "the folder must hold these files and no temporary file";
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Saving, GenOutput, testing::ValuesIn(OutputRows()),
+                         [](const testing::TestParamInfo<OutputRow>& info) { return info.param.name; });
+
+TEST(Cli, ArgumentsInMessagesAreShownEscaped) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"\x1B]0;title\x07"}, "kalmoro-gen: неизвестная команда «\\x1B]0;title\\x07»\n"},
+      {{"circle\xC0\xAF\xED\xA0\x80"},
+       "kalmoro-gen: неизвестная команда «circle\\xC0\\xAF\\xED\\xA0\\x80»\n"},
+      {{"circle", "--diameter", "1\u202E2\\"},
+       "kalmoro-gen: недопустимое значение параметра --diameter: «1\\u202E2\\\\»\n"},
+      {{"circle", "пример"}, "kalmoro-gen: лишний аргумент «пример»\n"},
+  };
+  for (const auto& [args, firstLine] : cases) {
+    const RunResult r = RunGen(args);
+    EXPECT_EQ(r.status, 2) << args.back();
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), firstLine) << "controls, direction marks and bytes that "
+                                                                   "are not UTF-8 must be escaped";
+  }
 }
 
 }  // namespace

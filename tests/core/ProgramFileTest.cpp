@@ -1,11 +1,18 @@
 #include "nc/ProgramFile.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace kalmoro {
 namespace {
@@ -96,6 +103,254 @@ TEST_F(ProgramFileTest, FailuresAreReportedAndWriteNothing) {
   EXPECT_EQ(ReadBytes(kept), "old");
   EXPECT_EQ(FilesInDir(), 2u);
 }
+
+// Saving over what a folder holds, one row per way a replace can surprise: the entries before, who
+// saves and how, the result, and every entry after (bytes, owner, mode, links), with nothing else left.
+constexpr uid_t kMe = static_cast<uid_t>(-1);  // the test's own user and group
+constexpr uid_t kOwner = 4242;
+constexpr uid_t kColleague = 4244;  // in the group kTeam besides their own
+constexpr gid_t kTeam = 4243;
+const std::string kOld = "old program\r\n";
+const std::string kText = "N1G01X1.000Y2.000\r\nN2M02\r\n";
+const std::string kNew = kText + "\r\n";
+const std::string kLongName = [] {
+  std::string name;
+  for (int i = 0; i < 125; ++i) name += "п";
+  return name + "x";  // 251 bytes, 255 with ".iso"
+}();
+
+struct Entry {
+  enum Kind { File, Dir, Symlink, HardLink, Fifo } kind;
+  std::string name;
+  std::string data;  // file bytes, link target, or the entry a hard link shares its file with
+  mode_t mode = 0644;
+  uid_t uid = kMe;
+  gid_t gid = kMe;
+  bool attribute = false;  // carries the extended attribute "user.kalmoro"
+};
+
+struct SaveRow {
+  std::string name;
+  std::vector<Entry> before;
+  std::string save;  // the name given, in the folder
+  uid_t as = kMe;
+  ReadOnlyFile readOnly = ReadOnlyFile::Refuse;
+  rlim_t fileSizeLimit = 0;  // none when 0
+  SaveResult::Kind kind = SaveResult::Kind::Saved;
+  std::string message;  // exact; "@" stands for the folder
+  std::vector<Entry> after;
+};
+
+void PrintTo(const SaveRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+uid_t Id(uid_t id, uid_t mine) {
+  return id == kMe ? mine : id;
+}
+
+std::vector<SaveRow> SaveRows() {
+  using K = SaveResult::Kind;
+  using E = Entry;
+  const std::string failed = "Не удалось сохранить файл «@/part.iso»: ";
+  const E old{E::File, "part.iso", kOld};
+  const E saved{E::File, "part.iso", kNew};
+  const E shared{E::File, "part.iso", kOld, 0664, kOwner, kTeam};
+  const E owners{E::File, "part.iso", kOld, 0644, kOwner, kOwner};
+  const E link{E::HardLink, "other.iso", "part.iso"};
+  const E sub{E::Dir, "sub", "", 0755};
+  auto with = [](E e, std::string data, mode_t mode) {
+    e.data = std::move(data);
+    e.mode = mode;
+    return e;
+  };
+  auto in = [](std::string dir, E e) {
+    e.name = dir + "/" + e.name;
+    return e;
+  };
+  const Entry ro{E::Dir, "ro", "", 0555};
+  const Entry pub{E::Dir, "pub", "", 01777};
+  // clang-format off
+  return {
+      {"RootKeepsOwnerGroupAndMode", {with(shared, kOld, 0640)}, "part", kMe, {}, 0, K::Saved, "",
+       {with(shared, kNew, 0640)}},
+      {"SetuidAndSetgidAreDropped", {with(old, kOld, 06755)}, "part", kMe, {}, 0, K::Saved, "",
+       {with(saved, kNew, 0755)}},
+      {"ColleagueKeepsOwnerOfSharedFile", {shared}, "part", kColleague, {}, 0, K::Saved, "",
+       {with(shared, kNew, 0664)}},
+      {"SymlinkWritesTheRealFile", {sub, in("sub", old), {E::Symlink, "part.iso", "sub/part.iso"}}, "part", kMe,
+       {}, 0, K::Saved, "", {sub, in("sub", saved), {E::Symlink, "part.iso", "sub/part.iso"}}},
+      {"DanglingSymlinkCreatesItsTarget", {{E::Symlink, "part.iso", "made.iso"}}, "part", kMe, {}, 0, K::Saved,
+       "", {{E::Symlink, "part.iso", "made.iso"}, {E::File, "made.iso", kNew}}},
+      {"StrangersSymlinkInStickyFolderIsNotFollowed",
+       {pub, old, {E::Symlink, "pub/part.iso", "../part.iso", 0, kOwner, kOwner}}, "pub/part", kMe, {}, 0,
+       K::Failed, "Не удалось сохранить файл «@/pub/part.iso»: это ссылка другого пользователя в общей папке.",
+       {pub, old, {E::Symlink, "pub/part.iso", "../part.iso"}}},
+      {"HardLinksStayJoined", {with(old, kOld, 04750), link}, "part", kMe, {}, 0, K::Saved, "",
+       {with(saved, kNew, 0750), link}},
+      {"ReadOnlyFileIsRefused", {with(old, kOld, 0444)}, "part", kMe, {}, 0, K::ReadOnly,
+       "Файл «@/part.iso» доступен только для чтения", {with(old, kOld, 0444)}},
+      {"ReadOnlyFileIsReplacedWhenAsked", {with(old, kOld, 0444)}, "part", kMe, ReadOnlyFile::Replace, 0,
+       K::Saved, "", {with(saved, kNew, 0444)}},
+      {"AnotherUsersFileIsReadOnlyToColleague", {owners}, "part", kColleague, {}, 0, K::ReadOnly,
+       "Файл «@/part.iso» доступен только для чтения", {owners}},
+      {"ReplacingAnotherUsersFileSaysOwnerChanged", {owners}, "part", kColleague, ReadOnlyFile::Replace, 0,
+       K::Saved, "Файл «@/part.iso» сохранён как новый файл. Владелец и группа файла изменились: были "
+       "4242:4242, стали 4244:4244.", {{E::File, "part.iso", kNew, 0644, kColleague, kColleague}}},
+      {"FolderNotWritableFileWrittenInPlace", {ro, in("ro", with(shared, kOld, 0666))}, "ro/part", kColleague,
+       {}, 0, K::Saved, "", {ro, in("ro", with(shared, kNew, 0666))}},
+      {"StickyFolderFileWrittenInPlace", {pub, in("pub", with(shared, kOld, 0666))}, "pub/part", kColleague,
+       {}, 0, K::Saved, "", {pub, in("pub", with(shared, kNew, 0666))}},
+      {"NameEndingInSlashIsRefused", {sub}, "sub/", kMe, {}, 0, K::Failed,
+       "Не удалось сохранить программу: в «@/sub/» не указано имя файла.", {sub}},
+      {"NameOnlyIsoIsRefused", {}, ".iso", kMe, {}, 0, K::Failed,
+       "Не удалось сохранить программу: в «@/.iso» не указано имя файла.", {}},
+      {"NameDotIsRefused", {sub}, "sub/.", kMe, {}, 0, K::Failed,
+       "Не удалось сохранить программу: в «@/sub/.» не указано имя файла.", {sub}},
+      {"FileSizeLimitKeepsOldFile", {old}, "part", kMe, {}, 8, K::Failed,
+       failed + "превышен допустимый размер файла.", {old}},
+      {"FileSizeLimitInPlacePutsOldBytesBack", {old, link}, "part", kMe, {}, 8, K::Failed,
+       failed + "превышен допустимый размер файла.", {old, link}},
+      {"NameOf255BytesIsSaved", {}, kLongName, kMe, {}, 0, K::Saved, "", {{E::File, kLongName + ".iso", kNew}}},
+      {"NameTooLongForTheFileSystem", {}, kLongName + "y", kMe, {}, 0, K::Failed,
+       "Не удалось сохранить файл «@/" + kLongName + "y.iso»: слишком длинное имя.", {}},
+      {"ExtendedAttributesAreKept", {{E::File, "part.iso", kOld, 0644, kMe, kMe, true}}, "part", kMe, {}, 0,
+       K::Saved, "", {{E::File, "part.iso", kNew, 0644, kMe, kMe, true}}},
+      {"PipeIsRefused", {{E::Fifo, "part.iso", ""}}, "part", kMe, {}, 0, K::Failed,
+       failed + "это не обычный файл.", {{E::Fifo, "part.iso", ""}}},
+  };
+  // clang-format on
+}
+
+std::string Replace(std::string text, const std::string& at) {
+  for (std::size_t i = text.find('@'); i != std::string::npos; i = text.find('@', i + at.size()))
+    text.replace(i, 1, at);
+  return text;
+}
+
+class SaveOverFiles : public testing::TestWithParam<SaveRow> {
+ protected:
+  void SetUp() override {
+    m_dir =
+        fs::temp_directory_path() / ("kalmoro-over-" + std::to_string(::getpid()) + "-" + GetParam().name);
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+    fs::permissions(m_dir, fs::perms::all);  // others may save here unless a row says otherwise
+  }
+  void TearDown() override {
+    for (const auto& e : GetParam().before) {
+      if (e.kind == Entry::Dir) fs::permissions(m_dir / e.name, fs::perms::owner_all, fs::perm_options::add);
+    }
+    fs::remove_all(m_dir);
+  }
+
+  // Returns false, with the reason in why, when the entry needs what this machine lacks.
+  bool Make(const Entry& e, std::string& why) const {
+    const fs::path p = m_dir / e.name;
+    if (e.kind == Entry::File) std::ofstream(p, std::ios::binary) << e.data;
+    if (e.kind == Entry::Dir) fs::create_directory(p);
+    if (e.kind == Entry::Symlink) fs::create_symlink(e.data, p);
+    if (e.kind == Entry::HardLink) {
+      fs::create_hard_link(m_dir / e.data, p);
+      return true;
+    }
+    if (e.kind == Entry::Fifo) ::mkfifo(p.c_str(), 0644);
+    if (::lchown(p.c_str(), Id(e.uid, ::geteuid()), Id(e.gid, ::getegid())) != 0) {
+      why = "needs root to give files to other users";
+      return false;
+    }
+    if (e.kind != Entry::Symlink && e.kind != Entry::Dir) fs::permissions(p, static_cast<fs::perms>(e.mode));
+    if (e.attribute && ::setxattr(p.c_str(), "user.kalmoro", "1", 1, 0) != 0) {
+      why = "the file system of " + m_dir.string() + " keeps no user extended attributes";
+      return false;
+    }
+    return true;
+  }
+
+  void Expect(const Entry& e) const {
+    const fs::path p = m_dir / e.name;
+    struct stat st {};
+    ASSERT_EQ(::lstat(p.c_str(), &st), 0) << e.name << " must still be there";
+    if (e.kind == Entry::Symlink) {
+      EXPECT_EQ(fs::read_symlink(p), e.data) << e.name << " must stay a link to " << e.data;
+      return;
+    }
+    if (e.kind == Entry::HardLink) {
+      struct stat shared {};
+      ASSERT_EQ(::stat((m_dir / e.data).c_str(), &shared), 0);
+      EXPECT_EQ(st.st_ino, shared.st_ino) << e.name << " must stay the same file as " << e.data;
+      return;
+    }
+    if (e.kind == Entry::File) {
+      EXPECT_EQ(ReadBytes(p), e.data) << "bytes of " << e.name;
+    }
+    EXPECT_EQ(st.st_mode & 07777, e.mode) << "mode of " << e.name;
+    EXPECT_EQ(st.st_uid, Id(e.uid, ::geteuid())) << "owner of " << e.name;
+    EXPECT_EQ(st.st_gid, Id(e.gid, ::getegid())) << "group of " << e.name;
+    EXPECT_EQ(::getxattr(p.c_str(), "user.kalmoro", nullptr, 0) == 1, e.attribute)
+        << "attribute of " << e.name;
+  }
+
+  fs::path m_dir;
+};
+
+// The save runs in a child process: it may act as another user and have a file-size limit.
+TEST_P(SaveOverFiles, ReplacesAsACarefulEditorDoes) {
+  const SaveRow& row = GetParam();
+  std::string why;
+  for (const auto& e : row.before) {
+    if (!Make(e, why)) GTEST_SKIP() << why;
+  }
+  for (const auto& e : row.before) {
+    if (e.kind == Entry::Dir) fs::permissions(m_dir / e.name, static_cast<fs::perms>(e.mode));
+  }
+  if (row.as != kMe && ::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(pipeFds[0]);
+    ::umask(022);
+    const gid_t team[] = {kTeam};
+    if (row.as != kMe && (::setgroups(1, team) != 0 || ::setresgid(row.as, row.as, row.as) != 0 ||
+                          ::setresuid(row.as, row.as, row.as) != 0))
+      ::_exit(3);
+    const rlimit limit{row.fileSizeLimit, row.fileSizeLimit};
+    if (row.fileSizeLimit != 0) ::setrlimit(RLIMIT_FSIZE, &limit);
+    const SaveResult r = SaveProgramFile((m_dir / row.save).string(), kText, row.readOnly);
+    const std::string report = static_cast<char>('0' + static_cast<int>(r.kind)) + r.message;
+    ::_exit(::write(pipeFds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 4);
+  }
+  ::close(pipeFds[1]);
+  std::string report;
+  char buf[4096];
+  for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+    report.append(buf, static_cast<std::size_t>(n));
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 3) GTEST_SKIP() << "cannot act as another user here";
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      << "the save must return, not end the process (signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0)
+      << ")";
+
+  ASSERT_FALSE(report.empty());
+  EXPECT_EQ(report[0] - '0', static_cast<int>(row.kind)) << "result kind; message: " << report.substr(1);
+  EXPECT_EQ(report.substr(1), Replace(row.message, m_dir.string()));
+  std::set<std::string> expected;
+  for (const auto& e : row.after) {
+    Expect(e);
+    expected.insert(e.name);
+  }
+  std::set<std::string> found;
+  for (const auto& entry : fs::recursive_directory_iterator(m_dir))
+    found.insert(entry.path().lexically_relative(m_dir).string());
+  EXPECT_EQ(found, expected) << "the folder must hold these entries and no temporary file";
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, SaveOverFiles, testing::ValuesIn(SaveRows()),
+                         [](const testing::TestParamInfo<SaveRow>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace kalmoro
