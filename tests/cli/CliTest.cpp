@@ -233,6 +233,37 @@ TEST(Cli, OutputFileGetsTheProgramPlusLineEnd) {
   fs::remove_all(dir);
 }
 
+// check reads files as the window saves them (Windows-1251), prints each problem as FILE:LINE: text and
+// what the file encodes, and sums up in its exit status.
+TEST(Cli, CheckReportsProblemsAtTheirLinesAndWhatEachFileEncodes) {
+  const fs::path dir = ScratchDir() / "check";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ASSERT_EQ(RunGen({"circle", "-o", "clean"}, dir).status, 0);
+  std::string broken = kCircle10;
+  broken.replace(broken.find("N2G60"), 5, "N2G60\xC6");  // a Cyrillic letter in Windows-1251
+  broken.replace(broken.find("I0.000J0.000 D0"), 6, "I0.400");
+  std::ofstream(dir / "broken.iso", std::ios::binary) << broken;
+
+  RunResult r = RunGen({"check", "clean.iso"}, dir);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "clean.iso: круглое отверстие D10; кадров: 13; ошибок нет\n");
+
+  r = RunGen({"check", "clean.iso", "broken.iso"}, dir);
+  EXPECT_EQ(r.status, 1) << "a problem in one file: " << r.err;
+  EXPECT_NE(r.out.find("broken.iso:3: Недопустимый символ «Ж»\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("broken.iso:6: Дуга: начало и конец на разном расстоянии"), std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("broken.iso: круглое отверстие D10; кадров: 13; ошибок: 2\n"), std::string::npos)
+      << r.out;
+
+  r = RunGen({"check", "clean.iso", "missing.iso"}, dir);
+  EXPECT_EQ(r.status, 2) << "an unreadable file";
+  EXPECT_NE(r.err.find("«missing.iso»: файл не найден"), std::string::npos) << r.err;
+  EXPECT_EQ(RunGen({"check"}, dir).status, 2) << "no file named";
+  fs::remove_all(dir);
+}
+
 // Saving with -o when things go wrong: a signal mid-save (the hooked build stops itself at a fixed point
 // of the save and gets the signal there), a file-size limit, odd names. Each row checks the bytes,
 // owner and mode of every file in the folder afterwards, and that no temporary file is left.
