@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <cctype>
+#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ struct NameCase {
   std::string program;
   std::string expected;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProgramBaseNameTest : public testing::TestWithParam<NameCase> {};
 
