@@ -270,10 +270,20 @@ bool FrmMain::SaveToFile() {
       !m_dialogs.AskYesNo(QString::fromUtf8(kSaveTitle),
                           QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(m_lastFileName)))
     return false;
-  if (const auto error = SaveProgram(path, text)) {
-    m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(*error));
+  SaveResult saved = SaveProgramFile(path, text);
+  // A read-only file is replaced only when the user says so, in a question that names the reason.
+  if (saved.kind == SaveResult::Kind::ReadOnly &&
+      m_dialogs.AskYesNo(QString::fromUtf8(kSaveTitle),
+                         QString::fromStdString(saved.message) + QStringLiteral(". Всё равно заменить его?")))
+    saved = SaveProgramFile(path, text, ReadOnlyFile::Replace);
+  if (!saved.Saved()) {
+    if (saved.kind == SaveResult::Kind::Failed)
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(saved.message));
     return false;
   }
+  // What of the old file could not be kept (its owner, when a read-only file was replaced).
+  if (!saved.message.empty())
+    m_dialogs.ShowInfo(QString::fromUtf8(kSaveTitle), QString::fromStdString(saved.message));
   m_program->MarkSaved();
   m_note->ShowSaved(m_lastFileName);
   ui.BtnSaveNC->setToolTip(QStringLiteral("Программа сохранена в файл «%1»").arg(m_lastFileName));

@@ -322,23 +322,35 @@ void SaveTest::closeAsksBeforeLosingProgram() {
 }
 
 void SaveTest::overwriteQuestion_data() {
-  QTest::addColumn<bool>("yes");
-  QTest::newRow("Yes replaces the file") << true;
-  QTest::newRow("No keeps it") << false;
+  QTest::addColumn<bool>("readOnly");
+  QTest::addColumn<QList<bool>>("answers");
+  QTest::addColumn<bool>("replaced");
+  QTest::newRow("Yes replaces the file") << false << QList<bool>{true} << true;
+  QTest::newRow("No keeps it") << false << QList<bool>{false} << false;
+  QTest::newRow("read-only file replaced after a second Yes") << true << QList<bool>{true, true} << true;
+  QTest::newRow("read-only file kept by a second No") << true << QList<bool>{true, false} << false;
 }
 
 void SaveTest::overwriteQuestion() {
-  QFETCH(bool, yes);
+  QFETCH(bool, readOnly);
+  QFETCH(QList<bool>, answers);
+  QFETCH(bool, replaced);
   WriteAll(Path("part.iso"), "old program\r\n");
+  if (readOnly) QVERIFY(QFile::setPermissions(Path("part.iso"), QFile::ReadOwner | QFile::ReadGroup));
   m_t->Click("BtnGenArc");
-  m_t->dialogs.setNextAnswer(yes);
+  for (const bool yes : answers) m_t->dialogs.setNextAnswer(yes);
   Save(Path("part"));
   const QList<FakeDialogs::Message> questions = m_t->dialogs.questions();
-  QCOMPARE(questions.size(), 1);
+  QCOMPARE(questions.size(), answers.size());
   QVERIFY2(questions.front().text.contains(Path("part.iso")),
            "the question names the whole file that will be replaced, with its extension");
-  QCOMPARE(m_t->dialogs.messages().size(), 1);  // nothing but the question
-  QCOMPARE(ReadAll(Path("part.iso")), yes ? CrLfLines(kRound10) + "\r\n" : QByteArray("old program\r\n"));
+  if (readOnly) {
+    QVERIFY2(questions.back().text.contains("доступен только для чтения"),
+             qPrintable("the second question says why: " + questions.back().text));
+  }
+  QCOMPARE(m_t->dialogs.messages().size(), answers.size());  // nothing but the questions
+  QCOMPARE(ReadAll(Path("part.iso")),
+           replaced ? CrLfLines(kRound10) + "\r\n" : QByteArray("old program\r\n"));
   QCOMPARE(Files(), QStringList{"part.iso"});
 }
 
