@@ -27,7 +27,7 @@ expect_eq "Package" "$(field Package)" "kalmoro"
 expect_eq "Version" "$(field Version)" "$version-1"
 expect_eq "Architecture" "$(field Architecture)" "$arch"
 expect_eq "Section" "$(field Section)" "graphics"
-expect_eq "Recommends" "$(field Recommends)" "qt6-translations-l10n"
+expect_eq "Recommends" "$(field Recommends)" "qt6-translations-l10n, fonts-liberation"
 [ -n "$(field Maintainer)" ] || fail "the package must name a maintainer"
 expect_eq "the synopsis" "$(field Description | head -n 1)" "NC programs for round, rectangular and conical holes"
 # Depends: the runtime libraries both programs link, each with the lowest version the binaries need.
