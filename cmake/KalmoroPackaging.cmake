@@ -38,13 +38,12 @@ install(CODE "
   endif()
 ")
 
-# The Debian package. Its dependencies on the Qt 6 runtime libraries are read from the programs by
-# dpkg-shlibdeps (dpkg-dev). Recommended: Qt's Russian texts (without them the dialogs are English) and
-# the Liberation fonts, whose metrics the window's fixed layout is made for (with wider fallbacks, the
-# author line loses its last characters).
 # cpack packs what is built (scripts/package.sh builds first) instead of building every target, tests
 # and benchmarks included, before it installs; the `package` target still builds first.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+# The Debian package. Its dependencies on the Qt 6 runtime libraries are read from the programs by
+# dpkg-shlibdeps (dpkg-dev).
 set(CPACK_GENERATOR DEB)
 set(CPACK_SOURCE_GENERATOR "")
 set(CPACK_PACKAGE_NAME kalmoro)
@@ -68,6 +67,8 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kalmoro.example.org)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's Russian texts (without them the dialogs are English) and the Liberation fonts, whose metrics the
+# window's fixed layout is made for (with wider fallbacks the author line loses its last characters).
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

@@ -8,11 +8,11 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "app/FrmMain.h"
 #include "app/QtDialogs.h"
