@@ -14,9 +14,19 @@ QString DisplayLines(QString text) {
   return text;
 }
 
+// A message box is a window of its own and does not inherit the window's font: give it the window's
+// family, keeping the platform's size.
+void UseWindowFontFamily(QMessageBox& box, const QWidget* window) {
+  if (!window) return;
+  QFont font = box.font();
+  font.setFamilies(window->font().families());
+  box.setFont(font);
+}
+
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
   QMessageBox box(icon, title, DisplayLines(text), QMessageBox::Ok, parent);
   box.setTextFormat(Qt::PlainText);
+  UseWindowFontFamily(box, parent);
   box.exec();
 }
 
@@ -34,6 +44,7 @@ bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
   QMessageBox box(QMessageBox::Question, title, DisplayLines(text), QMessageBox::Yes | QMessageBox::No,
                   m_parent);
   box.setTextFormat(Qt::PlainText);
+  UseWindowFontFamily(box, m_parent);
   box.setDefaultButton(QMessageBox::No);  // replacing a file is never the default
   return box.exec() == QMessageBox::Yes;
 }

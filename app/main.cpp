@@ -2,9 +2,14 @@
 
 #include "app/FrmMain.h"
 #include "app/QtDialogs.h"
+#include "app/QtTranslation.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // The desktop entry's name: the desktop shell shows the window with its menu entry's icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral(KALMORO_APP_ID));
+  // Without Qt's Russian texts the dialogs stay English; nothing else depends on them.
+  kalmoro::InstallQtRussian(app);
   kalmoro::QtDialogs dialogs;
   kalmoro::FrmMain window(dialogs);
   dialogs.SetParentWindow(&window);

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Draws the window icon and the five page drawings into resources/images.
+"""Draws the window icon and the five page drawings into resources/images, and the desktop icons
+into packaging/icons.
 
 The images are committed; the build never runs this script. Run it again after changing a drawing:
     /usr/bin/python3 resources/draw_pictures.py
@@ -198,17 +199,37 @@ def draw_cone(upper, lower, name):
     save_gif(c.result(), name)
 
 
-def draw_icon():
-    size = 48
+def icon_image(size):
+    """The icon at size pixels: a plate with a round hole and the cut around it. Drawn in 48-pixel units;
+    the outlines keep at least about a pixel at the small sizes so that they do not fade out."""
+    s = size / 48
     c = Canvas(size, (0, 0, 0))
     c.img = Image.new("RGBA", (size * K, size * K), (0, 0, 0, 0))
     c.d = ImageDraw.Draw(c.img)
-    c.rounded(2, 2, size - 3, size - 3, 6, fill=PLATE, outline=PLATE_EDGE, width=1.5)
-    c.ellipse(size / 2, size / 2, 15, fill=HOLE, outline=OUTLINE, width=1.6)
-    c.line(arc_points(size / 2, size / 2, 12, math.pi / 2, math.pi / 2 + 2 * math.pi, 120), PATH, 2.2)
-    c.line([(size / 2, size / 2), (size / 2, size / 2 - 12)], PATH, 2.2)
-    c.ellipse(size / 2, size / 2 - 12, 2.5, fill=MARK)
-    c.result().save(os.path.join(OUT, "kalmoro.png"))
+
+    def w(width):
+        return max(width * s, min(width, 1.0))
+
+    m = size / 2
+    c.rounded(2 * s, 2 * s, size - 3 * s, size - 3 * s, 6 * s, fill=PLATE, outline=PLATE_EDGE, width=w(1.5))
+    c.ellipse(m, m, 15 * s, fill=HOLE, outline=OUTLINE, width=w(1.6))
+    c.line(arc_points(m, m, 12 * s, math.pi / 2, math.pi / 2 + 2 * math.pi, 120), PATH, w(2.2))
+    c.line([(m, m), (m, m - 12 * s)], PATH, w(2.2))
+    c.ellipse(m, m - 12 * s, max(2.5 * s, 1.2), fill=MARK)
+    return c.result()
+
+
+# Sizes of the desktop icon theme; the scalable icon is packaging/icons/hicolor/scalable/apps/*.svg.
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+APP_ID = "org.example.kalmoro.Kalmoro"
+
+
+def draw_icon():
+    icon_image(48).save(os.path.join(OUT, "kalmoro.png"))
+    for size in ICON_SIZES:
+        folder = os.path.join(HERE, "..", "packaging", "icons", "hicolor", f"{size}x{size}", "apps")
+        os.makedirs(folder, exist_ok=True)
+        icon_image(size).save(os.path.join(folder, APP_ID + ".png"))
 
 
 def main():

@@ -1,17 +1,46 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the window.
+# Without a display it says so first, before installing or building anything, and offers to run the
+# window under a private Xvfb (an X server without a screen) that it starts and stops itself; the same
+# without asking: scripts/run.sh --xvfb
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
 build=${KALMORO_BUILD_DIR:-build}
+xvfb=false
+if [ "${1:-}" == --xvfb ]; then
+  xvfb=true
+  shift
+fi
+
+if ! $xvfb && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display to open the window on (DISPLAY is not set)."
+  answer=n
+  if [ -t 0 ]; then
+    read -r -p "Run it under a private Xvfb, started and stopped by this script? [y/N] " answer || answer=n
+  fi
+  case $answer in
+    [yYдД]*) xvfb=true ;;
+    *)
+      echo "Start it on a desktop, or under a private Xvfb: scripts/run.sh --xvfb"
+      echo "Without a window: $build/cli/kalmoro-gen --help (after scripts/test.sh or a build)"
+      exit 1
+      ;;
+  esac
+fi
+
+bash scripts/install-deps.sh
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target Kalmoro kalmoro-gen
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
-  echo "No display to open the window on (DISPLAY is not set)." >&2
-  echo "Start it on a desktop, or under Xvfb: Xvfb :99 & DISPLAY=:99 $build/app/Kalmoro" >&2
-  echo "Without a window: $build/cli/kalmoro-gen --help" >&2
-  exit 1
+if ! $xvfb; then
+  exec "$build/app/Kalmoro" "$@"
 fi
-exec "$build/app/Kalmoro" "$@"
+# xvfb-run picks a free display, gives it a private authority cookie, and stops the server when the
+# window closes (or on Ctrl+C).
+echo "Starting a private Xvfb."
+exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
+  echo "The window runs on the private display $DISPLAY, which no screen shows."
+  echo "A screenshot: DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY import -window root kalmoro.png"
+  echo "Ctrl+C ends the window and the display."
+  exec "$0" "$@"' "$build/app/Kalmoro" "$@"
