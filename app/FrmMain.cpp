@@ -13,6 +13,7 @@
 #include "app/Dialogs.h"
 #include "app/FieldBinding.h"
 #include "app/ProgramText.h"
+#include "app/ToolpathPreview.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
@@ -113,6 +114,9 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   connect(ui.BtnGenCone, &QPushButton::clicked, this, &FrmMain::GenCone);
   connect(ui.BtnSaveNC, &QPushButton::clicked, this, &FrmMain::SaveNc);
   connect(ui.SSTab1, &QTabWidget::currentChanged, this, &FrmMain::ClearProgram);
+
+  // The toolpath preview of the program field: F5 and the field's context menu open it.
+  ToolpathPreview::Attach(*ui.NcPr, *this);
 }
 
 FrmMain::~FrmMain() = default;
