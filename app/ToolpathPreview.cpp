@@ -136,7 +136,6 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
 ToolpathPreview::~ToolpathPreview() = default;
 
 void ToolpathPreview::Open() {
-  if (m_stale) UpdateNow();
   if (!m_placed && parentWidget()) {
     // Beside the main window, when the screen has room for it there.
     m_placed = true;
@@ -148,6 +147,11 @@ void ToolpathPreview::Open() {
   }
   show();
   raise();
+  if (m_stale) {
+    UpdateNow();
+  } else {
+    FollowCaret();  // the caret may have moved while the preview was closed
+  }
 }
 
 void ToolpathPreview::ScheduleUpdate() {

@@ -40,6 +40,8 @@ class ToolpathPreview : public QWidget {
 
   // Shows the preview, or raises it when shown, with the program as it stands.
   void Open();
+  // Reads the program field now and shows what it holds.
+  void UpdateNow();
 
   // What the preview shows now, for the window tests.
   const ProgramReading& Reading() const { return m_reading; }
@@ -47,7 +49,6 @@ class ToolpathPreview : public QWidget {
 
  private:
   void ScheduleUpdate();
-  void UpdateNow();
   void ShowStatus();
   void FollowCaret();
   void GoToLine(int line);

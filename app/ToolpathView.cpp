@@ -86,14 +86,17 @@ bool ClipSegment(const QRectF& r, QPointF& a, QPointF& b, double& t0, double& t1
 class Arrows {
  public:
   explicit Arrows(const QSize& size)
-      : m_columns(size.width() / kArrowCell + 1),
-        m_taken(static_cast<std::size_t>(m_columns * (size.height() / kArrowCell + 1))) {}
+      : m_columns(static_cast<std::size_t>(std::max(size.width(), 0) / kArrowCell + 1)),
+        m_rows(static_cast<std::size_t>(std::max(size.height(), 0) / kArrowCell + 1)),
+        m_taken(m_columns * m_rows) {}
 
   void Add(QPointF at, double angle) {
-    if (m_placed.size() >= kMaxArrows || at.x() < 0 || at.y() < 0) return;
-    const auto cell = static_cast<std::size_t>(static_cast<int>(at.y() / kArrowCell) * m_columns +
-                                               static_cast<int>(at.x() / kArrowCell));
-    if (cell >= m_taken.size() || m_taken[cell]) return;
+    const double column = std::floor(at.x() / kArrowCell), row = std::floor(at.y() / kArrowCell);
+    if (m_placed.size() >= kMaxArrows || !(column >= 0 && row >= 0) ||
+        column >= static_cast<double>(m_columns) || row >= static_cast<double>(m_rows))
+      return;
+    const std::size_t cell = static_cast<std::size_t>(row) * m_columns + static_cast<std::size_t>(column);
+    if (m_taken[cell]) return;
     m_taken[cell] = true;
     m_placed.push_back({at, angle});
   }
@@ -120,7 +123,7 @@ class Arrows {
  private:
   static constexpr int kArrowCell = 40;
   static constexpr std::size_t kMaxArrows = 200;
-  int m_columns;
+  std::size_t m_columns, m_rows;
   std::vector<bool> m_taken;
   std::vector<std::pair<QPointF, double>> m_placed;  // where, and the direction in radians
 };
@@ -131,9 +134,9 @@ class Arrows {
 class Coverage {
  public:
   explicit Coverage(const QSize& size)
-      : m_width(size.width()),
-        m_height(size.height()),
-        m_bits(static_cast<std::size_t>(m_width * m_height)) {}
+      : m_width(std::max(size.width(), 0)),
+        m_height(std::max(size.height(), 0)),
+        m_bits(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)) {}
 
   bool Covered(QPointF a, QPointF b) const {
     const int samples = std::clamp(static_cast<int>(Distance(a, b) / 3), 1, 8);

@@ -185,8 +185,11 @@ void PreviewTest::problemClickPutsCaretOnItsLine() {
 
 void PreviewTest::drawingAndCaretPointAtTheSameMove() {
   GenerateRound();
+  // Opened with the caret on line 8, the third arc.
+  m_t->Program()->setTextCursor(QTextCursor(m_t->Program()->document()->findBlockByNumber(7)));
   ToolpathPreview* preview = OpenWithF5();
   ToolpathView* view = preview->View();
+  QCOMPARE(view->Highlight(), 3);
   // A click on the middle of the second arc, from (-5, 0) to (0, -5): line 7.
   const QPointF onArc = view->ToWidget(QPointF(-3.5355, -3.5355), false) + QPointF(3, 0);
   QTest::mouseClick(view, Qt::LeftButton, {}, onArc.toPoint());
