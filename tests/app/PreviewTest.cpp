@@ -8,15 +8,21 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QWheelEvent>
 #include <cmath>
 #include <memory>
+#include <random>
 #include <tuple>
 
 #include "TestWindow.h"
 #include "app/ProgramText.h"
 #include "app/ToolpathPreview.h"
+#include "app/ToolpathScene.h"
 #include "app/ToolpathView.h"
 #include "holes/ConeHole.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+#include "nc/NumberText.h"
 
 using kalmoro::ToolpathPreview;
 using kalmoro::ToolpathView;
@@ -39,6 +45,8 @@ class PreviewTest : public QObject {
   void drawingAndCaretPointAtTheSameMove();
   void contextMenuKeepsStandardEntriesAndOpensPreview();
   void largestProgramIsReadWhenTypingPauses();
+  void wheelZoomsAboutCursorDragPansDoubleClickFits();
+  void sceneHoldsGeneratedContours();
 
  private:
   ToolpathPreview* OpenWithF5();
@@ -233,6 +241,73 @@ void PreviewTest::largestProgramIsReadWhenTypingPauses() {
   m_t->Program()->setPlainText(kalmoro::ToEditorText(program));
   QTRY_COMPARE_WITH_TIMEOUT(preview->Reading().blocks, 32765, 10000);
   QVERIFY2(preview->Reading().problems.empty(), "the largest program must read back without problems");
+}
+
+double Distance(QPointF a, QPointF b) {
+  return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+void PreviewTest::wheelZoomsAboutCursorDragPansDoubleClickFits() {
+  GenerateRound();
+  ToolpathView* view = OpenWithF5()->View();
+  const QPointF onArc(-3.5355, -3.5355), centre(0, 0);
+  const QPointF fitted = view->ToWidget(centre, false);
+  const QPointF cursor = view->ToWidget(onArc, false);
+  QWheelEvent wheel(cursor, view->mapToGlobal(cursor), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                    false);
+  QApplication::sendEvent(view, &wheel);
+  QVERIFY2(Distance(view->ToWidget(onArc, false), cursor) < 1e-6, "the point under the cursor must stay put");
+  QVERIFY2(Distance(view->ToWidget(centre, false), cursor) > 1.4 * Distance(fitted, cursor),
+           "two notches of the wheel must zoom in");
+
+  const QPointF zoomed = view->ToWidget(centre, false);
+  const int caretLine = m_t->Program()->textCursor().blockNumber();
+  QTest::mousePress(view, Qt::LeftButton, {}, cursor.toPoint());
+  for (const QPointF step : {QPointF(15, 10), QPointF(40, 25)})
+    QTest::mouseMove(view, (cursor + step).toPoint());
+  QTest::mouseRelease(view, Qt::LeftButton, {}, (cursor + QPointF(40, 25)).toPoint());
+  QVERIFY2(Distance(view->ToWidget(centre, false), zoomed + QPointF(40, 25)) < 0.01,
+           "dragging must move the drawing with the mouse");
+  QVERIFY2(m_t->Program()->textCursor().blockNumber() == caretLine, "a drag is no click on a move");
+
+  QTest::mouseDClick(view, Qt::LeftButton, {}, cursor.toPoint());
+  QVERIFY2(Distance(view->ToWidget(centre, false), fitted) < 1e-9,
+           "a double click must fit the drawing again");
+}
+
+// Every move's polyline runs from where the move starts to where it ends, and the drawing spans the
+// hole the generator was asked for, for many random rounds and rectangles.
+void PreviewTest::sceneHoldsGeneratedContours() {
+  std::mt19937 random(20260915);
+  const auto text = [&](double low, double high) {
+    return kalmoro::FormatNumber(std::uniform_real_distribution<double>(low, high)(random), 0, 3);
+  };
+  for (int n = 0; n < 300; ++n) {
+    const std::string w = text(1, 999), h = text(1, 999);
+    const double width = kalmoro::LeadingValue(w), height = kalmoro::LeadingValue(h);
+    const bool round = n % 2 == 0;
+    const kalmoro::GenResult made =
+        round ? kalmoro::GenCircle(w) : kalmoro::GenRect(w, h, text(0, std::min(width, height) / 2));
+    if (!made.Ok()) continue;
+    const QString label = QString::fromStdString(made.program.substr(0, made.program.find('\r')));
+    const kalmoro::ProgramReading reading = kalmoro::ReadProgram(made.program);
+    const kalmoro::ToolpathScene scene(reading);
+    QCOMPARE(scene.MoveCount(), static_cast<int>(reading.moves.size()));
+    for (int m = 0; m < scene.MoveCount(); ++m) {
+      const kalmoro::Move& move = reading.moves[static_cast<std::size_t>(m)];
+      const auto points = scene.Points(m, false);
+      QVERIFY2(
+          Distance(points.front(), {move.x0, move.y0}) < 1e-9 && points.back() == QPointF(move.x, move.y),
+          qPrintable(label + QString(": the polyline of line %1 must join its ends").arg(move.line)));
+    }
+    const QRectF expected = QRectF(-width / 2, -(round ? width : height) / 2, width, round ? width : height);
+    const QRectF shown = scene.Bounds();
+    QVERIFY2(std::abs(shown.left() - expected.left()) < 0.0011 &&
+                 std::abs(shown.right() - expected.right()) < 0.0011 &&
+                 std::abs(shown.top() - expected.top()) < 0.0011 &&
+                 std::abs(shown.bottom() - expected.bottom()) < 0.0011,
+             qPrintable(label + ": the drawing must span the hole"));
+  }
 }
 
 QTEST_MAIN(PreviewTest)
