@@ -346,11 +346,18 @@ double ToolpathView::Height() const {
   return m_scene->WireHeight().value_or(0);
 }
 
+QTransform ToolpathView::Projection(bool upper) const {
+  if (m_mode == Mode::Plan) return {};
+  return {1,
+          0,
+          kDepthScale * std::cos(kDepthAngle),
+          kDepthScale * std::sin(kDepthAngle),
+          0,
+          upper ? Height() : 0};
+}
+
 QPointF ToolpathView::Project(QPointF p, bool upper) const {
-  if (m_mode == Mode::Plan) return p;
-  const double z = upper ? Height() : 0;
-  return {p.x() + p.y() * kDepthScale * std::cos(kDepthAngle),
-          z + p.y() * kDepthScale * std::sin(kDepthAngle)};
+  return Projection(upper).map(p);
 }
 
 QPointF ToolpathView::PlaneToWidget(QPointF plane) const {
@@ -362,14 +369,7 @@ QPointF ToolpathView::WidgetToPlane(QPointF widget) const {
 }
 
 QTransform ToolpathView::ContourToWidget(bool upper) const {
-  if (m_mode == Mode::Plan) return {m_scale, 0, 0, -m_scale, m_offset.x(), m_offset.y()};
-  const double z = upper ? Height() : 0;
-  return {m_scale,
-          0,
-          m_scale * kDepthScale * std::cos(kDepthAngle),
-          -m_scale * kDepthScale * std::sin(kDepthAngle),
-          m_offset.x(),
-          m_offset.y() - m_scale * z};
+  return Projection(upper) * QTransform(m_scale, 0, 0, -m_scale, m_offset.x(), m_offset.y());
 }
 
 QPointF ToolpathView::ToWidget(QPointF point, bool upper) const {

@@ -57,7 +57,9 @@ class ToolpathView : public QWidget {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
-  // A point of the drawing plane (millimetres) for a contour point.
+  // The map from a contour's X, Y to the drawing plane (millimetres): the plan itself, or the
+  // oblique view with the upper contour raised to the wire height.
+  QTransform Projection(bool upper) const;
   QPointF Project(QPointF point, bool upper) const;
   QPointF PlaneToWidget(QPointF plane) const;
   // The map from a contour's X, Y (millimetres) to the widget.
