@@ -14,7 +14,11 @@ std::string ConeWidgets::Text(ConeField field) const {
 }
 
 void ConeWidgets::SetText(ConeField field, const std::string& text) {
-  Edit(field)->setText(QString::fromStdString(text));
+  QLineEdit* edit = Edit(field);
+  edit->setText(QString::fromStdString(text));
+  // setText leaves the caret at the end, and a narrow field then shows only the end of a long
+  // number ("534.898" of "1534.898"). A field the user is not typing in shows its text from the start.
+  if (!edit->hasFocus()) edit->setCursorPosition(0);
 }
 
 Rgb ConeWidgets::Background(ConeField field) const {

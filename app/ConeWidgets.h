@@ -29,7 +29,8 @@ class ConeWidgets : public ConeFields {
   explicit ConeWidgets(const Widgets& widgets);
 
   std::string Text(ConeField field) const override;
-  // Sets the field's text; its change binding runs the character check.
+  // Sets the field's text; its change binding runs the character check. Unless the field has the
+  // focus, it then shows its text from the first character.
   void SetText(ConeField field, const std::string& text) override;
   Rgb Background(ConeField field) const override;
   void SetBackground(ConeField field, Rgb color) override;

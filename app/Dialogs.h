@@ -7,6 +7,9 @@
 // can answer them without a person at the screen.
 namespace kalmoro {
 
+// The answers to the question whether to save before the program is thrown away.
+enum class SaveAnswer { Save, Discard, Cancel };
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -17,9 +20,12 @@ class Dialogs {
   virtual void ShowInfo(const QString& title, const QString& text) = 0;
   // Modal question with Yes and No; true for Yes.
   virtual bool AskYesNo(const QString& title, const QString& text) = 0;
-  // Save dialog offering the one filter "*.iso", opened at start (empty: the platform's default).
-  // Accepts names of files that do not exist yet and asks nothing about existing ones. Returns the
-  // chosen name, or nothing when the user cancels.
+  // Modal question with Save, Discard and Cancel; Save is the default and Escape cancels.
+  virtual SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) = 0;
+  // Save dialog offering the one filter "*.iso", opened at start: a file name (its folder opened and
+  // its name proposed), a folder, or empty for the platform's default. Accepts names of files that do not
+  // exist yet and asks nothing about existing ones. Returns the chosen name, or nothing when the user
+  // cancels.
   virtual std::optional<QString> GetSaveFileName(const QString& start) = 0;
 };
 

@@ -1,9 +1,15 @@
 #include "app/FrmMain.h"
 
+#include <QCloseEvent>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFont>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QShortcut>
+#include <QStandardPaths>
 #include <QTabBar>
 #include <array>
 #include <charconv>
@@ -12,12 +18,15 @@
 #include "app/ConeWidgets.h"
 #include "app/Dialogs.h"
 #include "app/FieldBinding.h"
-#include "app/ProgramText.h"
+#include "app/FieldTip.h"
+#include "app/ProgramField.h"
+#include "app/SaveNote.h"
 #include "app/ToolpathPreview.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/ProgramFile.h"
+#include "nc/ProgramName.h"
 
 // The images and the window icon live in this library; pull their registration in explicitly, since
 // a static library's initializers are dropped when nothing refers to them.
@@ -109,11 +118,30 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   for (QLineEdit* field : {ui.ConH, ui.ConDUp, ui.ConDDown, ui.ConAng}) field->installEventFilter(this);
   ui.Logo->installEventFilter(this);
 
+  m_program = std::make_unique<ProgramField>(*ui.NcPr);
+  m_note = new SaveNote(*ui.NcPr);
+  // The note tells where the text went; once the text changes it no longer holds.
+  connect(ui.NcPr, &QPlainTextEdit::textChanged, m_note, &QWidget::hide);
+
   connect(ui.BtnGenArc, &QPushButton::clicked, this, &FrmMain::GenArc);
   connect(ui.BtnGenRect, &QPushButton::clicked, this, &FrmMain::GenRect);
   connect(ui.BtnGenCone, &QPushButton::clicked, this, &FrmMain::GenCone);
   connect(ui.BtnSaveNC, &QPushButton::clicked, this, &FrmMain::SaveNc);
   connect(ui.SSTab1, &QTabWidget::currentChanged, this, &FrmMain::ClearProgram);
+  connect(ui.ArcDiam, &QLineEdit::returnPressed, this, &FrmMain::GenArc);
+  for (QLineEdit* field : {ui.RectWidth, ui.RectHeight, ui.RectArc})
+    connect(field, &QLineEdit::returnPressed, this, &FrmMain::GenRect);
+  for (QLineEdit* field : {ui.ConH, ui.ConDUp, ui.ConDDown, ui.ConAng})
+    connect(field, &QLineEdit::returnPressed, this, &FrmMain::GenCone);
+  connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, &FrmMain::SaveNc);
+
+  // A text too long for its field is shown in full as the field's tool tip. Connected after the
+  // character check, so the tip sees the checked text.
+  for (QLineEdit* field :
+       {ui.ArcDiam, ui.RectWidth, ui.RectHeight, ui.RectArc, ui.ConH, ui.ConDUp, ui.ConDDown, ui.ConAng}) {
+    connect(field, &QLineEdit::textChanged, this, [this, field] { UpdateTip(field); });
+    UpdateTip(field);
+  }
 
   // The toolpath preview of the program field: F5 and the field's context menu open it.
   ToolpathPreview::Attach(*ui.NcPr, *this);
@@ -140,7 +168,9 @@ void FrmMain::Guarded(Body&& body) noexcept {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyRelease) {
+  if (event->type() == QEvent::EnabledChange && watched == ui.ConAng) {
+    UpdateTip(ui.ConAng);
+  } else if (event->type() == QEvent::KeyRelease) {
     if (const auto field = m_cone->FieldOf(watched)) Guarded([&] { OnConeKeyRelease(*m_cone, *field); });
   } else if (event->type() == QEvent::MouseButtonRelease && watched == ui.Logo) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -150,9 +180,38 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
+void FrmMain::closeEvent(QCloseEvent* event) {
+  // Should asking fail, the window stays open: nothing is lost.
+  bool mayClose = false;
+  Guarded([&] { mayClose = MayClose(); });
+  if (mayClose)
+    event->accept();
+  else
+    event->ignore();
+}
+
+bool FrmMain::MayClose() {
+  if (!m_program->HasUnsavedProgram()) return true;
+  switch (m_dialogs.AskSaveDiscardCancel(QString::fromUtf8(kSaveTitle), QString::fromUtf8(kSaveQuestion))) {
+    case SaveAnswer::Save:
+      return SaveToFile();
+    case SaveAnswer::Discard:
+      return true;
+    case SaveAnswer::Cancel:
+      break;
+  }
+  return false;
+}
+
+void FrmMain::UpdateTip(QLineEdit* field) {
+  QString help;
+  if (field == ui.ConAng) help = QString::fromUtf8(field->isEnabled() ? kAngTip : kAngLockedTip);
+  UpdateFieldTip(*field, help);
+}
+
 void FrmMain::ShowResult(const GenResult& result) {
   if (result.Ok())
-    ui.NcPr->setPlainText(ToEditorText(result.program));
+    m_program->Replace(result.program);
   else
     m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(result.error));
 }
@@ -173,7 +232,7 @@ void FrmMain::GenCone() {
 }
 
 void FrmMain::ClearProgram() {
-  Guarded([this] { ui.NcPr->clear(); });
+  Guarded([this] { m_program->Clear(); });
 }
 
 void FrmMain::ShowFeedback() {
@@ -182,29 +241,57 @@ void FrmMain::ShowFeedback() {
 }
 
 void FrmMain::SaveNc() {
-  Guarded([this] {
-    const std::optional<QString> chosen = m_dialogs.GetSaveFileName(m_lastFileName);
-    if (!chosen) return;
-    const std::string path = WithIsoExtension(chosen->toStdString());
-    m_lastFileName = QString::fromStdString(path);
-    const std::string text = FromEditorText(ui.NcPr->document()->toRawText());
+  Guarded([this] { SaveToFile(); });
+}
 
-    // Refused before the overwrite question: there would be nothing to replace the file with.
-    std::string bad;
-    if (!EncodeCp1251(text, &bad) && !bad.empty()) {
-      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle),
-                          QStringLiteral("Программа не сохранена: символ «%1» (%2) нельзя записать в "
-                                         "кодировке Windows-1251. Удалите его из текста программы.")
-                              .arg(QString::fromStdString(bad), CodePointName(bad)));
-      return;
-    }
-    if (FileExists(path) &&
-        !m_dialogs.AskYesNo(QStringLiteral("Сохранение программы"),
-                            QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(m_lastFileName)))
-      return;
-    if (const auto error = SaveProgram(path, text))
-      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(*error));
-  });
+QString FrmMain::SaveStart(const std::string& program) const {
+  if (!m_lastFileName.isEmpty()) return m_lastFileName;
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QFileInfo(folder).isDir()) folder = QDir::homePath();
+  const std::string name = ProgramBaseName(program);
+  if (name.empty()) return folder;
+  return QDir(folder).filePath(QString::fromStdString(WithIsoExtension(name)));
+}
+
+bool FrmMain::SaveToFile() {
+  // The dialog is modal: the text cannot change while it is up.
+  const std::string text = m_program->Program();
+  const std::optional<QString> chosen = m_dialogs.GetSaveFileName(SaveStart(text));
+  if (!chosen) return false;
+  const std::string path = WithIsoExtension(chosen->toStdString());
+  m_lastFileName = QString::fromStdString(path);
+
+  // Refused before the overwrite question: there would be nothing to replace the file with.
+  std::string bad;
+  if (!EncodeCp1251(text, &bad) && !bad.empty()) {
+    m_dialogs.ShowError(QString::fromUtf8(kErrorTitle),
+                        QStringLiteral("Программа не сохранена: символ «%1» (%2) нельзя записать в "
+                                       "кодировке Windows-1251. Удалите его из текста программы.")
+                            .arg(QString::fromStdString(bad), CodePointName(bad)));
+    return false;
+  }
+  if (FileExists(path) &&
+      !m_dialogs.AskYesNo(QString::fromUtf8(kSaveTitle),
+                          QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(m_lastFileName)))
+    return false;
+  SaveResult saved = SaveProgramFile(path, text);
+  // A read-only file is replaced only when the user says so, in a question that names the reason.
+  if (saved.kind == SaveResult::Kind::ReadOnly &&
+      m_dialogs.AskYesNo(QString::fromUtf8(kSaveTitle),
+                         QString::fromStdString(saved.message) + QStringLiteral(". Всё равно заменить его?")))
+    saved = SaveProgramFile(path, text, ReadOnlyFile::Replace);
+  if (!saved.Saved()) {
+    if (saved.kind == SaveResult::Kind::Failed)
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(saved.message));
+    return false;
+  }
+  // What of the old file could not be kept (its owner, when a read-only file was replaced).
+  if (!saved.message.empty())
+    m_dialogs.ShowInfo(QString::fromUtf8(kSaveTitle), QString::fromStdString(saved.message));
+  m_program->MarkSaved();
+  m_note->ShowSaved(m_lastFileName);
+  ui.BtnSaveNC->setToolTip(QStringLiteral("Программа сохранена в файл «%1»").arg(m_lastFileName));
+  return true;
 }
 
 }  // namespace kalmoro

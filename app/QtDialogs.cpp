@@ -1,6 +1,7 @@
 #include "app/QtDialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace kalmoro {
@@ -37,6 +38,22 @@ bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
   return box.exec() == QMessageBox::Yes;
 }
 
+SaveAnswer QtDialogs::AskSaveDiscardCancel(const QString& title, const QString& text) {
+  QMessageBox box(QMessageBox::Question, title, DisplayLines(text),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_parent);
+  box.setTextFormat(Qt::PlainText);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveAnswer::Save;
+    case QMessageBox::Discard:
+      return SaveAnswer::Discard;
+    default:
+      return SaveAnswer::Cancel;
+  }
+}
+
 std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
   QFileDialog dialog(m_parent);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -44,7 +61,10 @@ std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
   dialog.setNameFilter(QString::fromLatin1(kIsoFilter));
   // The window asks its own question, naming the file with ".iso" added.
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (!start.isEmpty()) dialog.selectFile(start);
+  if (!start.isEmpty() && QFileInfo(start).isDir())
+    dialog.setDirectory(start);
+  else if (!start.isEmpty())
+    dialog.selectFile(start);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;

@@ -18,6 +18,7 @@ class QtDialogs : public Dialogs {
   void ShowError(const QString& title, const QString& text) override;
   void ShowInfo(const QString& title, const QString& text) override;
   bool AskYesNo(const QString& title, const QString& text) override;
+  SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
 
  private:

@@ -12,6 +12,12 @@
 namespace kalmoro {
 namespace {
 
+// "LABEL=value" with the value in its standard text form.
+void AppendValue(std::string& text, std::string_view label, double value) {
+  text += label;
+  text += StdText(value);
+}
+
 struct CommentText {
   std::string operator()(const CircleHeader& h) const {
     std::string text(grammar::kCircleHeader);
@@ -20,24 +26,17 @@ struct CommentText {
   }
   std::string operator()(const RectHeader& h) const {
     std::string text(grammar::kRectHeader);
-    text += grammar::kRectWidth;
-    text += StdText(h.width);
-    text += grammar::kRectHeight;
-    text += StdText(h.height);
-    text += grammar::kRectRadius;
-    text += StdText(h.radius);
+    AppendValue(text, grammar::kRectWidth, h.width);
+    AppendValue(text, grammar::kRectHeight, h.height);
+    AppendValue(text, grammar::kRectRadius, h.radius);
     return text;
   }
   std::string operator()(const ConeHeader& h) const {
     std::string text(grammar::kConeHeader);
-    text += grammar::kConeLower;
-    text += StdText(h.lower);
-    text += grammar::kConeUpper;
-    text += StdText(h.upper);
-    text += grammar::kConeHeight;
-    text += StdText(h.height);
-    text += grammar::kConeAngle;
-    text += StdText(h.angle);
+    AppendValue(text, grammar::kConeLower, h.lower);
+    AppendValue(text, grammar::kConeUpper, h.upper);
+    AppendValue(text, grammar::kConeHeight, h.height);
+    AppendValue(text, grammar::kConeAngle, h.angle);
     return text;
   }
 };

@@ -1,7 +1,10 @@
 // The cone page typed key by key: after each key release the solver's texts, colours, enabled state
 // and drawing, and the conical program made from what the page shows.
+#include <QFontMetricsF>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QTest>
+#include <QToolTip>
 #include <memory>
 #include <vector>
 
@@ -47,13 +50,20 @@ class ConeTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&m_t->window));
     m_t->ClickTab(2);
   }
-  void cleanup() { m_t.reset(); }
+  void cleanup() {
+    QToolTip::hideText();
+    m_t.reset();
+  }
 
   void typedKeyByKey_data();
   void typedKeyByKey();
   void programFromTypedValues();
   void angleTooLargeKeepsProgram();
   void pasteRecomputesNothing();
+  void derivedValueShownFromStart_data();
+  void derivedValueShownFromStart();
+  void angleTipFollowsState_data();
+  void angleTipFollowsState();
 
  private:
   void Type(const char* field, const QString& keys, bool selectAll = true);
@@ -184,6 +194,86 @@ void ConeTest::pasteRecomputesNothing() {
   Type("ConH", "", false);
   QTest::keyClick(m_t->Field("ConH"), Qt::Key_End);
   CheckState({"5.0", "10", "20", "90.0", "cccw", false, 2}, "after a key release");
+}
+
+void ConeTest::derivedValueShownFromStart_data() {
+  QTest::addColumn<QStringList>("typed");  // field, keys, field, keys, ...; the angle last
+  QTest::addColumn<QString>("derived");
+  QTest::addColumn<QString>("text");
+  QTest::addColumn<bool>("fits");
+  QTest::newRow("upper 1534.898") << QStringList{"ConDDown", "999", "ConH", "1000", "ConAng", "30"}
+                                  << "ConDUp"
+                                  << "1534.898" << false;
+  QTest::newRow("lower 1534.898") << QStringList{"ConDUp", "999", "ConH", "1000", "ConAng", "30"}
+                                  << "ConDDown"
+                                  << "1534.898" << false;
+  QTest::newRow("upper 11.75") << QStringList{"ConDDown", "10", "ConH", "10", "ConAng", "10"} << "ConDUp"
+                               << "11.75" << true;
+}
+
+void ConeTest::derivedValueShownFromStart() {
+  QFETCH(QStringList, typed);
+  QFETCH(QString, derived);
+  QFETCH(QString, text);
+  QFETCH(bool, fits);
+  for (qsizetype i = 0; i + 1 < typed.size(); i += 2) Type(typed[i].toLatin1().constData(), typed[i + 1]);
+  QLineEdit* edit = m_t->Field(derived.toLatin1().constData());
+  QCOMPARE(edit->text(), text);
+  QVERIFY2(!edit->hasFocus(), "the derived field is not the one typed in");
+  // A text that does not fit is shown whole as the tool tip; one that fits needs none.
+  QCOMPARE(edit->toolTip(), fits ? QString() : text);
+  const int caret = edit->cursorPosition();
+  // Where the first character is drawn: the caret's place less the width of the text before it,
+  // compared with the same field showing one digit, which surely starts at the left edge. The line
+  // edit settles its scrolling when it paints.
+  const auto firstCharX = [edit] {
+    edit->repaint();
+    const int caretX = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().left();
+    return caretX -
+           qRound(QFontMetricsF(edit->font()).horizontalAdvance(edit->text().left(edit->cursorPosition())));
+  };
+  const int shown = firstCharX();
+  edit->setText("1");
+  edit->setCursorPosition(0);
+  QVERIFY2(shown == firstCharX(),
+           qPrintable(QString("\"%1\" must be shown from its first character, drawn at x = %2, not %3")
+                          .arg(text)
+                          .arg(firstCharX())
+                          .arg(shown)));
+  // The caret waits at the start too, so the text stays there until the user moves it.
+  QCOMPARE(caret, 0);
+}
+
+void ConeTest::angleTipFollowsState_data() {
+  QTest::addColumn<QStringList>("typed");  // field, keys, ...; "" keys empty the field
+  QTest::addColumn<bool>("enabled");
+  QTest::addColumn<QString>("tip");
+  const QString open = QString::fromUtf8(kalmoro::kAngTip);
+  const QString locked = QString::fromUtf8(kalmoro::kAngLockedTip);
+  QTest::newRow("open at start") << QStringList{} << true << open;
+  QTest::newRow("derived and locked")
+      << QStringList{"ConDDown", "20", "ConDUp", "10", "ConH", "10"} << false << locked;
+  QTest::newRow("open again after a diameter is cleared")
+      << QStringList{"ConDDown", "20", "ConDUp", "10", "ConH", "10", "ConDUp", ""} << true << open;
+}
+
+void ConeTest::angleTipFollowsState() {
+  QFETCH(QStringList, typed);
+  QFETCH(bool, enabled);
+  QFETCH(QString, tip);
+  for (qsizetype i = 0; i + 1 < typed.size(); i += 2) {
+    Type(typed[i].toLatin1().constData(), typed[i + 1]);
+    if (typed[i + 1].isEmpty()) QTest::keyClick(m_t->Field(typed[i].toLatin1().constData()), Qt::Key_Delete);
+  }
+  QLineEdit* angle = m_t->Field("ConAng");
+  QCOMPARE(angle->isEnabled(), enabled);
+  QCOMPARE(angle->toolTip(), tip);
+  // The tip comes up on the field under the mouse, disabled or not.
+  const QPoint at = angle->rect().center();
+  QHelpEvent help(QEvent::ToolTip, at, angle->mapToGlobal(at));
+  QApplication::sendEvent(angle, &help);
+  QTRY_VERIFY(QToolTip::isVisible());
+  QCOMPARE(QToolTip::text(), tip);
 }
 
 QTEST_MAIN(ConeTest)

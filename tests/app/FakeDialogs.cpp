@@ -5,7 +5,14 @@
 QList<FakeDialogs::Message> FakeDialogs::questions() const {
   QList<Message> result;
   for (const Message& m : m_messages)
-    if (m.icon == Icon::Question) result.append(m);
+    if (m.buttons == Buttons::YesNo) result.append(m);
+  return result;
+}
+
+QList<FakeDialogs::Message> FakeDialogs::saveQuestions() const {
+  QList<Message> result;
+  for (const Message& m : m_messages)
+    if (m.buttons == Buttons::SaveDiscardCancel) result.append(m);
   return result;
 }
 
@@ -18,8 +25,13 @@ void FakeDialogs::ShowInfo(const QString& title, const QString& text) {
 }
 
 bool FakeDialogs::AskYesNo(const QString& title, const QString& text) {
-  m_messages.append({title, text, Icon::Question});
+  m_messages.append({title, text, Icon::Question, Buttons::YesNo});
   return !m_answers.isEmpty() && m_answers.takeFirst();
+}
+
+kalmoro::SaveAnswer FakeDialogs::AskSaveDiscardCancel(const QString& title, const QString& text) {
+  m_messages.append({title, text, Icon::Question, Buttons::SaveDiscardCancel});
+  return m_saveAnswers.isEmpty() ? kalmoro::SaveAnswer::Cancel : m_saveAnswers.takeFirst();
 }
 
 std::optional<QString> FakeDialogs::GetSaveFileName(const QString& start) {

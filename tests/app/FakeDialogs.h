@@ -11,22 +11,29 @@
 class FakeDialogs : public kalmoro::Dialogs {
  public:
   enum class Icon { None, Error, Question };
+  enum class Buttons { Ok, YesNo, SaveDiscardCancel };
   struct Message {
     QString title;
     QString text;
     Icon icon;
+    Buttons buttons = Buttons::Ok;
   };
 
   // The name the next save dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
   void setNextFileName(std::optional<QString> name) { m_names.append(std::move(name)); }
   // The answer to the next Yes/No question. An unqueued question is answered No.
   void setNextAnswer(bool yes) { m_answers.append(yes); }
+  // The answer to the next Save/Discard/Cancel question. An unqueued one is answered Cancel, which
+  // loses nothing.
+  void setNextSaveAnswer(kalmoro::SaveAnswer answer) { m_saveAnswers.append(answer); }
   // The next save dialog throws std::runtime_error with this text instead of returning a name.
   void setNextThrow(const QString& what) { m_throw = what; }
 
   const QList<Message>& messages() const { return m_messages; }
   // Messages of the Yes/No questions only.
   QList<Message> questions() const;
+  // Messages of the Save/Discard/Cancel questions only.
+  QList<Message> saveQuestions() const;
   // The start name each save dialog was opened at.
   const QStringList& saveStarts() const { return m_starts; }
   void clearMessages() { m_messages.clear(); }
@@ -34,11 +41,13 @@ class FakeDialogs : public kalmoro::Dialogs {
   void ShowError(const QString& title, const QString& text) override;
   void ShowInfo(const QString& title, const QString& text) override;
   bool AskYesNo(const QString& title, const QString& text) override;
+  kalmoro::SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
 
  private:
   QList<std::optional<QString>> m_names;
   QList<bool> m_answers;
+  QList<kalmoro::SaveAnswer> m_saveAnswers;
   std::optional<QString> m_throw;
   QList<Message> m_messages;
   QStringList m_starts;

@@ -1,9 +1,11 @@
-// The on-screen dialogs: each test answers the real modal dialog from a timer, as a user would, after
-// checking what it shows.
+// The on-screen dialogs, driven as a user drives them: each test waits until the modal dialog is up
+// and has the keyboard, checks what it shows, then answers with real clicks and keys.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -12,21 +14,42 @@
 
 #include "app/QtDialogs.h"
 
+using kalmoro::SaveAnswer;
+
 namespace {
 
-// Calls answer with the modal dialog of type T once it is up.
+// The modal dialog of type T once it is up and its window active, or null after five seconds.
 template <typename T>
-void WhenShown(std::function<void(T*)> answer) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, timer, [timer, answer] {
-    if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-      timer->stop();
-      timer->deleteLater();
-      answer(dialog);
-    }
+T* WaitForActiveDialog() {
+  T* dialog = nullptr;
+  const bool up = QTest::qWaitFor([&dialog] {
+    dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    return dialog && dialog->isActiveWindow();
   });
-  timer->start();
+  return up ? dialog : nullptr;
+}
+
+// Runs answer inside the dialog's own event loop, which starts when the code under test opens it.
+// Should answer return before closing the dialog (a failed check), the dialog is rejected, so that
+// the test never hangs in exec().
+template <typename T>
+void Answer(std::function<void(T*)> answer) {
+  QTimer::singleShot(0, [answer] {
+    QPointer<T> dialog = WaitForActiveDialog<T>();
+    if (!dialog) {
+      if (auto* open = qobject_cast<QDialog*>(QApplication::activeModalWidget())) open->reject();
+      QFAIL("the dialog did not come up");
+    }
+    answer(dialog);
+    if (dialog && dialog->isVisible()) dialog->reject();
+  });
+}
+
+// The name field of a widget-based file dialog once it has the keyboard focus.
+QLineEdit* WaitForNameField(QFileDialog* dialog) {
+  auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+  if (!name || !QTest::qWaitFor([name] { return name->hasFocus(); })) return nullptr;
+  return name;
 }
 
 }  // namespace
@@ -39,6 +62,9 @@ class QtDialogsTest : public QObject {
   void messageBoxes();
   void question_data();
   void question();
+  void saveQuestion_data();
+  void saveQuestion();
+  void saveDialog_data();
   void saveDialog();
   void saveDialogCancel();
 
@@ -57,14 +83,14 @@ void QtDialogsTest::messageBoxes() {
   QFETCH(bool, error);
   QFETCH(QMessageBox::Icon, icon);
   bool shown = false;
-  WhenShown<QMessageBox>([&](QMessageBox* box) {
+  Answer<QMessageBox>([&](QMessageBox* box) {
     shown = true;
     QCOMPARE(box->windowTitle(), QString("Обратная связь"));
     QCOMPARE(box->icon(), icon);
     QCOMPARE(box->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     // CR LF separated lines reach the label as plain line breaks.
     QCOMPARE(box->text(), QString("one\ntwo\nthree"));
-    box->button(QMessageBox::Ok)->click();
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
   });
   if (error)
     m_dialogs.ShowError("Обратная связь", "one\r\ntwo\r\nthree");
@@ -74,44 +100,96 @@ void QtDialogsTest::messageBoxes() {
 }
 
 void QtDialogsTest::question_data() {
+  QTest::addColumn<int>("key");  // 0: a click on the button
   QTest::addColumn<bool>("yes");
-  QTest::newRow("Yes") << true;
-  QTest::newRow("No") << false;
+  QTest::newRow("Yes clicked") << 0 << true;
+  QTest::newRow("No clicked") << 0 << false;
+  QTest::newRow("Return takes No") << int(Qt::Key_Return) << false;
 }
 
 void QtDialogsTest::question() {
+  QFETCH(int, key);
   QFETCH(bool, yes);
-  WhenShown<QMessageBox>([&](QMessageBox* box) {
+  Answer<QMessageBox>([&](QMessageBox* box) {
     QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    // Replacing a file is never the default.
     QCOMPARE(box->defaultButton(), qobject_cast<QPushButton*>(box->button(QMessageBox::No)));
-    box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
+    if (key)
+      QTest::keyClick(box, Qt::Key(key));
+    else
+      QTest::mouseClick(box->button(yes ? QMessageBox::Yes : QMessageBox::No), Qt::LeftButton);
   });
   QCOMPARE(m_dialogs.AskYesNo("Сохранение программы", "Заменить?"), yes);
 }
 
+void QtDialogsTest::saveQuestion_data() {
+  QTest::addColumn<int>("button");  // the standard button clicked, or 0 for a key
+  QTest::addColumn<int>("key");
+  QTest::addColumn<SaveAnswer>("answer");
+  QTest::newRow("Save clicked") << int(QMessageBox::Save) << 0 << SaveAnswer::Save;
+  QTest::newRow("Discard clicked") << int(QMessageBox::Discard) << 0 << SaveAnswer::Discard;
+  QTest::newRow("Cancel clicked") << int(QMessageBox::Cancel) << 0 << SaveAnswer::Cancel;
+  QTest::newRow("Return takes Save") << 0 << int(Qt::Key_Return) << SaveAnswer::Save;
+  QTest::newRow("Escape cancels") << 0 << int(Qt::Key_Escape) << SaveAnswer::Cancel;
+}
+
+void QtDialogsTest::saveQuestion() {
+  QFETCH(int, button);
+  QFETCH(int, key);
+  QFETCH(SaveAnswer, answer);
+  Answer<QMessageBox>([&](QMessageBox* box) {
+    QCOMPARE(box->windowTitle(), QString("Сохранение программы"));
+    QCOMPARE(box->text(), QString("Сохранить программу?"));
+    QCOMPARE(box->standardButtons(), QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    if (key)
+      QTest::keyClick(box, Qt::Key(key));
+    else
+      QTest::mouseClick(box->button(QMessageBox::StandardButton(button)), Qt::LeftButton);
+  });
+  QCOMPARE(m_dialogs.AskSaveDiscardCancel("Сохранение программы", "Сохранить программу?"), answer);
+}
+
+void QtDialogsTest::saveDialog_data() {
+  QTest::addColumn<QString>("start");  // in the scratch folder; "" is the folder itself
+  QTest::addColumn<QString>("shownName");
+  QTest::newRow("a file name") << "old.iso"
+                               << "old.iso";
+  QTest::newRow("a folder") << ""
+                            << "";
+}
+
 void QtDialogsTest::saveDialog() {
+  QFETCH(QString, start);
+  QFETCH(QString, shownName);
   QTemporaryDir dir;
   QVERIFY(dir.isValid());
-  const QString start = dir.filePath("old.iso");
-  const QString chosen = dir.filePath("new name");
-  WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+  Answer<QFileDialog>([&](QFileDialog* dialog) {
     QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
     QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
     QCOMPARE(dialog->nameFilters(), QStringList{"*.iso"});
     QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
     QCOMPARE(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath());
-    QCOMPARE(dialog->selectedFiles(), QStringList{start});
-    // A name that does not exist yet is accepted.
-    dialog->selectFile(chosen);
-    QMetaObject::invokeMethod(dialog, "accept");
+    // The user types a new name over the one proposed, then presses Return.
+    QLineEdit* name = WaitForNameField(dialog);
+    QVERIFY2(name, "the name field never got the keyboard focus");
+    QCOMPARE(name->text(), shownName);
+    QTest::keyClick(name, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(name, "new name");
+    QCOMPARE(name->text(), QString("new name"));
+    QTest::keyClick(name, Qt::Key_Return);
   });
-  const std::optional<QString> name = m_dialogs.GetSaveFileName(start);
-  QVERIFY(name.has_value());
-  QCOMPARE(*name, chosen);
+  // A name that does not exist yet is accepted.
+  const std::optional<QString> chosen =
+      m_dialogs.GetSaveFileName(start.isEmpty() ? dir.path() : dir.filePath(start));
+  QVERIFY(chosen.has_value());
+  QCOMPARE(*chosen, dir.filePath("new name"));
 }
 
 void QtDialogsTest::saveDialogCancel() {
-  WhenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+  Answer<QFileDialog>([](QFileDialog* dialog) {
+    QVERIFY(WaitForNameField(dialog));
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
   QVERIFY(!m_dialogs.GetSaveFileName(QString()).has_value());
 }
 

@@ -1,7 +1,13 @@
-// Saving the program field through the save button: the bytes on disk, the dialog's start name,
-// Cancel, the overwrite question, failures and characters Windows-1251 cannot hold.
+// Saving the program field through the save button and Ctrl+S: the bytes on disk, the dialog's start
+// name, Cancel, the overwrite question, failures, characters Windows-1251 cannot hold, the note that
+// says where the program went, and the question when the window closes over an unsaved program.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -10,6 +16,14 @@
 #include "app/ProgramText.h"
 
 namespace {
+
+// The field's text as the file holds it: CR LF line ends in Windows-1251, then one more CR LF.
+QByteArray FromEditor(const QString& text) {
+  QString lines = text;
+  lines.replace('\n', "\r\n");
+  QStringEncoder cp1251("windows-1251");
+  return QByteArray(cp1251.encode(lines)) + "\r\n";
+}
 
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
@@ -32,6 +46,14 @@ class SaveTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() {
+    // The documents folder is looked up under HOME; a scratch one keeps the tests to themselves.
+    QVERIFY(m_home.isValid());
+    qputenv("HOME", QFile::encodeName(m_home.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(".config")));
+    // A closed test window must not end the application.
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
   void init() {
     QVERIFY(m_dir.isValid());
     m_t = std::make_unique<TestWindow>();
@@ -39,6 +61,7 @@ class SaveTest : public QObject {
   }
   void cleanup() {
     m_t.reset();
+    QDir(Documents()).removeRecursively();
     for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
       QFile::remove(Path(name));
   }
@@ -50,21 +73,32 @@ class SaveTest : public QObject {
   void nameEndingInIsoKeepsIt();
   void cancelWritesNothing();
   void dialogStartsAtLastName();
+  void firstDialogStart_data();
+  void firstDialogStart();
+  void ctrlSSaves_data();
+  void ctrlSSaves();
+  void noteNamesSavedFile_data();
+  void noteNamesSavedFile();
+  void closeAsksBeforeLosingProgram_data();
+  void closeAsksBeforeLosingProgram();
   void overwriteQuestion_data();
   void overwriteQuestion();
   void failingSaveIsReported();
   void unencodableCharacterRefused();
   void editorTextToProgram_data();
   void editorTextToProgram();
+  void programToEditorText();
 
  private:
   QString Path(const QString& name) const { return m_dir.filePath(name); }
+  QString Documents() const { return m_home.filePath("Documents"); }
   QStringList Files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden); }
   void Save(const QString& name) {
     m_t->dialogs.setNextFileName(name);
     m_t->Click("BtnSaveNC");
   }
 
+  QTemporaryDir m_home;
   QTemporaryDir m_dir;
   std::unique_ptr<TestWindow> m_t;
 };
@@ -133,29 +167,190 @@ void SaveTest::dialogStartsAtLastName() {
   m_t->Click("BtnSaveNC");
   Save(Path("second.iso"));
   Save(Path("third"));
-  // The first dialog opens at the platform's default; later ones at the file chosen before.
+  // The first dialog opens in the home folder (there is no documents folder and no program to name
+  // the file after); later ones at the file chosen before.
   QCOMPARE(m_t->dialogs.saveStarts(),
-           (QStringList{QString(), Path("first.iso"), Path("first.iso"), Path("second.iso")}));
+           (QStringList{m_home.path(), Path("first.iso"), Path("first.iso"), Path("second.iso")}));
+}
+
+void SaveTest::firstDialogStart_data() {
+  QTest::addColumn<bool>("documents");  // whether HOME has a documents folder
+  QTest::addColumn<QString>("button");  // the generate button pressed first; "" for none
+  QTest::addColumn<int>("page");
+  QTest::addColumn<QString>("start");  // under HOME
+  QTest::newRow("round program") << true << "BtnGenArc" << 0 << "Documents/CIRCLE_D10.iso";
+  QTest::newRow("rectangle program") << true << "BtnGenRect" << 1 << "Documents/RECTANGLE_W10_H5_R0.iso";
+  QTest::newRow("no documents folder") << false << "BtnGenArc" << 0 << "CIRCLE_D10.iso";
+  QTest::newRow("no program: the folder only") << true << "" << 0 << "Documents";
+}
+
+void SaveTest::firstDialogStart() {
+  QFETCH(bool, documents);
+  QFETCH(QString, button);
+  QFETCH(int, page);
+  QFETCH(QString, start);
+  if (documents) QVERIFY(QDir().mkpath(Documents()));
+  if (page != 0) m_t->ClickTab(page);
+  if (!button.isEmpty()) m_t->Click(button.toLatin1().constData());
+  m_t->dialogs.setNextFileName(std::nullopt);
+  m_t->Click("BtnSaveNC");
+  QCOMPARE(m_t->dialogs.saveStarts(), QStringList{m_home.filePath(start)});
+}
+
+void SaveTest::ctrlSSaves_data() {
+  QTest::addColumn<QString>("focus");
+  QTest::newRow("in the program field") << "NcPr";
+  QTest::newRow("in a dimension field") << "ArcDiam";
+  QTest::newRow("on a button") << "BtnGenArc";
+}
+
+void SaveTest::ctrlSSaves() {
+  QFETCH(QString, focus);
+  m_t->window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
+  m_t->Click("BtnGenArc");
+  QWidget* widget = m_t->Find(focus.toLatin1().constData());
+  widget->setFocus();
+  QTRY_VERIFY(widget->hasFocus());
+  m_t->dialogs.setNextFileName(Path("keys"));
+  QTest::keyClick(widget, Qt::Key_S, Qt::ControlModifier);
+  QCOMPARE(m_t->dialogs.saveStarts().size(), 1);
+  QCOMPARE(ReadAll(Path("keys.iso")), CrLfLines(kRound10) + "\r\n");
+  QCOMPARE(m_t->Program()->toPlainText(), EditorLines(kRound10));
+}
+
+void SaveTest::noteNamesSavedFile_data() {
+  QTest::addColumn<QString>("name");  // chosen in the dialog, under the scratch folder; "" cancels
+  QTest::addColumn<bool>("saved");
+  QTest::newRow("short name") << "part" << true;
+  QTest::newRow("long folder name") << QString(120, 'f') + "/part" << true;
+  QTest::newRow("cancelled: no note") << "" << false;
+  QTest::newRow("failed: no note") << "missing/part" << false;
+}
+
+void SaveTest::noteNamesSavedFile() {
+  QFETCH(QString, name);
+  QFETCH(bool, saved);
+  const QString path = Path(name + ".iso");
+  if (saved) QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+  m_t->Click("BtnGenArc");
+  m_t->dialogs.setNextFileName(name.isEmpty() ? std::nullopt : std::optional<QString>(Path(name)));
+  m_t->Click("BtnSaveNC");
+  auto* note = m_t->Find<QLabel>("SaveNote");
+  QCOMPARE(note->isVisible(), saved);
+  QCOMPARE(m_t->Find("BtnSaveNC")->toolTip().contains(path), saved);
+  if (!saved) return;
+  QVERIFY(m_t->dialogs.messages().isEmpty());
+  const QStringList lines = note->text().split('\n');
+  QCOMPARE(lines.size(), 2);
+  // A long name loses its start, never the file's own name.
+  QVERIFY2(lines[1].endsWith("/part.iso") &&
+               path.endsWith(lines[1].mid(lines[1].startsWith(QChar(0x2026)) ? 1 : 0)),
+           qPrintable("the note must name " + path + ", it says " + lines[1]));
+  QVERIFY2(note->fontMetrics().horizontalAdvance(lines[1]) <= note->contentsRect().width(),
+           "the name must fit the note");
+  QCOMPARE(note->toolTip(), path);
+  // The note lies over the program field and moves nothing.
+  QVERIFY(m_t->Program()->geometry().contains(note->geometry()));
+  QCOMPARE(m_t->Program()->geometry(), QRect(8, 240, 321, 209));
+  // Once the program changes, the note no longer holds.
+  m_t->EditProgram("X");
+  QVERIFY(!note->isVisible());
+}
+
+void SaveTest::closeAsksBeforeLosingProgram_data() {
+  // Actions: "gen" (round program), "edit" (typed at the start), "save" (to part.iso), "undo"
+  // (Ctrl+Z in the program field), "tab1" (page change). Then the window is closed; a question is
+  // answered with answer, and a save it starts with the name saveAs ("" cancels the dialog).
+  QTest::addColumn<QStringList>("actions");
+  QTest::addColumn<bool>("asked");
+  QTest::addColumn<kalmoro::SaveAnswer>("answer");
+  QTest::addColumn<QString>("saveAs");
+  QTest::addColumn<bool>("closed");
+  using kalmoro::SaveAnswer;
+  QTest::newRow("start text") << QStringList{} << false << SaveAnswer::Cancel << "" << true;
+  QTest::newRow("generated, Cancel keeps the window")
+      << QStringList{"gen"} << true << SaveAnswer::Cancel << "" << false;
+  QTest::newRow("generated, Discard closes")
+      << QStringList{"gen"} << true << SaveAnswer::Discard << "" << true;
+  QTest::newRow("generated, Save saves and closes")
+      << QStringList{"gen"} << true << SaveAnswer::Save << "closing" << true;
+  QTest::newRow("generated, Save with the dialog cancelled keeps the window")
+      << QStringList{"gen"} << true << SaveAnswer::Save << "" << false;
+  QTest::newRow("saved") << QStringList{"gen", "save"} << false << SaveAnswer::Cancel << "" << true;
+  QTest::newRow("edited after the save")
+      << QStringList{"gen", "save", "edit"} << true << SaveAnswer::Cancel << "" << false;
+  QTest::newRow("edit undone back to the save")
+      << QStringList{"gen", "save", "edit", "undo"} << false << SaveAnswer::Cancel << "" << true;
+  QTest::newRow("start text edited") << QStringList{"edit"} << true << SaveAnswer::Cancel << "" << false;
+  QTest::newRow("page change emptied the field")
+      << QStringList{"gen", "tab1"} << false << SaveAnswer::Cancel << "" << true;
+}
+
+void SaveTest::closeAsksBeforeLosingProgram() {
+  QFETCH(QStringList, actions);
+  QFETCH(bool, asked);
+  QFETCH(kalmoro::SaveAnswer, answer);
+  QFETCH(QString, saveAs);
+  QFETCH(bool, closed);
+  for (const QString& action : actions) {
+    if (action == "gen")
+      m_t->Click("BtnGenArc");
+    else if (action == "edit")
+      m_t->EditProgram("(ПРАВКА)");
+    else if (action == "save")
+      Save(Path("part"));
+    else if (action == "undo")
+      m_t->UndoInProgram();
+    else
+      m_t->ClickTab(1);
+  }
+  const QString before = m_t->Program()->toPlainText();
+  m_t->dialogs.setNextSaveAnswer(answer);
+  m_t->dialogs.setNextFileName(saveAs.isEmpty() ? std::nullopt : std::optional<QString>(Path(saveAs)));
+  QCOMPARE(m_t->window.close(), closed);
+  QCOMPARE(m_t->window.isVisible(), !closed);
+  const QList<FakeDialogs::Message> questions = m_t->dialogs.saveQuestions();
+  QCOMPARE(questions.size(), asked ? 1 : 0);
+  if (asked) {
+    QCOMPARE(questions.front().title, QString("Сохранение программы"));
+    QCOMPARE(questions.front().text, QString("Сохранить программу?"));
+  }
+  if (!saveAs.isEmpty()) QCOMPARE(ReadAll(Path(saveAs + ".iso")), FromEditor(before));
+  // Whatever happened, the text is as it was.
+  QCOMPARE(m_t->Program()->toPlainText(), before);
 }
 
 void SaveTest::overwriteQuestion_data() {
-  QTest::addColumn<bool>("yes");
-  QTest::newRow("Yes replaces the file") << true;
-  QTest::newRow("No keeps it") << false;
+  QTest::addColumn<bool>("readOnly");
+  QTest::addColumn<QList<bool>>("answers");
+  QTest::addColumn<bool>("replaced");
+  QTest::newRow("Yes replaces the file") << false << QList<bool>{true} << true;
+  QTest::newRow("No keeps it") << false << QList<bool>{false} << false;
+  QTest::newRow("read-only file replaced after a second Yes") << true << QList<bool>{true, true} << true;
+  QTest::newRow("read-only file kept by a second No") << true << QList<bool>{true, false} << false;
 }
 
 void SaveTest::overwriteQuestion() {
-  QFETCH(bool, yes);
+  QFETCH(bool, readOnly);
+  QFETCH(QList<bool>, answers);
+  QFETCH(bool, replaced);
   WriteAll(Path("part.iso"), "old program\r\n");
+  if (readOnly) QVERIFY(QFile::setPermissions(Path("part.iso"), QFile::ReadOwner | QFile::ReadGroup));
   m_t->Click("BtnGenArc");
-  m_t->dialogs.setNextAnswer(yes);
+  for (const bool yes : answers) m_t->dialogs.setNextAnswer(yes);
   Save(Path("part"));
   const QList<FakeDialogs::Message> questions = m_t->dialogs.questions();
-  QCOMPARE(questions.size(), 1);
+  QCOMPARE(questions.size(), answers.size());
   QVERIFY2(questions.front().text.contains(Path("part.iso")),
            "the question names the whole file that will be replaced, with its extension");
-  QCOMPARE(m_t->dialogs.messages().size(), 1);  // nothing but the question
-  QCOMPARE(ReadAll(Path("part.iso")), yes ? CrLfLines(kRound10) + "\r\n" : QByteArray("old program\r\n"));
+  if (readOnly) {
+    QVERIFY2(questions.back().text.contains("доступен только для чтения"),
+             qPrintable("the second question says why: " + questions.back().text));
+  }
+  QCOMPARE(m_t->dialogs.messages().size(), answers.size());  // nothing but the questions
+  QCOMPARE(ReadAll(Path("part.iso")),
+           replaced ? CrLfLines(kRound10) + "\r\n" : QByteArray("old program\r\n"));
   QCOMPARE(Files(), QStringList{"part.iso"});
 }
 
@@ -214,6 +409,34 @@ void SaveTest::editorTextToProgram() {
   QCOMPARE(QByteArray::fromStdString(kalmoro::FromEditorText(raw)), program);
   // Back into the field: clean lines without CR.
   QVERIFY(!kalmoro::ToEditorText(program.toStdString()).contains('\r'));
+}
+
+// The core's text into the field in one pass must equal decoding it whole and then turning CR LF and
+// lone CRs into line breaks, for any bytes: ASCII, Cyrillic, invalid UTF-8, CRs at run boundaries.
+void SaveTest::programToEditorText() {
+  QRandomGenerator random(20080704);
+  const QByteArray pieces[] = {"N1G01X0.000",
+                               "\r\n",
+                               "\r",
+                               "\n",
+                               "\xD0\x9F\xD1\x80",
+                               "\xF0\x9F\x98\x80",
+                               "\xC3",
+                               "\x80\x80",
+                               "\xEF\xBB\xBF",
+                               "\r\xD0\x9F\r\n",
+                               " D0"};
+  for (int i = 0; i < 2000; ++i) {
+    QByteArray program;
+    for (int n = random.bounded(12); n > 0; --n) program += pieces[random.bounded(int(std::size(pieces)))];
+    QString expected = QString::fromUtf8(program);
+    expected.replace("\r\n", "\n");
+    expected.replace('\r', '\n');
+    const QString actual = kalmoro::ToEditorText(program.toStdString());
+    QVERIFY2(actual == expected,
+             qPrintable("for the bytes " + program.toHex(' ') + " the field must show \"" + expected +
+                        "\", not \"" + actual + "\""));
+  }
 }
 
 QTEST_MAIN(SaveTest)

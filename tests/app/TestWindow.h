@@ -30,6 +30,13 @@ struct TestWindow {
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
   }
   void Click(const char* buttonName) const { QTest::mouseClick(Find(buttonName), Qt::LeftButton); }
+  // Types text at the start of the program field.
+  void EditProgram(const QString& text) const;
+  // Ctrl+Z in the program field.
+  void UndoInProgram() const {
+    Program()->setFocus();
+    QTest::keyClick(Program(), Qt::Key_Z, Qt::ControlModifier);
+  }
 
   FakeDialogs dialogs;
   kalmoro::FrmMain window;
@@ -44,6 +51,12 @@ inline void TypeText(QWidget* widget, const QString& text) {
     const auto key = upper.size() == 1 ? static_cast<Qt::Key>(upper.front().unicode()) : Qt::Key_unknown;
     QTest::sendKeyEvent(QTest::Click, widget, key, character, Qt::NoModifier);
   }
+}
+
+inline void TestWindow::EditProgram(const QString& text) const {
+  Program()->setFocus();
+  QTest::keyClick(Program(), Qt::Key_Home, Qt::ControlModifier);
+  TypeText(Program(), text);
 }
 
 // The lines of a program as the core writes them: each ended by CR LF.

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <memory>
 
 #include "TestWindow.h"
@@ -35,6 +36,10 @@ class WindowTest : public QObject {
   void refusalKeepsProgram();
   void pageChangeClearsProgram_data();
   void pageChangeClearsProgram();
+  void returnGenerates_data();
+  void returnGenerates();
+  void replacementsAreUndoSteps_data();
+  void replacementsAreUndoSteps();
   void feedbackBox();
   void unexpectedErrorIsShown();
 
@@ -393,6 +398,97 @@ void WindowTest::pageChangeClearsProgram() {
     QCOMPARE(m_t->Tabs()->currentIndex(), page);
     QCOMPARE(m_t->Program()->toPlainText(), QString());
     m_t->Program()->setPlainText("typed on this page");
+  }
+  QVERIFY(m_t->dialogs.messages().isEmpty());
+}
+
+void WindowTest::returnGenerates_data() {
+  QTest::addColumn<int>("page");
+  QTest::addColumn<QStringList>("typed");  // field, text, ... typed first
+  QTest::addColumn<QString>("field");      // where Return is pressed
+  QTest::addColumn<bool>("keypad");        // the keypad's Enter instead of Return
+  QTest::addColumn<QString>("header");     // first line of the program, or "" for a refusal
+  QTest::addColumn<QString>("message");
+  QTest::newRow("round") << 0 << QStringList{} << "ArcDiam" << false << "%(CIRCLE: D10)"
+                         << "";
+  QTest::newRow("round, keypad Enter")
+      << 0 << QStringList{"ArcDiam", "25"} << "ArcDiam" << true << "%(CIRCLE: D25)"
+      << "";
+  QTest::newRow("rectangle height") << 1 << QStringList{} << "RectHeight" << false
+                                    << "%(RECTANGLE: W=10:H=5:R=0)"
+                                    << "";
+  QTest::newRow("rectangle radius") << 1 << QStringList{"RectArc", "1"} << "RectArc" << false
+                                    << "%(RECTANGLE: W=10:H=5:R=1)"
+                                    << "";
+  QTest::newRow("cone upper diameter") << 2 << QStringList{"ConH", "2", "ConDDown", "1", "ConDUp", "0.8"}
+                                       << "ConDUp" << false << "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)"
+                                       << "";
+  QTest::newRow("cone refused") << 2 << QStringList{} << "ConH" << false << ""
+                                << "Введите Высоту";
+}
+
+void WindowTest::returnGenerates() {
+  QFETCH(int, page);
+  QFETCH(QStringList, typed);
+  QFETCH(QString, field);
+  QFETCH(bool, keypad);
+  QFETCH(QString, header);
+  QFETCH(QString, message);
+  if (page != 0) m_t->ClickTab(page);
+  for (qsizetype i = 0; i + 1 < typed.size(); i += 2) {
+    QLineEdit* edit = m_t->Field(typed[i].toLatin1().constData());
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    TypeText(edit, typed[i + 1]);
+  }
+  const QString before = m_t->Program()->toPlainText();
+  QLineEdit* edit = m_t->Field(field.toLatin1().constData());
+  edit->setFocus();
+  QTest::keyClick(edit, keypad ? Qt::Key_Enter : Qt::Key_Return,
+                  keypad ? Qt::KeypadModifier : Qt::NoModifier);
+  if (header.isEmpty()) {
+    QCOMPARE(m_t->dialogs.messages().size(), 1);
+    QCOMPARE(m_t->dialogs.messages().front().text, message);
+    QCOMPARE(m_t->Program()->toPlainText(), before);
+  } else {
+    QVERIFY(m_t->dialogs.messages().isEmpty());
+    QCOMPARE(m_t->Program()->document()->firstBlock().text(), header);
+  }
+}
+
+void WindowTest::replacementsAreUndoSteps_data() {
+  // Actions: "gen" presses the round page's button, "edit" types at the start of the program field,
+  // "tabN" clicks page N. Then Ctrl+Z is pressed once per expected text.
+  QTest::addColumn<QStringList>("actions");
+  QTest::addColumn<QStringList>("undone");
+  const QString program = EditorLines(kRound10);
+  QTest::newRow("page change after an edit")
+      << QStringList{"gen", "edit", "tab1"} << QStringList{"(ПРАВКА)" + program, program};
+  QTest::newRow("generate over an edit")
+      << QStringList{"edit", "gen"} << QStringList{"(ПРАВКА)Текст Программы", "Текст Программы"};
+  QTest::newRow("one step per replacement, none for an empty field")
+      << QStringList{"gen", "gen", "tab1", "tab2", "tab0"}
+      << QStringList{program, program, "Текст Программы", "Текст Программы"};
+}
+
+void WindowTest::replacementsAreUndoSteps() {
+  QFETCH(QStringList, actions);
+  QFETCH(QStringList, undone);
+  for (const QString& action : actions) {
+    if (action == "gen")
+      m_t->Click("BtnGenArc");
+    else if (action == "edit")
+      m_t->EditProgram("(ПРАВКА)");
+    else
+      m_t->ClickTab(action.back().digitValue());
+  }
+  QCOMPARE(m_t->Program()->toPlainText(), actions.back() == "gen" ? EditorLines(kRound10) : QString());
+  for (int i = 0; i < undone.size(); ++i) {
+    m_t->UndoInProgram();
+    QVERIFY2(m_t->Program()->toPlainText() == undone[i],
+             qPrintable(QString("after Ctrl+Z number %1 the field must hold \"%2\", it holds \"%3\"")
+                            .arg(i + 1)
+                            .arg(undone[i].left(40), m_t->Program()->toPlainText().left(40))));
   }
   QVERIFY(m_t->dialogs.messages().isEmpty());
 }
