@@ -21,6 +21,7 @@
 #include "app/FieldTip.h"
 #include "app/ProgramField.h"
 #include "app/SaveNote.h"
+#include "app/ToolpathPreview.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
@@ -141,6 +142,9 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
     connect(field, &QLineEdit::textChanged, this, [this, field] { UpdateTip(field); });
     UpdateTip(field);
   }
+
+  // The toolpath preview of the program field: F5 and the field's context menu open it.
+  ToolpathPreview::Attach(*ui.NcPr, *this);
 }
 
 FrmMain::~FrmMain() = default;

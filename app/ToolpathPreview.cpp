@@ -1,0 +1,241 @@
+#include "app/ToolpathPreview.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTextBlock>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <exception>
+#include <string>
+
+#include "app/ProgramText.h"
+#include "app/ToolpathScene.h"
+#include "app/ToolpathView.h"
+#include "nc/NumberText.h"
+
+namespace kalmoro {
+namespace {
+
+// Programs up to this many characters are read again on the next turn of the event loop after an
+// edit; larger ones once the typing pauses for kLargeDelayMs, so that no key press waits for a read.
+constexpr int kImmediateChars = 200'000;
+constexpr int kLargeDelayMs = 250;
+
+QString Length(double millimetres) {
+  return QString::fromStdString(FormatNumber(millimetres, 3, 3)) + QStringLiteral(" мм");
+}
+
+// Where each line of the text the reader gets starts in the document: FromEditorText ends a line at
+// every paragraph or line separator, LF, CR and CR LF, and document positions count the raw text's
+// characters one by one.
+std::vector<int> LineStarts(const QString& raw) {
+  std::vector<int> starts = {0};
+  for (qsizetype i = 0; i < raw.size(); ++i) {
+    const QChar c = raw.at(i);
+    if (c == QLatin1Char('\r') && i + 1 < raw.size() && raw.at(i + 1) == QLatin1Char('\n')) ++i;
+    if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar::ParagraphSeparator ||
+        c == QChar::LineSeparator)
+      starts.push_back(static_cast<int>(i + 1));
+  }
+  return starts;
+}
+
+}  // namespace
+
+ToolpathPreview* ToolpathPreview::Attach(QPlainTextEdit& program, QWidget& window) {
+  auto* preview = new ToolpathPreview(program, window);
+  auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), &window);
+  connect(shortcut, &QShortcut::activated, preview, &ToolpathPreview::Open);
+
+  // The field's own menu, with the preview's entry below its standard ones.
+  program.setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(&program, &QWidget::customContextMenuRequested, preview, [&program, preview](const QPoint& at) {
+    QMenu* menu = program.createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    // The key is shown, not bound: F5 is the window's shortcut.
+    menu->addAction(QString::fromUtf8(kShowToolpath) + QStringLiteral("\tF5"), preview,
+                    &ToolpathPreview::Open);
+    menu->popup(program.viewport()->mapToGlobal(at));
+  });
+  return preview;
+}
+
+ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
+    : QWidget(&window, Qt::Window), m_program(&program) {
+  setObjectName(QStringLiteral("ToolpathPreview"));
+  setWindowTitle(QString::fromUtf8(kPreviewTitle));
+  setFont(window.font());
+  // Typing goes on in the program field while the preview follows it.
+  setAttribute(Qt::WA_ShowWithoutActivating);
+
+  m_views = new QTabBar(this);
+  m_views->setObjectName(QStringLiteral("Views"));
+  m_views->addTab(QStringLiteral("План"));
+  m_views->addTab(QStringLiteral("3D"));
+  m_views->setDrawBase(false);
+  auto* fit = new QToolButton(this);
+  fit->setObjectName(QStringLiteral("Fit"));
+  fit->setText(QStringLiteral("Вписать"));
+  fit->setToolTip(QStringLiteral("Вписать рисунок в окно (то же — двойной щелчок по рисунку)"));
+  auto* hint =
+      new QLabel(QStringLiteral("Колесо — масштаб, перетаскивание — сдвиг, щелчок — строка программы"), this);
+  hint->setForegroundRole(QPalette::PlaceholderText);
+  auto* top = new QHBoxLayout;
+  top->addWidget(m_views);
+  top->addStretch();
+  top->addWidget(hint);
+  top->addWidget(fit);
+
+  m_view = new ToolpathView(this);
+  m_view->setObjectName(QStringLiteral("ToolpathView"));
+  m_status = new QLabel(this);
+  m_status->setObjectName(QStringLiteral("Status"));
+  m_status->setTextFormat(Qt::RichText);
+  m_status->setWordWrap(true);
+  m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_problems = new QListWidget(this);
+  m_problems->setObjectName(QStringLiteral("Problems"));
+  m_problems->setFixedHeight(m_problems->fontMetrics().height() * 4 + 10);
+  m_problems->setToolTip(QStringLiteral("Щелчок по ошибке ставит курсор программы на её строку"));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setSpacing(4);
+  layout->addLayout(top);
+  layout->addWidget(m_view, 1);
+  layout->addWidget(m_status);
+  layout->addWidget(m_problems);
+  resize(660, 640);
+
+  m_timer.setSingleShot(true);
+  connect(&m_timer, &QTimer::timeout, this, &ToolpathPreview::UpdateNow);
+  connect(&program, &QPlainTextEdit::textChanged, this, &ToolpathPreview::ScheduleUpdate);
+  connect(&program, &QPlainTextEdit::cursorPositionChanged, this, &ToolpathPreview::FollowCaret);
+  connect(m_views, &QTabBar::currentChanged, this, [this](int index) {
+    m_view->SetMode(index == 1 ? ToolpathView::Mode::Oblique : ToolpathView::Mode::Plan);
+  });
+  connect(fit, &QToolButton::clicked, m_view, &ToolpathView::Fit);
+  connect(m_view, &ToolpathView::MoveClicked, this, [this](int move) {
+    if (m_scene && move >= 0 && move < m_scene->MoveCount()) GoToLine(m_scene->LineOf(move));
+  });
+  connect(m_problems, &QListWidget::itemClicked, this, &ToolpathPreview::ProblemChosen);
+  connect(m_problems, &QListWidget::itemActivated, this, &ToolpathPreview::ProblemChosen);
+  auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+ToolpathPreview::~ToolpathPreview() = default;
+
+void ToolpathPreview::Open() {
+  if (!m_placed && parentWidget()) {
+    // Beside the main window, when the screen has room for it there.
+    m_placed = true;
+    const QRect main = parentWidget()->frameGeometry();
+    const QRect wanted(main.topRight() + QPoint(12, 0), size());
+    if (const QScreen* screen = parentWidget()->screen();
+        screen && screen->availableGeometry().contains(wanted))
+      move(wanted.topLeft());
+  }
+  show();
+  raise();
+  if (m_stale) {
+    UpdateNow();
+  } else {
+    FollowCaret();  // the caret may have moved while the preview was closed
+  }
+}
+
+void ToolpathPreview::ScheduleUpdate() {
+  m_stale = true;
+  if (!isVisible() || !m_program) return;
+  m_timer.start(m_program->document()->characterCount() > kImmediateChars ? kLargeDelayMs : 0);
+}
+
+void ToolpathPreview::UpdateNow() {
+  m_timer.stop();
+  if (!m_program) return;
+  m_stale = false;
+  try {
+    const QString raw = m_program->document()->toRawText();
+    m_lineStarts = LineStarts(raw);
+    m_reading = ReadProgram(FromEditorText(raw));
+    m_scene = std::make_shared<const ToolpathScene>(m_reading);
+  } catch (const std::exception& e) {
+    // Out of memory for a monstrous text: the preview says so and stays usable.
+    m_reading = ProgramReading{};
+    m_reading.problems.push_back({1, std::string("Траектория не построена: ") + e.what()});
+    m_scene = std::make_shared<const ToolpathScene>();
+  }
+  m_view->SetScene(m_scene);
+  ShowStatus();
+  FollowCaret();
+}
+
+void ToolpathPreview::ShowStatus() {
+  const ProgramReading& r = m_reading;
+  QString verdict =
+      r.problems.empty()
+          ? QStringLiteral("<b style=\"color:#1a7f37\">%1</b>").arg(QString::fromUtf8(kNoProblems))
+          : QStringLiteral("<b style=\"color:#c62828\">Ошибок: %1</b>").arg(r.problems.size());
+  QString hole;
+  if (r.encoded) {
+    hole = QStringLiteral("по контуру ") + QString::fromStdString(r.encoded->description);
+  } else {
+    hole = r.header ? QStringLiteral("размеры по контуру не определены")
+                    : QStringLiteral("размеры не определены: нет заголовка отверстия");
+  }
+  double lower = 0, upper = 0;
+  for (const Move& m : r.moves) {
+    lower += PathLength(m, false);
+    upper += PathLength(m, true);
+  }
+  m_status->setText(verdict + QStringLiteral(" · кадров: %1 · ").arg(r.blocks) + hole.toHtmlEscaped() +
+                    QStringLiteral("<br>Длина пути: нижний контур %1, верхний контур %2")
+                        .arg(Length(lower), Length(upper)));
+
+  m_problems->clear();
+  for (const Problem& p : r.problems) {
+    auto* item = new QListWidgetItem(
+        QStringLiteral("Строка %1: %2").arg(p.line).arg(QString::fromStdString(p.text)), m_problems);
+    item->setData(Qt::UserRole, p.line);
+  }
+  if (r.problems.empty()) {
+    auto* item = new QListWidgetItem(QString::fromUtf8(kNoProblems), m_problems);
+    item->setFlags(Qt::NoItemFlags);
+  }
+}
+
+void ToolpathPreview::FollowCaret() {
+  if (!isVisible() || !m_program || !m_scene) return;
+  const int at = m_program->textCursor().position();
+  const auto line =
+      static_cast<int>(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at) - m_lineStarts.begin());
+  m_view->SetHighlight(m_scene->MoveAtLine(line));
+}
+
+void ToolpathPreview::ProblemChosen(QListWidgetItem* item) {
+  const QVariant line = item ? item->data(Qt::UserRole) : QVariant();
+  if (line.isValid()) GoToLine(line.toInt());
+}
+
+void ToolpathPreview::GoToLine(int line) {
+  if (!m_program || line < 1 || m_lineStarts.empty()) return;
+  const int start = m_lineStarts[static_cast<std::size_t>(std::min<int>(line, m_lineStarts.size()) - 1)];
+  QTextCursor cursor(m_program->document());
+  cursor.setPosition(std::clamp(start, 0, m_program->document()->characterCount() - 1));
+  m_program->setTextCursor(cursor);
+  m_program->centerCursor();
+  m_program->window()->activateWindow();
+  m_program->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace kalmoro

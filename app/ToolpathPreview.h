@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "nc/ProgramReader.h"
+
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QTabBar;
+
+namespace kalmoro {
+
+class ToolpathScene;
+class ToolpathView;
+
+inline constexpr const char* kPreviewTitle = "Траектория";
+inline constexpr const char* kShowToolpath = "Показать траекторию";
+inline constexpr const char* kNoProblems = "Ошибок нет";
+
+// The toolpath preview: a window of its own beside the main one that reads the program field
+// through the core reader whenever its text changes and shows the path, the problems at their
+// lines, the dimensions the contour encodes, the block count and the path lengths. Clicking a
+// problem or the drawing puts the field's caret on the line; the caret's line is highlighted.
+class ToolpathPreview : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Makes the preview of a window's program field: F5 anywhere in the window, and an entry added to
+  // the field's context menu, open it. The preview is a child of the window.
+  static ToolpathPreview* Attach(QPlainTextEdit& program, QWidget& window);
+
+  ToolpathPreview(QPlainTextEdit& program, QWidget& window);
+  ~ToolpathPreview() override;
+
+  // Shows the preview, or raises it when shown, with the program as it stands.
+  void Open();
+  // Reads the program field now and shows what it holds.
+  void UpdateNow();
+
+  // What the preview shows now, for the window tests.
+  const ProgramReading& Reading() const { return m_reading; }
+  ToolpathView* View() const { return m_view; }
+
+ private:
+  void ScheduleUpdate();
+  void ShowStatus();
+  void FollowCaret();
+  void GoToLine(int line);
+  void ProblemChosen(QListWidgetItem* item);
+
+  QPointer<QPlainTextEdit> m_program;
+  QTabBar* m_views;
+  ToolpathView* m_view;
+  QLabel* m_status;
+  QListWidget* m_problems;
+  QTimer m_timer;
+  bool m_stale = true;
+  bool m_placed = false;
+  ProgramReading m_reading;
+  std::shared_ptr<const ToolpathScene> m_scene;
+  std::vector<int> m_lineStarts;  // where each program line starts in the field's document
+};
+
+}  // namespace kalmoro

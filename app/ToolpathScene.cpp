@@ -1,0 +1,113 @@
+#include "app/ToolpathScene.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+
+namespace kalmoro {
+namespace {
+
+// Segments of a full turn of an arc: a degree each, fine enough at any zoom the view allows for
+// the holes the generators make; fewer when a program holds so many arcs that memory would suffer.
+constexpr int kSegmentsPerTurn = 360;
+constexpr std::size_t kPointBudget = 1'000'000;
+// Wires drawn along the cut in the 3D view.
+constexpr int kWireSamples = 40;
+
+QPointF ToQt(const Point& p) {
+  return {p.x, p.y};
+}
+
+}  // namespace
+
+ToolpathScene::ToolpathScene(const ProgramReading& reading)
+    : m_tapered(reading.tapered), m_wireHeight(reading.wireHeight) {
+  if (m_wireHeight && *m_wireHeight == 0) m_wireHeight.reset();
+  std::size_t arcs = 0;
+  for (const Move& m : reading.moves) arcs += m.kind == Move::Kind::Arc ? 1 : 0;
+  const int perTurn =
+      arcs == 0 ? kSegmentsPerTurn
+                : static_cast<int>(std::clamp<std::size_t>(kPointBudget / arcs, 8, kSegmentsPerTurn));
+  m_first.reserve(reading.moves.size() + 1);
+  m_lines.reserve(reading.moves.size());
+  m_compensated.reserve(reading.moves.size());
+  for (const Move& m : reading.moves) {
+    int segments = 1;
+    if (m.kind == Move::Kind::Arc) {
+      const double turns = ArcSweep(m) / (2 * std::numbers::pi);
+      if (std::isfinite(turns))
+        segments = std::clamp(static_cast<int>(std::ceil(turns * perTurn)), 2, perTurn);
+    }
+    AddMove(m, segments);
+  }
+  m_first.push_back(m_lower.size());
+
+  double minX = std::numeric_limits<double>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
+  for (const std::vector<QPointF>* points : {&m_lower, &m_upper}) {
+    for (const QPointF& p : *points) {
+      if (std::isfinite(p.x()) && std::isfinite(p.y())) {
+        minX = std::min(minX, p.x());
+        maxX = std::max(maxX, p.x());
+        minY = std::min(minY, p.y());
+        maxY = std::max(maxY, p.y());
+      }
+    }
+  }
+  if (minX <= maxX) m_bounds = QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
+  SampleWires(reading.moves);
+}
+
+void ToolpathScene::AddMove(const Move& move, int segments) {
+  m_first.push_back(m_lower.size());
+  m_lines.push_back(move.line);
+  m_compensated.push_back(move.compensated);
+  for (int s = 0; s <= segments; ++s) {
+    const double t = static_cast<double>(s) / segments;
+    m_lower.push_back(ToQt(PointAt(move, t, false)));
+    if (m_tapered) m_upper.push_back(ToQt(PointAt(move, t, true)));
+  }
+}
+
+void ToolpathScene::SampleWires(const std::vector<Move>& moves) {
+  // Along the cut itself, the moves with compensation on; along the whole path when there are none.
+  const bool anyCompensated =
+      std::any_of(moves.begin(), moves.end(), [](const Move& m) { return m.compensated; });
+  std::vector<const Move*> path;
+  std::vector<double> lengths;
+  double total = 0;
+  for (const Move& m : moves) {
+    if (anyCompensated && !m.compensated) continue;
+    path.push_back(&m);
+    lengths.push_back(PathLength(m, false));
+    total += lengths.back();
+  }
+  if (!(total > 0) || !std::isfinite(total)) return;
+  std::size_t at = 0;
+  double before = 0;  // path length before the move at
+  for (int k = 0; k < kWireSamples; ++k) {
+    const double target = total * k / kWireSamples;
+    while (at + 1 < path.size() && before + lengths[at] < target) before += lengths[at++];
+    const double t = lengths[at] > 0 ? std::clamp((target - before) / lengths[at], 0.0, 1.0) : 0.0;
+    m_wires.emplace_back(ToQt(PointAt(*path[at], t, false)), ToQt(PointAt(*path[at], t, true)));
+  }
+}
+
+std::span<const QPointF> ToolpathScene::Points(int move, bool upper) const {
+  const auto m = static_cast<std::size_t>(move);
+  const std::vector<QPointF>& points = upper && m_tapered ? m_upper : m_lower;
+  return std::span<const QPointF>(points).subspan(m_first[m], m_first[m + 1] - m_first[m]);
+}
+
+int ToolpathScene::MoveAtLine(int line) const {
+  const auto found = std::lower_bound(m_lines.begin(), m_lines.end(), line);
+  if (found == m_lines.end() || *found != line) return -1;
+  return static_cast<int>(found - m_lines.begin());
+}
+
+std::optional<QPointF> ToolpathScene::Start() const {
+  if (m_lower.empty()) return std::nullopt;
+  return m_lower.front();
+}
+
+}  // namespace kalmoro

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <optional>
+#include <span>
+#include <utility>
+#include <vector>
+
+#include "nc/ProgramReader.h"
+
+// What the toolpath preview draws, worked out once per reading of the program: every move as a
+// polyline in millimetres on the lower contour and, for a tapered program, on the upper one; the
+// wire sampled along the cut; the bounds.
+namespace kalmoro {
+
+class ToolpathScene {
+ public:
+  // A straight wire between a point of the lower contour and the matching point of the upper one.
+  using Wire = std::pair<QPointF, QPointF>;
+
+  ToolpathScene() = default;
+  explicit ToolpathScene(const ProgramReading& reading);
+
+  int MoveCount() const { return static_cast<int>(m_lines.size()); }
+  // The polyline of a move on the lower contour, or on the upper one (the lower one when the
+  // program has no taper words): its first point is where the move starts, its last where it ends.
+  std::span<const QPointF> Points(int move, bool upper) const;
+  bool Compensated(int move) const { return m_compensated[static_cast<std::size_t>(move)]; }
+  // The program line of a move (from 1).
+  int LineOf(int move) const { return m_lines[static_cast<std::size_t>(move)]; }
+  // The move written on a program line, or -1 when that line makes none.
+  int MoveAtLine(int line) const;
+
+  bool Tapered() const { return m_tapered; }
+  // The height of the upper guide above the lower one, the R word; nothing when absent or zero.
+  std::optional<double> WireHeight() const { return m_wireHeight; }
+  // Where the path starts; nothing without moves.
+  std::optional<QPointF> Start() const;
+  // The smallest rectangle (X, Y in millimetres) that holds both contours; empty without moves.
+  QRectF Bounds() const { return m_bounds; }
+  const std::vector<Wire>& Wires() const { return m_wires; }
+
+ private:
+  void AddMove(const Move& move, int segments);
+  void SampleWires(const std::vector<Move>& moves);
+
+  std::vector<QPointF> m_lower, m_upper;  // the polylines of all moves, one after another
+  std::vector<std::size_t> m_first;       // where each move's polyline starts; one more entry at the end
+  std::vector<int> m_lines;
+  std::vector<bool> m_compensated;
+  std::vector<Wire> m_wires;
+  bool m_tapered = false;
+  std::optional<double> m_wireHeight;
+  QRectF m_bounds;
+};
+
+}  // namespace kalmoro

@@ -1,0 +1,99 @@
+#pragma once
+
+#include <QPixmap>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
+#include <QWidget>
+#include <memory>
+
+#include "app/ToolpathScene.h"
+
+class QPainter;
+
+// The drawing of the toolpath preview: the plan of both contours, or an oblique view of the wire
+// between them. It fits the drawing to the widget, zooms with the wheel about the cursor, pans by
+// dragging and fits again on a double click; a click names the nearest move.
+namespace kalmoro {
+
+class ToolpathView : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum class Mode { Plan, Oblique };
+
+  explicit ToolpathView(QWidget* parent = nullptr);
+
+  // A new reading: the drawing keeps the user's zoom unless it was fitted, then it fits again.
+  void SetScene(std::shared_ptr<const ToolpathScene> scene);
+  void SetMode(Mode mode);
+  Mode CurrentMode() const { return m_mode; }
+  // The move drawn highlighted, -1 for none.
+  void SetHighlight(int move);
+  int Highlight() const { return m_highlight; }
+  void Fit();
+
+  // What the drawing holds, in millimetres: X and Y in the plan; in the oblique view X and the
+  // height on the drawing's vertical. Empty without moves.
+  QRectF SceneBounds() const { return m_bounds; }
+  // Where a point of the lower or upper contour (X, Y in millimetres) lies in the widget.
+  QPointF ToWidget(QPointF point, bool upper) const;
+  // The nearest move to a widget point within a few pixels, or -1.
+  int MoveNear(QPointF widgetPoint) const;
+
+  QSize sizeHint() const override { return {640, 460}; }
+
+ signals:
+  void MoveClicked(int move);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+ private:
+  // The map from a contour's X, Y to the drawing plane (millimetres): the plan itself, or the
+  // oblique view with the upper contour raised to the wire height.
+  QTransform Projection(bool upper) const;
+  QPointF Project(QPointF point, bool upper) const;
+  QPointF PlaneToWidget(QPointF plane) const;
+  // The map from a contour's X, Y (millimetres) to the widget.
+  QTransform ContourToWidget(bool upper) const;
+  QPointF WidgetToPlane(QPointF widget) const;
+  double Height() const;
+  bool ShowsUpper() const;
+  double LegendHeight() const;
+  // Where a fitted drawing goes: the widget less the legend, the edge labels and the scale bar.
+  QRectF FitArea() const;
+  void UpdateBounds();
+  void Invalidate();
+  void PaintDrawing(QPainter& painter) const;
+  void PaintGrid(QPainter& painter) const;
+  void PaintAxes3d(QPainter& painter) const;
+  void PaintContours(QPainter& painter) const;
+  void PaintLegend(QPainter& painter) const;
+  void PaintScaleBar(QPainter& painter) const;
+  void PaintHighlight(QPainter& painter) const;
+
+  std::shared_ptr<const ToolpathScene> m_scene = std::make_shared<ToolpathScene>();
+  Mode m_mode = Mode::Plan;
+  int m_highlight = -1;
+  QRectF m_bounds;
+  double m_scale = 1;  // pixels per millimetre
+  QPointF m_offset;    // where the plane's origin lies in the widget
+  bool m_fitted = true;
+  QPixmap m_cache;  // everything but the highlight
+  bool m_cacheValid = false;
+  QPointF m_pressAt;
+  QPointF m_dragFrom;
+  bool m_pressed = false;
+  bool m_dragging = false;
+  bool m_afterDoubleClick = false;
+};
+
+}  // namespace kalmoro

@@ -1,0 +1,93 @@
+// What the toolpath preview costs with the largest program the block numbers allow: one reading of
+// the program field (the core reader, the move polylines, the status) and one repaint of the
+// drawing, each against the floor of the core reader alone on the same text.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "app/ProgramText.h"
+#include "app/ToolpathPreview.h"
+#include "app/ToolpathView.h"
+#include "holes/ConeHole.h"
+#include "nc/ProgramReader.h"
+
+namespace {
+
+using namespace kalmoro;
+
+// The main window's program field and the preview of it, shown on the offscreen platform.
+struct Preview {
+  Preview() : program(new QPlainTextEdit(&window)), preview(ToolpathPreview::Attach(*program, window)) {
+    program->setPlainText(ToEditorText(Largest()));
+    window.show();
+    preview->Open();
+  }
+  static const std::string& Largest() {
+    static const std::string text = GenCone("20", "869700", "869700", "0").program;
+    return text;
+  }
+  QWidget window;
+  QPlainTextEdit* program;
+  ToolpathPreview* preview;
+};
+
+Preview& Shown() {
+  static Preview preview;
+  return preview;
+}
+
+void BM_ReadFloorLargest(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(ReadProgram(Preview::Largest()));
+}
+BENCHMARK(BM_ReadFloorLargest)->Unit(benchmark::kMillisecond);
+
+// From the field's document to the drawing and status, as after an edit.
+void BM_PreviewUpdateLargest(benchmark::State& state) {
+  ToolpathPreview* preview = Shown().preview;
+  for (auto _ : state) preview->UpdateNow();
+  state.counters["blocks"] = preview->Reading().blocks;
+}
+BENCHMARK(BM_PreviewUpdateLargest)->Unit(benchmark::kMillisecond);
+
+// The whole drawing painted again, as after a zoom or a pan (into an image of the view's size: the
+// offscreen platform paints nothing for a window it never exposes).
+void BM_PreviewRepaintLargest(benchmark::State& state) {
+  ToolpathView* view = Shown().preview->View();
+  QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    view->Fit();
+    view->render(&image);
+  }
+}
+BENCHMARK(BM_PreviewRepaintLargest)->Unit(benchmark::kMillisecond);
+
+// Only the highlight painted again over the cached drawing, as after a caret move.
+void BM_PreviewHighlightLargest(benchmark::State& state) {
+  ToolpathView* view = Shown().preview->View();
+  QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
+  view->render(&image);
+  int move = 0;
+  for (auto _ : state) {
+    view->SetHighlight(move = (move + 7919) % 32000);
+    view->render(&image);
+  }
+}
+BENCHMARK(BM_PreviewHighlightLargest)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,314 @@
+// The toolpath preview as the user meets it: opened with F5 or from the program field's context menu,
+// following hand edits on the next turn of the event loop, and tying the problems and the drawing to
+// the lines of the program field.
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QTabBar>
+#include <QTest>
+#include <QTextBlock>
+#include <QWheelEvent>
+#include <cmath>
+#include <memory>
+#include <random>
+#include <tuple>
+
+#include "TestWindow.h"
+#include "app/ProgramText.h"
+#include "app/ToolpathPreview.h"
+#include "app/ToolpathScene.h"
+#include "app/ToolpathView.h"
+#include "holes/ConeHole.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+#include "nc/NumberText.h"
+
+using kalmoro::ToolpathPreview;
+using kalmoro::ToolpathView;
+
+class PreviewTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_t = std::make_unique<TestWindow>();
+    QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
+  }
+  void cleanup() { m_t.reset(); }
+
+  void f5ShowsGeneratedProgram_data();
+  void f5ShowsGeneratedProgram();
+  void obliqueViewRaisesUpperContourToWireHeight();
+  void arcEditShowsProblemOnNextTurn();
+  void problemClickPutsCaretOnItsLine();
+  void drawingAndCaretPointAtTheSameMove();
+  void contextMenuKeepsStandardEntriesAndOpensPreview();
+  void largestProgramIsReadWhenTypingPauses();
+  void wheelZoomsAboutCursorDragPansDoubleClickFits();
+  void sceneHoldsGeneratedContours();
+
+ private:
+  ToolpathPreview* OpenWithF5();
+  void GenerateRound();
+  std::unique_ptr<TestWindow> m_t;
+};
+
+ToolpathPreview* PreviewTest::OpenWithF5() {
+  m_t->Program()->setFocus();
+  QTest::keyClick(m_t->Program(), Qt::Key_F5);
+  auto* preview = m_t->window.findChild<ToolpathPreview*>();
+  if (!preview) qFatal("the window has no toolpath preview");
+  if (!QTest::qWaitForWindowExposed(preview)) qFatal("F5 must show the toolpath preview");
+  return preview;
+}
+
+void PreviewTest::GenerateRound() {
+  m_t->Click("BtnGenArc");
+  QCOMPARE(m_t->Program()->toPlainText(), EditorLines(kRound10));
+}
+
+QString Status(ToolpathPreview* preview) {
+  return preview->findChild<QLabel*>("Status")->text();
+}
+
+void PreviewTest::f5ShowsGeneratedProgram_data() {
+  QTest::addColumn<int>("page");
+  QTest::addColumn<QStringList>("fields");  // name, keys, name, keys, …
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<QRectF>("bounds");  // of both contours, millimetres
+  QTest::addColumn<int>("blocks");
+  QTest::addColumn<bool>("tapered");
+  QTest::newRow("round D10") << 0 << QStringList() << "BtnGenArc" << QRectF(-5, -5, 10, 10) << 13 << false;
+  QTest::newRow("rectangle 20x10 R2")
+      << 1 << QStringList{"RectWidth", "20", "RectHeight", "10", "RectArc", "2"} << "BtnGenRect"
+      << QRectF(-10, -5, 20, 10) << 18 << false;
+  // The worked cone: the page derives the angle from the height and the diameters.
+  QTest::newRow("worked cone") << 2 << QStringList{"ConH", "2", "ConDDown", "1", "ConDUp", "0.8"}
+                               << "BtnGenCone" << QRectF(-0.5, -0.5, 1, 1) << 45 << true;
+}
+
+void PreviewTest::f5ShowsGeneratedProgram() {
+  QFETCH(int, page);
+  QFETCH(QStringList, fields);
+  QFETCH(QString, button);
+  QFETCH(QRectF, bounds);
+  QFETCH(int, blocks);
+  QFETCH(bool, tapered);
+  m_t->ClickTab(page);
+  for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+    QLineEdit* field = m_t->Field(qPrintable(fields[i]));
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    TypeText(field, fields[i + 1]);
+  }
+  m_t->Click(qPrintable(button));
+
+  ToolpathPreview* preview = OpenWithF5();
+  QCOMPARE(preview->windowTitle(), QString("Траектория"));
+  QVERIFY2(preview->Reading().problems.empty(), "a generated program must read back without problems");
+  QCOMPARE(preview->Reading().blocks, blocks);
+  QCOMPARE(preview->Reading().tapered, tapered);
+  QVERIFY2(Status(preview).contains("Ошибок нет"), qPrintable("status: " + Status(preview)));
+  QVERIFY2(Status(preview).contains(QString("кадров: %1").arg(blocks)),
+           qPrintable("status: " + Status(preview)));
+  const QRectF shown = preview->View()->SceneBounds();
+  for (const auto& [edge, actual, expected] :
+       {std::tuple{"left", shown.left(), bounds.left()}, std::tuple{"right", shown.right(), bounds.right()},
+        std::tuple{"top", shown.top(), bounds.top()}, std::tuple{"bottom", shown.bottom(), bounds.bottom()}})
+    QVERIFY2(
+        std::abs(actual - expected) < 1e-6,
+        qPrintable(
+            QString("the drawing's %1 edge must be at %2 mm, not %3").arg(edge).arg(expected).arg(actual)));
+  // Fitted: the contour fills the view and stays inside it.
+  const QRectF onScreen = QRectF(preview->View()->ToWidget(shown.topLeft(), false),
+                                 preview->View()->ToWidget(shown.bottomRight(), false))
+                              .normalized();
+  QVERIFY2(QRectF(preview->View()->rect()).contains(onScreen), "the fitted drawing must lie in the view");
+  QVERIFY2(std::max(onScreen.width() / preview->View()->width(),
+                    onScreen.height() / preview->View()->height()) > 0.75,
+           "the fitted drawing must fill the view");
+}
+
+void PreviewTest::obliqueViewRaisesUpperContourToWireHeight() {
+  m_t->ClickTab(2);
+  for (const auto& [name, keys] : {std::pair{"ConH", "2"}, {"ConDDown", "1"}, {"ConDUp", "0.8"}}) {
+    m_t->Field(name)->setFocus();
+    TypeText(m_t->Field(name), keys);
+  }
+  m_t->Click("BtnGenCone");
+  ToolpathPreview* preview = OpenWithF5();
+  QTabBar* views = preview->findChild<QTabBar*>("Views");
+  QTest::mouseClick(views, Qt::LeftButton, {}, views->tabRect(1).center());
+  QCOMPARE(preview->View()->CurrentMode(), ToolpathView::Mode::Oblique);
+  // The lower contour (radius 0.5) at height 0 and the upper (radius 0.4) at R = 2: the drawing spans
+  // the height plus the contours' receding depth, which is less than a contour's diameter.
+  const QRectF shown = preview->View()->SceneBounds();
+  QVERIFY2(shown.height() > 2 && shown.height() < 2 + 0.9,
+           qPrintable(QString("height %1").arg(shown.height())));
+  QVERIFY2(std::abs(shown.width() - 1) < 0.5, qPrintable(QString("width %1").arg(shown.width())));
+}
+
+void PreviewTest::arcEditShowsProblemOnNextTurn() {
+  GenerateRound();
+  ToolpathPreview* preview = OpenWithF5();
+  QVERIFY(preview->Reading().problems.empty());
+
+  // Line 6, "N5G03X-5.000Y0.000I0.000J0.000 D0": the centre moves off the circle.
+  QTextCursor cursor(m_t->Program()->document()->findBlockByNumber(5));
+  cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor,
+                      cursor.block().text().indexOf("I0.000") + 1);
+  cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 5);
+  cursor.insertText("0.100");
+  QCoreApplication::processEvents();
+
+  const auto& problems = preview->Reading().problems;
+  QVERIFY2(problems.size() == 1 && problems.front().line == 6 && problems.front().text.starts_with("Дуга"),
+           "one problem, the arc at line 6, must show on the next turn of the event loop");
+  auto* list = preview->findChild<QListWidget*>("Problems");
+  QCOMPARE(list->count(), 1);
+  QVERIFY2(list->item(0)->text().startsWith("Строка 6: Дуга"), qPrintable(list->item(0)->text()));
+  QVERIFY2(Status(preview).contains("Ошибок: 1"), qPrintable("status: " + Status(preview)));
+}
+
+void PreviewTest::problemClickPutsCaretOnItsLine() {
+  // The last arc's end point moved off its circle, and the block numbering broken three lines on.
+  QStringList lines = kRound10;
+  lines[9] = "N9X-0.350Y4.750I0.000J4.650";
+  lines[12] = "N14X0.000Y0.000";
+  lines[13] = "N15M02";
+  m_t->Program()->setPlainText(EditorLines(lines));
+  ToolpathPreview* preview = OpenWithF5();
+  auto* list = preview->findChild<QListWidget*>("Problems");
+  QCOMPARE(list->count(), 2);
+  for (const int row : {1, 0}) {
+    QListWidgetItem* item = list->item(row);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+    const int line = row == 0 ? 10 : 13;
+    QVERIFY2(item->text().startsWith(QString("Строка %1:").arg(line)), qPrintable(item->text()));
+    QCOMPARE(m_t->Program()->textCursor().blockNumber() + 1, line);
+    QTRY_VERIFY2(m_t->Program()->hasFocus(), "the program field must take the focus");
+  }
+}
+
+void PreviewTest::drawingAndCaretPointAtTheSameMove() {
+  GenerateRound();
+  // Opened with the caret on line 8, the third arc.
+  m_t->Program()->setTextCursor(QTextCursor(m_t->Program()->document()->findBlockByNumber(7)));
+  ToolpathPreview* preview = OpenWithF5();
+  ToolpathView* view = preview->View();
+  QCOMPARE(view->Highlight(), 3);
+  // A click on the middle of the second arc, from (-5, 0) to (0, -5): line 7.
+  const QPointF onArc = view->ToWidget(QPointF(-3.5355, -3.5355), false) + QPointF(3, 0);
+  QTest::mouseClick(view, Qt::LeftButton, {}, onArc.toPoint());
+  QCOMPARE(m_t->Program()->textCursor().blockNumber() + 1, 7);
+  QCOMPARE(view->Highlight(), 2);  // lead-in, first arc, second arc
+
+  // The caret on the lead-in line, on a line without motion, on the return to the centre.
+  for (const auto& [line, move] : {std::pair{4, 0}, {5, -1}, {13, 7}}) {
+    QTextCursor cursor(m_t->Program()->document()->findBlockByNumber(line - 1));
+    m_t->Program()->setTextCursor(cursor);
+    QVERIFY2(view->Highlight() == move, qPrintable(QString("caret on line %1 must highlight move %2, not %3")
+                                                       .arg(line)
+                                                       .arg(move)
+                                                       .arg(view->Highlight())));
+  }
+}
+
+void PreviewTest::contextMenuKeepsStandardEntriesAndOpensPreview() {
+  GenerateRound();
+  QWidget* viewport = m_t->Program()->viewport();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(20, 20), viewport->mapToGlobal(QPoint(20, 20)));
+  QApplication::sendEvent(viewport, &event);
+  QMenu* menu = nullptr;
+  QTRY_VERIFY((menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())));
+  QStringList entries;
+  for (const QAction* action : menu->actions())
+    if (!action->isSeparator()) entries << action->text().section('\t', 0, 0).remove('&');
+  QVERIFY2(entries.size() > 5 && entries.contains("Copy") && entries.contains("Select All"),
+           qPrintable("the standard entries must stay: " + entries.join(", ")));
+  QCOMPARE(entries.last(), QString("Показать траекторию"));
+
+  menu->actions().last()->trigger();
+  auto* preview = m_t->window.findChild<ToolpathPreview*>();
+  QVERIFY(QTest::qWaitForWindowExposed(preview));
+  QCOMPARE(preview->Reading().blocks, 13);
+}
+
+void PreviewTest::largestProgramIsReadWhenTypingPauses() {
+  ToolpathPreview* preview = OpenWithF5();
+  const std::string program = kalmoro::GenCone("20", "869700", "869700", "0").program;
+  m_t->Program()->setPlainText(kalmoro::ToEditorText(program));
+  QTRY_COMPARE_WITH_TIMEOUT(preview->Reading().blocks, 32765, 10000);
+  QVERIFY2(preview->Reading().problems.empty(), "the largest program must read back without problems");
+}
+
+double Distance(QPointF a, QPointF b) {
+  return std::hypot(a.x() - b.x(), a.y() - b.y());
+}
+
+void PreviewTest::wheelZoomsAboutCursorDragPansDoubleClickFits() {
+  GenerateRound();
+  ToolpathView* view = OpenWithF5()->View();
+  const QPointF onArc(-3.5355, -3.5355), centre(0, 0);
+  const QPointF fitted = view->ToWidget(centre, false);
+  const QPointF cursor = view->ToWidget(onArc, false);
+  QWheelEvent wheel(cursor, view->mapToGlobal(cursor), {}, {0, 240}, Qt::NoButton, {}, Qt::NoScrollPhase,
+                    false);
+  QApplication::sendEvent(view, &wheel);
+  QVERIFY2(Distance(view->ToWidget(onArc, false), cursor) < 1e-6, "the point under the cursor must stay put");
+  QVERIFY2(Distance(view->ToWidget(centre, false), cursor) > 1.4 * Distance(fitted, cursor),
+           "two notches of the wheel must zoom in");
+
+  const QPointF zoomed = view->ToWidget(centre, false);
+  const int caretLine = m_t->Program()->textCursor().blockNumber();
+  QTest::mousePress(view, Qt::LeftButton, {}, cursor.toPoint());
+  for (const QPointF step : {QPointF(15, 10), QPointF(40, 25)})
+    QTest::mouseMove(view, (cursor + step).toPoint());
+  QTest::mouseRelease(view, Qt::LeftButton, {}, (cursor + QPointF(40, 25)).toPoint());
+  QVERIFY2(Distance(view->ToWidget(centre, false), zoomed + QPointF(40, 25)) < 0.01,
+           "dragging must move the drawing with the mouse");
+  QVERIFY2(m_t->Program()->textCursor().blockNumber() == caretLine, "a drag is no click on a move");
+
+  QTest::mouseDClick(view, Qt::LeftButton, {}, cursor.toPoint());
+  QVERIFY2(Distance(view->ToWidget(centre, false), fitted) < 1e-9,
+           "a double click must fit the drawing again");
+}
+
+// Every move's polyline runs from where the move starts to where it ends, and the drawing spans the
+// hole the generator was asked for, for many random rounds and rectangles.
+void PreviewTest::sceneHoldsGeneratedContours() {
+  std::mt19937 random(20260915);
+  const auto text = [&](double low, double high) {
+    return kalmoro::FormatNumber(std::uniform_real_distribution<double>(low, high)(random), 0, 3);
+  };
+  for (int n = 0; n < 300; ++n) {
+    const std::string w = text(1, 999), h = text(1, 999);
+    const double width = kalmoro::LeadingValue(w), height = kalmoro::LeadingValue(h);
+    const bool round = n % 2 == 0;
+    const kalmoro::GenResult made =
+        round ? kalmoro::GenCircle(w) : kalmoro::GenRect(w, h, text(0, std::min(width, height) / 2));
+    if (!made.Ok()) continue;
+    const QString label = QString::fromStdString(made.program.substr(0, made.program.find('\r')));
+    const kalmoro::ProgramReading reading = kalmoro::ReadProgram(made.program);
+    const kalmoro::ToolpathScene scene(reading);
+    QCOMPARE(scene.MoveCount(), static_cast<int>(reading.moves.size()));
+    for (int m = 0; m < scene.MoveCount(); ++m) {
+      const kalmoro::Move& move = reading.moves[static_cast<std::size_t>(m)];
+      const auto points = scene.Points(m, false);
+      QVERIFY2(
+          Distance(points.front(), {move.x0, move.y0}) < 1e-9 && points.back() == QPointF(move.x, move.y),
+          qPrintable(label + QString(": the polyline of line %1 must join its ends").arg(move.line)));
+    }
+    const QRectF expected = QRectF(-width / 2, -(round ? width : height) / 2, width, round ? width : height);
+    const QRectF shown = scene.Bounds();
+    QVERIFY2(std::abs(shown.left() - expected.left()) < 0.0011 &&
+                 std::abs(shown.right() - expected.right()) < 0.0011 &&
+                 std::abs(shown.top() - expected.top()) < 0.0011 &&
+                 std::abs(shown.bottom() - expected.bottom()) < 0.0011,
+             qPrintable(label + ": the drawing must span the hole"));
+  }
+}
+
+QTEST_MAIN(PreviewTest)
+#include "PreviewTest.moc"
