@@ -36,21 +36,30 @@ QString ToEditorText(std::string_view program) {
   return text;
 }
 
+// The whole text to UTF-8 at once, then one pass over the bytes that gives every line end, paragraph
+// and line separator (U+2029, U+2028: E2 80 A9, E2 80 A8) the form CR LF.
 std::string FromEditorText(const QString& raw) {
-  QString text;
-  text.reserve(raw.size() + raw.size() / 8);
-  for (qsizetype i = 0; i < raw.size(); ++i) {
-    const QChar c = raw.at(i);
-    if (c == QLatin1Char('\r')) {
-      if (i + 1 < raw.size() && raw.at(i + 1) == QLatin1Char('\n')) ++i;
-      text += QStringLiteral("\r\n");
-    } else if (c == QLatin1Char('\n') || c == QChar::ParagraphSeparator || c == QChar::LineSeparator) {
-      text += QStringLiteral("\r\n");
+  const QByteArray utf8 = raw.toUtf8();
+  std::string text;
+  text.reserve(static_cast<std::size_t>(utf8.size()) + static_cast<std::size_t>(utf8.size()) / 8);
+  const char* in = utf8.constData();
+  const char* const end = in + utf8.size();
+  while (in != end) {
+    const char c = *in;
+    if (c == '\r' || c == '\n') {
+      text += "\r\n";
+      in += c == '\r' && in + 1 != end && in[1] == '\n' ? 2 : 1;
+    } else if (c == '\xE2' && end - in >= 3 && in[1] == '\x80' && (in[2] == '\xA8' || in[2] == '\xA9')) {
+      text += "\r\n";
+      in += 3;
     } else {
-      text += c;
+      const char* run = in;
+      while (in != end && *in != '\r' && *in != '\n' && *in != '\xE2') ++in;
+      if (in == run) ++in;  // an E2 that starts no separator
+      text.append(run, in);
     }
   }
-  return text.toStdString();
+  return text;
 }
 
 }  // namespace kalmoro

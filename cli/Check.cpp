@@ -71,9 +71,10 @@ int RunCheck(const std::vector<std::string_view>& files) {
     }
     const ProgramReading reading = ReadProgram(DecodeCp1251(*bytes));
     for (const Problem& p : reading.problems)
-      std::printf("%s:%d: %s\n", shown.c_str(), p.line, p.text.c_str());
+      std::printf("%s:%d: %s\n", shown.c_str(), p.line, Shown(p.text).c_str());
     const std::string what = reading.encoded ? reading.encoded->description
-                                             : std::string("размеры не определены: нет заголовка отверстия");
+                             : reading.header ? std::string("размеры не определены: контур не найден")
+                                              : std::string("размеры не определены: нет заголовка отверстия");
     const std::string verdict =
         reading.problems.empty() ? "ошибок нет" : "ошибок: " + std::to_string(reading.problems.size());
     std::printf("%s: %s; кадров: %d; %s\n", shown.c_str(), what.c_str(), reading.blocks, verdict.c_str());

@@ -109,9 +109,18 @@ void SplitWords(std::string_view line, Block& block) {
     }
     const char letter = Upper(c);
     if (letter < 'A' || letter > 'Z') {
-      const std::string shown = CharAt(line, i);
-      block.problems.push_back("Недопустимый символ «" + shown + "»");
-      i += shown.starts_with('\\') ? 1 : shown.size();
+      // A run of such characters is one problem: "Текст" is one word, not five.
+      std::string shown;
+      int count = 0;
+      while (i < line.size() && !IsBlank(line[i]) && line[i] != '(' &&
+             !(Upper(line[i]) >= 'A' && Upper(line[i]) <= 'Z')) {
+        const std::string one = CharAt(line, i);
+        i += one.starts_with('\\') ? 1 : one.size();
+        shown += one;
+        ++count;
+      }
+      block.problems.push_back((count == 1 ? "Недопустимый символ «" : "Недопустимые символы «") + shown +
+                               "»");
       continue;
     }
     const std::size_t start = i++;
