@@ -270,7 +270,8 @@ bool FrmMain::SaveToFile() {
                             .arg(QString::fromStdString(bad), CodePointName(bad)));
     return false;
   }
-  if (FileExists(path) &&
+  // A folder of that name cannot be replaced: the save below says so without asking.
+  if (FileExists(path) && !QFileInfo(m_lastFileName).isDir() &&
       !m_dialogs.AskYesNo(QString::fromUtf8(kSaveTitle),
                           QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(m_lastFileName)))
     return false;

@@ -1,8 +1,14 @@
 // Saving the program field through the save button and Ctrl+S: the bytes on disk, the dialog's start
 // name, Cancel, the overwrite question, failures, characters Windows-1251 cannot hold, the note that
 // says where the program went, and the question when the window closes over an unsaved program.
+#include <grp.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -10,7 +16,9 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "TestWindow.h"
 #include "app/ProgramText.h"
@@ -37,10 +45,95 @@ void WriteAll(const QString& path, const QByteArray& bytes) {
   QCOMPARE(file.write(bytes), bytes.size());
 }
 
+// Every entry under a folder, recursively, hidden ones too: files with their bytes, folders marked.
+QMap<QString, QByteArray> Snapshot(const QString& folder) {
+  QMap<QString, QByteArray> entries;
+  QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                  QDirIterator::Subdirectories);
+  while (it.hasNext()) {
+    const QFileInfo entry(it.next());
+    entries.insert(QDir(folder).relativeFilePath(entry.filePath()),
+                   entry.isDir() ? "<folder>" : ReadAll(entry.filePath()));
+  }
+  return entries;
+}
+
+// The ways a save can fail on the disk.
+enum class Fault {
+  None,
+  SizeLimit,       // a file-size limit below the program's size
+  ReadOnlyFolder,  // the folder, and what it holds, belongs to a user without write permission on it
+};
+
+// The file-size limit of the rows that have one: below the program saved, above the old one.
+constexpr rlim_t kSizeLimit = 65536;
+
+// Lowers the soft file-size limit of the process while it lives. The save holds SIGXFSZ off, so the
+// write fails with EFBIG instead of ending the test.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : m_ok(::getrlimit(RLIMIT_FSIZE, &m_old) == 0) {
+    rlimit lower = m_old;
+    lower.rlim_cur = bytes;
+    m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &lower) == 0;
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit() {
+    if (m_ok) ::setrlimit(RLIMIT_FSIZE, &m_old);
+  }
+  bool Ok() const { return m_ok; }
+
+ private:
+  rlimit m_old{};
+  bool m_ok;
+};
+
+// Root ignores permission bits. When the test runs as root, it acts as the user nobody (effective
+// IDs, no supplementary groups) while this lives, so that a folder's missing write bit counts; as any
+// other user the bits count anyway.
+class Unprivileged {
+ public:
+  static constexpr uid_t kNobody = 65534;
+  // The user whose permissions count: nobody under root, else the test's own.
+  static uid_t User() { return ::geteuid() == 0 ? kNobody : ::geteuid(); }
+  static gid_t Group() { return ::geteuid() == 0 ? kNobody : ::getegid(); }
+
+  Unprivileged() {
+    if (::geteuid() != 0) return;
+    m_groups.resize(std::max(::getgroups(0, nullptr), 0));
+    m_groups.resize(std::max(::getgroups(int(m_groups.size()), m_groups.data()), 0));
+    m_switched = ::setgroups(0, nullptr) == 0 && ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+    if (!m_switched) Restore();
+    // A change of user makes the process undumpable, which closes /proc/self to it.
+    ::prctl(PR_SET_DUMPABLE, 1);
+  }
+  Unprivileged(const Unprivileged&) = delete;
+  Unprivileged& operator=(const Unprivileged&) = delete;
+  ~Unprivileged() {
+    if (m_switched) Restore();
+  }
+  // False when running as root and the switch to nobody failed.
+  bool Ok() const { return m_switched || ::geteuid() != 0; }
+
+ private:
+  void Restore() {
+    const bool back =
+        ::seteuid(0) == 0 && ::setegid(0) == 0 && ::setgroups(m_groups.size(), m_groups.data()) == 0;
+    ::prctl(PR_SET_DUMPABLE, 1);
+    if (!back) qFatal("cannot return to root after acting as nobody");
+  }
+
+  std::vector<gid_t> m_groups;
+  bool m_switched = false;
+};
+
 // "Текст Программы" in Windows-1251, written out byte by byte.
 const QByteArray kInitialTextCp1251 = "\xD2\xE5\xEA\xF1\xF2 \xCF\xF0\xEE\xE3\xF0\xE0\xEC\xEC\xFB";
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Fault)
 
 class SaveTest : public QObject {
   Q_OBJECT
@@ -62,6 +155,8 @@ class SaveTest : public QObject {
   void cleanup() {
     m_t.reset();
     QDir(Documents()).removeRecursively();
+    QFile::setPermissions(Path("work"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(Path("work")).removeRecursively();
     for (const QString& name : QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden))
       QFile::remove(Path(name));
   }
@@ -83,6 +178,7 @@ class SaveTest : public QObject {
   void closeAsksBeforeLosingProgram();
   void overwriteQuestion_data();
   void overwriteQuestion();
+  void failingSaveIsReported_data();
   void failingSaveIsReported();
   void unencodableCharacterRefused();
   void editorTextToProgram_data();
@@ -354,17 +450,87 @@ void SaveTest::overwriteQuestion() {
   QCOMPARE(Files(), QStringList{"part.iso"});
 }
 
+void SaveTest::failingSaveIsReported_data() {
+  // Each row starts from the folder "work" holding the program part.iso ("old program") and, with
+  // second, its second name copy.iso; the window saves a program of about 78 kB under name (in the scratch
+  // folder), answering the questions asked with answers. The reason must stand in the error box.
+  QTest::addColumn<Fault>("fault");
+  QTest::addColumn<bool>("second");
+  QTest::addColumn<QString>("name");
+  QTest::addColumn<QList<bool>>("answers");
+  QTest::addColumn<QString>("reason");
+  QTest::newRow("missing folder") << Fault::None << false << "work/missing/part" << QList<bool>{}
+                                  << "папка не найдена";
+  QTest::newRow("a file where the path needs a folder")
+      << Fault::None << false << "work/part.iso/part" << QList<bool>{} << "часть пути не является папкой";
+  QTest::newRow("name of a folder: no question")
+      << Fault::None << false << "work/sub" << QList<bool>{} << "с таким именем есть папка";
+  QTest::newRow("file-size limit") << Fault::SizeLimit << false << "work/part" << QList<bool>{true}
+                                   << "превышен допустимый размер файла";
+  QTest::newRow("file-size limit, file written in place")
+      << Fault::SizeLimit << true << "work/part" << QList<bool>{true} << "превышен допустимый размер файла";
+  QTest::newRow("file-size limit, new file")
+      << Fault::SizeLimit << false << "work/new" << QList<bool>{} << "превышен допустимый размер файла";
+  QTest::newRow("read-only folder, new file")
+      << Fault::ReadOnlyFolder << false << "work/new" << QList<bool>{} << "нет прав на запись";
+  QTest::newRow("read-only folder, read-only file replaced after two Yes")
+      << Fault::ReadOnlyFolder << false << "work/part" << QList<bool>{true, true} << "нет прав на запись";
+}
+
+// A save that fails leaves the folder as it was, byte for byte and without a temporary file, and says
+// which file and why in one error box.
 void SaveTest::failingSaveIsReported() {
-  m_t->Click("BtnGenArc");
-  const QString name = Path("missing/part");
-  Save(name);
-  QCOMPARE(m_t->dialogs.messages().size(), 1);
-  const FakeDialogs::Message shown = m_t->dialogs.messages().front();
+  QFETCH(Fault, fault);
+  QFETCH(bool, second);
+  QFETCH(QString, name);
+  QFETCH(QList<bool>, answers);
+  QFETCH(QString, reason);
+  const QString work = Path("work");
+  QVERIFY(QDir().mkpath(work + "/sub.iso"));
+  WriteAll(work + "/sub.iso/inner.iso", "inner program\r\n");
+  WriteAll(work + "/part.iso", "old program\r\n");
+  if (second) QCOMPARE(::link(qPrintable(work + "/part.iso"), qPrintable(work + "/copy.iso")), 0);
+  if (fault == Fault::ReadOnlyFolder) {
+    // The user owns the folder and its program but may not write either.
+    QVERIFY(QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                    QFile::ReadOther | QFile::ExeOther));
+    for (const QString& path : {work, work + "/part.iso"})
+      QCOMPARE(::chown(qPrintable(path), Unprivileged::User(), Unprivileged::Group()), 0);
+    QVERIFY(QFile::setPermissions(work + "/part.iso", QFile::ReadOwner | QFile::ReadOther));
+    QVERIFY(
+        QFile::setPermissions(work, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+  }
+  // A program larger than the file-size limit of its row.
+  QStringList lines;
+  for (int i = 0; i < 300; ++i) lines += kRound10;
+  m_t->Program()->setPlainText(EditorLines(lines));
+  const QMap<QString, QByteArray> before = Snapshot(m_dir.path());
+
+  for (const bool yes : answers) m_t->dialogs.setNextAnswer(yes);
+  {
+    const FileSizeLimit limit(fault == Fault::SizeLimit ? kSizeLimit : RLIM_INFINITY);
+    QVERIFY(limit.Ok());
+    std::optional<Unprivileged> user;
+    if (fault == Fault::ReadOnlyFolder) user.emplace();
+    if (user && !user->Ok()) QSKIP("runs as root and cannot act as the user nobody here");
+    Save(Path(name));
+  }
+  if (fault == Fault::ReadOnlyFolder)
+    QVERIFY(QFile::setPermissions(work, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+
+  QCOMPARE(m_t->dialogs.questions().size(), answers.size());
+  QCOMPARE(m_t->dialogs.messages().size(), answers.size() + 1);
+  const FakeDialogs::Message shown = m_t->dialogs.messages().back();
   QCOMPARE(shown.title, QString("Ошибка"));
   QCOMPARE(shown.icon, FakeDialogs::Icon::Error);
-  QVERIFY2(shown.text.contains(name + ".iso"), qPrintable(shown.text));
-  QVERIFY(!QDir(Path("missing")).exists());
-  QVERIFY(Files().isEmpty());
+  const QString expected = "Не удалось сохранить файл «" + Path(name) + ".iso»: " + reason + ".";
+  QVERIFY2(shown.text == expected,
+           qPrintable("the error box must say \"" + expected + "\", it says \"" + shown.text + "\""));
+  const QMap<QString, QByteArray> after = Snapshot(m_dir.path());
+  QVERIFY2(after == before,
+           qPrintable("the folder must hold exactly what it held: " + QStringList(before.keys()).join(", ") +
+                      "; it holds " + QStringList(after.keys()).join(", ")));
+  QVERIFY(!m_t->Find<QLabel>("SaveNote")->isVisible());
 }
 
 void SaveTest::unencodableCharacterRefused() {
