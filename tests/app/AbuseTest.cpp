@@ -429,6 +429,10 @@ void AbuseTest::randomKeys() {
       } else if (kind < 96) {
         what = "click on the author label";
         QTest::mouseClick(m_t->Find("Logo"), Qt::LeftButton);
+      } else if (kind < 97) {
+        // The toolpath preview opens (or comes to the front) and follows every later change.
+        what = "F5";
+        press(Qt::Key_F5);
       } else {
         const QString c = QString::number(random.bounded(10));
         what = "\"" + c + "\"";
