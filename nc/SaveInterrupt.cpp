@@ -95,8 +95,9 @@ bool RestoreInPlace(const InPlaceUndo& undo) {
       while (from < to && now[from] == old[at + from]) ++from;
       while (to > from && now[to - 1] == old[at + to - 1]) --to;
     }
+    const std::size_t offset = at + from;
     if (from < to)
-      ok = PWriteAll(undo.fd, old.substr(at + from, to - from), static_cast<long long>(at + from)) == 0;
+      ok = PWriteAll(undo.fd, old.substr(offset, to - from), static_cast<long long>(offset)) == 0;
   }
   struct stat st {};
   ok = fstat(undo.fd, &st) == 0 && ok;

@@ -164,7 +164,7 @@ std::vector<SaveRow> SaveRows() {
     e.mode = mode;
     return e;
   };
-  auto in = [](std::string dir, E e) {
+  auto in = [](const std::string& dir, E e) {
     e.name = dir + "/" + e.name;
     return e;
   };
