@@ -1,7 +1,8 @@
 // The leading-number value and the full conversion on any text: neither crashes or gives a NaN; where
 // the full conversion has a value the leading number is that value; on a text as the field check leaves
 // it, the full conversion has a value whenever the text holds a digit and the number is within range,
-// and text after the number does not change the leading value.
+// and text after the number does not change the leading value. The decimal patterns on any text give
+// nothing or "[-]digits[.digits]" with the decimals asked for.
 
 #include <cmath>
 #include <cstddef>
@@ -32,11 +33,31 @@ void Agree(std::string_view text) {
     Fail("a text's full conversion, when it has one, is finite and its leading-number value", label);
 }
 
+// FormatPattern of any text: nothing, or an optional minus, digits, and minDecimals to maxDecimals
+// decimals after a point.
+void Pattern(std::string_view text, int minDecimals, int maxDecimals) {
+  const std::string out = FormatPattern(text, minDecimals, maxDecimals);
+  if (out.empty()) return;
+  const std::size_t point = out.find('.');
+  const std::size_t decimals = point == std::string::npos ? 0 : out.size() - point - 1;
+  const std::size_t from = out[0] == '-' ? 1 : 0;
+  bool ok = decimals >= static_cast<std::size_t>(minDecimals) &&
+            decimals <= static_cast<std::size_t>(maxDecimals) &&
+            (point == std::string::npos ? out.size() : point) > from;
+  for (std::size_t i = from; ok && i < out.size(); ++i) ok = i == point || (out[i] >= '0' && out[i] <= '9');
+  if (!ok)
+    Fail("a number pattern gives \"[-]digits[.digits]\" with the decimals asked for",
+         "text \"" + Escaped(text) + "\", " + std::to_string(minDecimals) + " to " +
+             std::to_string(maxDecimals) + " decimals: \"" + out + "\"");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input = AsText(data, size);
   Agree(input);
+  Pattern(input, 3, 3);
+  Pattern(input, 1, 6);
   const std::string clean = CheckInputErr(input, true);
   Agree(clean);
   const double leading = LeadingValue(clean);
