@@ -12,8 +12,10 @@ if(KALMORO_ASAN)
   target_link_options(kalmoro_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# Coverage instrumentation for the libFuzzer target (clang).
+# Coverage instrumentation for the libFuzzer targets (clang); undefined behaviour stops the run, so that
+# the fuzzer reports it with its input.
 if(KALMORO_FUZZ)
-  target_compile_options(kalmoro_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  target_compile_options(kalmoro_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                   -fno-sanitize-recover=all -fno-omit-frame-pointer)
   target_link_options(kalmoro_options INTERFACE -fsanitize=address,undefined)
 endif()

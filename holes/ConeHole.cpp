@@ -10,14 +10,21 @@
 namespace kalmoro {
 namespace {
 
-// Refusals for values that pass the four field checks but that the contour cannot be computed for.
+// Refusals for values that pass the four field checks but that the contour cannot be computed for, or
+// that a program cannot carry: a number of 1e12 mm or more has no thousandths left in its words of 15
+// significant digits, a height below 0.001 mm gives the setup block a wire height of 0, and a negative
+// height or upper diameter (which the fields cannot hold, but a direct caller may pass) is no cone.
 constexpr const char* kMsgConeNotFinite = "Слишком большое число в размерах конуса.";
+constexpr const char* kMsgConeLowHeight = "Высота должна быть не меньше 0.001 мм.";
+constexpr const char* kMsgConeNegativeUpper = "Верхний диаметр не должен быть отрицательным.";
 constexpr const char* kMsgConeTooSmall = "Нижний диаметр должен быть не меньше 0.002 мм.";
 constexpr const char* kMsgConeTooLarge = "Нижний диаметр слишком велик: программа превысила бы 32767 кадров.";
 
 constexpr double kChordTolerance = 0.002;  // greatest distance of a chord from the lower circle, mm
 // From here on the lower radius is at least 0.001 mm and c of the step angle at least -1.
 constexpr double kMinLowerDiameter = 0.002;
+constexpr double kMinHeight = 0.001;
+constexpr double kLargestValue = 1e12;  // excluded
 constexpr double kQuarterTurn = kPi15 / 2.0;
 constexpr int kExitSteps = 5;
 constexpr double kExitStep = 0.314159265358979;  // a tenth of kPi15: five steps make a quarter turn
@@ -58,9 +65,12 @@ GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::
   if (upper == 0.0) return GenResult::Refusal(kMsgConeUpper);
   if (std::fabs(angle) > 30.0) return GenResult::Refusal(kMsgConeAngle);
 
-  if (!std::isfinite(height) || !std::isfinite(lower) || !std::isfinite(upper) || !std::isfinite(angle)) {
+  if (!(std::fabs(height) < kLargestValue && std::fabs(lower) < kLargestValue &&
+        std::fabs(upper) < kLargestValue && std::isfinite(angle))) {
     return GenResult::Refusal(kMsgConeNotFinite);
   }
+  if (height < kMinHeight) return GenResult::Refusal(kMsgConeLowHeight);
+  if (upper < 0) return GenResult::Refusal(kMsgConeNegativeUpper);
   if (lower < kMinLowerDiameter) return GenResult::Refusal(kMsgConeTooSmall);
   const double rd = lower / 2.0;
   const double ru = upper / 2.0;

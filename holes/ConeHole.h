@@ -12,7 +12,10 @@ inline constexpr const char* kMsgConeUpper = "Верхний диаметр не
 inline constexpr const char* kMsgConeAngle = "Слишком большой угол";
 
 // Conical hole: the lower circle as straight tapered blocks (chord tolerance 0.002 mm) with U/V words
-// pointing to the upper circle. The texts are read as leading-number values.
+// pointing to the upper circle. The texts are read as leading-number values. Besides the four checks
+// above, values a program cannot carry are refused with messages of their own: a height below 0.001 mm,
+// a negative upper diameter, a lower one below 0.002 mm, numbers of 1e12 mm and more, and lower
+// diameters that would need more than 32767 blocks.
 GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
                   std::string_view angleText);
 

@@ -4,12 +4,19 @@
 #include "nc/NumberText.h"
 
 namespace kalmoro {
+namespace {
+
+// The smallest corner radius whose arcs keep a radius in words of three decimals.
+constexpr double kMinRadius = 0.001;
+
+}  // namespace
 
 GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText) {
   const double width = LeadingValue(widthText);
   const double height = LeadingValue(heightText);
   const double r = LeadingValue(radiusText);
   if (!(width >= 1 && height >= 1 && width <= 999 && height <= 999)) return GenResult::Refusal(kMsgRectRange);
+  if (r != 0 && !(r >= kMinRadius)) return GenResult::Refusal(kMsgRectRadiusSmall);
   if (!(2 * r <= height && 2 * r <= width)) return GenResult::Refusal(kMsgRectRadius);
 
   NcWriter w;

@@ -8,8 +8,11 @@ namespace kalmoro {
 
 inline constexpr const char* kMsgRectRange = "Введите Ширину и Высоту в диапазоне 1-999 мм";
 inline constexpr const char* kMsgRectRadius = "Двойная величина радиуса превышает Ширину или Высоту";
+// A corner radius the three-decimal words cannot draw: its arcs would start, end and turn at one point.
+inline constexpr const char* kMsgRectRadiusSmall = "Радиус должен быть равен 0 или не меньше 0.001 мм";
 
-// Rectangular hole centred on the start point, corners rounded with the given radius (0: sharp).
+// Rectangular hole centred on the start point, corners rounded with the given radius (0: sharp; a
+// negative radius or one below 0.001 mm is refused).
 GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText);
 
 }  // namespace kalmoro

@@ -48,6 +48,12 @@ std::string CharAt(std::string_view text, std::size_t at) {
   bool valid = length > 0 && at + length <= text.size();
   for (std::size_t k = 1; valid && k < length; ++k)
     valid = (static_cast<unsigned char>(text[at + k]) & 0xC0) == 0x80;
+  if (valid && length > 2) {
+    // No overlong form, no surrogate, nothing above U+10FFFF: those are no characters either.
+    const auto second = static_cast<unsigned char>(text[at + 1]);
+    valid = !(lead == 0xE0 && second < 0xA0) && !(lead == 0xED && second >= 0xA0) &&
+            !(lead == 0xF0 && second < 0x90) && !(lead == 0xF4 && second >= 0x90);
+  }
   if (valid) return std::string(text.substr(at, length));
   constexpr char kHex[] = "0123456789ABCDEF";
   return std::string{'\\', 'x', kHex[lead >> 4], kHex[lead & 15]};

@@ -2,10 +2,13 @@
 # Installs the Debian packages the build, the tests and the package need, only those that are missing.
 # As root it runs apt-get itself, otherwise through sudo; without either it says what to run as root.
 # apt's own output goes to a log; the terminal gets one line per step.
+# The fuzz targets need clang 14 and its libFuzzer and sanitizer runtimes (libclang-rt-14-dev, which
+# clang-14 only recommends), and llvm-14 for llvm-symbolizer, which puts names and lines in reports.
 set -euo pipefail
 
 packages=(
   build-essential cmake git pkg-config clang-format clang-tidy
+  clang-14 libclang-rt-14-dev llvm-14
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-translations-l10n
   locales fonts-liberation fonts-dejavu-core

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors, checks the formatting and the
 # clang-tidy findings, runs every test, then the core tests once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Exit status 0 only when all pass.
+# UndefinedBehaviorSanitizer, and every fuzz target for KALMORO_FUZZ_SECONDS (20) seconds from its seed
+# corpus (scripts/fuzz.sh). Exit status 0 only when all pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -32,12 +33,17 @@ cmake -S . -B "$build-asan" -DCMAKE_BUILD_TYPE=Debug -DKALMORO_ASAN=ON -DKALMORO
 cmake --build "$build-asan" -j"$jobs"
 ctest --test-dir "$build-asan" --output-on-failure -j"$jobs" || asan_status=$?
 
+fuzz_status=0
+KALMORO_FUZZ_BUILD_DIR="$build-fuzz" bash scripts/fuzz.sh "${KALMORO_FUZZ_SECONDS:-20}" || fuzz_status=$?
+
 echo
-if [ "$status" -eq 0 ] && [ "$asan_status" -eq 0 ] && [ "$style_status" -eq 0 ]; then
-  echo "== Kalmoro: all tests PASSED (and the core tests under ASan/UBSan; formatting and clang-tidy clean) =="
+if [ "$status" -eq 0 ] && [ "$asan_status" -eq 0 ] && [ "$fuzz_status" -eq 0 ] && [ "$style_status" -eq 0 ]; then
+  echo "== Kalmoro: all tests PASSED (and the core tests under ASan/UBSan, the fuzz targets without a finding;" \
+    "formatting and clang-tidy clean) =="
   exit 0
 fi
 [ "$status" -eq 0 ] || echo "== Kalmoro: tests FAILED (see the output above) =="
 [ "$asan_status" -eq 0 ] || echo "== Kalmoro: core tests under ASan/UBSan FAILED (see the output above) =="
+[ "$fuzz_status" -eq 0 ] || echo "== Kalmoro: fuzzing found a fault; its input is printed above =="
 [ "$style_status" -eq 0 ] || echo "== Kalmoro: clang-format or clang-tidy found problems (see the output above) =="
 exit 1

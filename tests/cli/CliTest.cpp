@@ -1,5 +1,6 @@
 // kalmoro-gen run as a user runs it: its standard output bytes, standard error, exit status and files.
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -44,7 +45,11 @@ struct Launch {
   int signalAtStop = 0;          // sent when the tool stops itself (KALMORO_STOP_AT), after atStop ran
   std::function<void()> atStop;
   std::string program = KALMORO_GEN_PATH;
+  bool asNobody = false;  // run as the user nobody (65534) when the test runs as root
 };
+
+// A user that owns nothing here: the tests run as root in CI, and root may write into any folder.
+constexpr uid_t kNobody = 65534;
 
 std::string ReadAll(int fd) {
   std::string text;
@@ -68,6 +73,9 @@ RunResult Start(const Launch& launch) {
     const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};
     if (::dup2(out[1], 1) < 0 || ::dup2(err[1], 2) < 0 || ::chdir(launch.cwd.c_str()) != 0 ||
         (launch.fileSizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
+      ::_exit(127);
+    if (launch.asNobody && ::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
       ::_exit(127);
     for (const int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
     std::vector<std::string> env(launch.env);
@@ -95,6 +103,18 @@ RunResult Start(const Launch& launch) {
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
   return result;
+}
+
+// kalmoro-gen copied where any user may run it: the build folder may lie in a home only root enters.
+std::string GenForAnyUser() {
+  const fs::path bin = ScratchDir() / "bin";
+  const fs::path copy = bin / "kalmoro-gen";
+  if (!fs::exists(copy)) {
+    fs::create_directories(bin);
+    fs::copy_file(KALMORO_GEN_PATH, copy);
+    for (const fs::path& p : {ScratchDir(), bin, copy}) fs::permissions(p, static_cast<fs::perms>(0755));
+  }
+  return copy.string();
 }
 
 RunResult RunGen(const std::vector<std::string>& args, const fs::path& cwd = ScratchDir()) {
@@ -265,8 +285,9 @@ TEST(Cli, CheckReportsProblemsAtTheirLinesAndWhatEachFileEncodes) {
 }
 
 // Saving with -o when things go wrong: a signal mid-save (the hooked build stops itself at a fixed point
-// of the save and gets the signal there), a file-size limit, odd names. Each row checks the bytes,
-// owner and mode of every file in the folder afterwards, and that no temporary file is left.
+// of the save and gets the signal there), a file-size limit, a folder the user may not write into, odd
+// names. Each row checks the bytes, owner and mode of every file in the folder afterwards, and that no
+// temporary file is left.
 struct OutputRow {
   std::string name;
   std::vector<std::string> args;  // after "circle"
@@ -278,8 +299,12 @@ struct OutputRow {
   std::string partAtStop;
   int status = 0;
   std::string err;
-  std::map<std::string, std::string> files;  // everything the folder holds afterwards
+  std::map<std::string, std::string> files;  // everything the folder holds afterwards; a folder as kFolder
+  std::vector<std::string> folders = {};     // made in the folder before the run
+  bool readOnlyFolder = false;               // no write permission on the folder; run as nobody under root
 };
+
+const std::string kFolder = "<folder>";
 
 void PrintTo(const OutputRow& row, std::ostream* out) {
   *out << row.name;
@@ -310,6 +335,11 @@ std::vector<OutputRow> OutputRows() {
        "Не удалось сохранить программу: в «sub/» не указано имя файла.\n", {{"part.iso", kOld}}},
       {"ControlCharactersInNameShownEscaped", {"-o", "\x1B[2J\xC2\x9B\xFF/part"}, false, {}, 0, 0, 0, "", 1,
        "Не удалось сохранить файл «\\x1B[2J\\u009B\\xFF/part.iso»: папка не найдена.\n", {{"part.iso", kOld}}},
+      {"NameOfAFolder", {"-o", "sub"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить файл «sub.iso»: с таким именем есть папка.\n", {{"part.iso", kOld}, {"sub.iso", kFolder}},
+       {"sub.iso"}},
+      {"FolderWithoutWritePermission", {"-o", "new"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить файл «new.iso»: нет прав на запись.\n", {{"part.iso", kOld}}, {}, true},
   };
   // clang-format on
 }
@@ -324,6 +354,8 @@ TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
   std::ofstream(dir / "part.iso", std::ios::binary) << kOld;
   fs::permissions(dir / "part.iso", static_cast<fs::perms>(0644));
   if (row.hardLink) fs::create_hard_link(dir / "part.iso", dir / "other.iso");
+  for (const std::string& folder : row.folders) fs::create_directory(dir / folder);
+  if (row.readOnlyFolder) fs::permissions(dir, static_cast<fs::perms>(0555));
 
   Launch launch;
   launch.args = {"circle"};
@@ -332,7 +364,10 @@ TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
   launch.env = row.env;
   launch.fileSizeLimit = row.fileSizeLimit;
   launch.signalAtStop = row.signal;
-  launch.program = row.signal ? KALMORO_GEN_HOOKED_PATH : KALMORO_GEN_PATH;
+  launch.program = row.signal           ? KALMORO_GEN_HOOKED_PATH
+                   : row.readOnlyFolder ? GenForAnyUser()
+                                        : KALMORO_GEN_PATH;
+  launch.asNobody = row.readOnlyFolder;
   bool stopped = false;
   launch.atStop = [&] {
     stopped = true;
@@ -346,7 +381,12 @@ TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
   EXPECT_EQ(r.status, row.status);
   EXPECT_EQ(r.err, row.err);
   std::map<std::string, std::string> files;
+  if (row.readOnlyFolder) fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
   for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.is_directory()) {
+      files[entry.path().filename().string()] = kFolder;
+      continue;
+    }
     files[entry.path().filename().string()] = ReadBytes(entry.path());
     struct stat st {};
     ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);

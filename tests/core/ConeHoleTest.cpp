@@ -208,6 +208,13 @@ TEST(ConeHoleTest, RefusalsInOrderWithoutAProgram) {
       {{kHuge, "1", "1", "0"}, nullptr},
       {{"2", kHuge, "1", "0"}, nullptr},
       {{"2", "1", kHuge, "0"}, nullptr},
+      // What the fields cannot hold but a direct caller may pass, and what no word of a program can carry.
+      {{"-2", "1", "0.8", "0"}, nullptr},
+      {{"0.0009", "1", "0.8", "0"}, nullptr},
+      {{"2", "1", "-0.8", "0"}, nullptr},
+      {{"2", "-1", "0.8", "0"}, nullptr},
+      {{"1000000000000", "1", "1", "0"}, nullptr},
+      {{"2", "1", "1000000000000", "0"}, nullptr},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(Label(c.in));

@@ -78,6 +78,25 @@ TEST(ProgramReader, GeneratedProgramsReadBackCleanWithTheirDimensions) {
   EXPECT_GT(cones, 100) << "enough cones within 30 degrees";
 }
 
+// The smallest and largest values the generators accept, where the rounding of the words matters most.
+TEST(ProgramReader, ProgramsAtTheLimitsOfTheGeneratorsReadBackClean) {
+  const struct {
+    const char* name;
+    GenResult result;
+  } cases[] = {
+      {"SmallestCornerRadius", GenRect("20.0005", "10.0005", "0.001")},
+      {"SmallestCornerRadiusOnWholeSides", GenRect("1", "1", "0.001")},
+      {"LowestCone", GenCone("0.001", "1", "0.9995", "28.072487")},
+      {"LargestHeight", GenCone("999999999999.999", "1", "1", "0")},
+      {"LargeUpperDiameterAndHeight", GenCone("999999999999.999", "0.002", "100000000000", "-5.72481")},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(c.result.Ok()) << c.name << ": " << c.result.error;
+    const ProgramReading r = ReadProgram(c.result.program);
+    EXPECT_TRUE(r.problems.empty()) << c.name << ": problems:" << Problems(r);
+  }
+}
+
 const std::string kCircle = GenCircle("10").program;
 const std::string kCone = GenCone("2", "1", "0.8", "5.72481").program;
 
@@ -114,6 +133,8 @@ TEST(ProgramReader, HandEditsAreFlaggedAtTheirLine) {
       {"ClockwiseArcIsNotInTheGrammar", Edit(kCircle, "N5G03", "N5G02"), 6, "Неизвестное слово «G02»"},
       {"MalformedNumber", Edit(kCircle, "N3G01X0.000", "N3G01X0.0.0"), 4, "Неверное число в слове «X0.0.0»"},
       {"ForeignCharacter", Edit(kCircle, "N2G60", "N2G60Ж"), 3, "Недопустимый символ «Ж»"},
+      {"SurrogateBytesShownEscaped", Edit(kCircle, "N2G60", "N2G60\xED\xA0\x80"), 3, "символ «\\xED»"},
+      {"OverlongBytesShownEscaped", Edit(kCircle, "N2G60", "N2G60\xE0\x80\xAF"), 3, "символ «\\xE0»"},
       {"MotionBeforeSetup", Edit(kCircle, "N1G92X0.000Y0.000", "N1X0.000Y0.000"), 2, "до кадра G92"},
       {"MotionAfterEnd", kCircle + "N14X1.000Y1.000\r\n", 15, "после конца программы"},
       {"MissingEnd", Edit(kCircle, "N13M02\r\n", ""), 13, "Нет конца программы M02"},

@@ -78,10 +78,17 @@ TEST(GenRect, RefusalsInOrderWithNothingWritten) {
     const char *w, *h, *r, *message;
   };
   const Case cases[] = {
-      {"0.5", "10", "0", kMsgRectRange},     {"10", "1000", "0", kMsgRectRange},
-      {"", "5", "0", kMsgRectRange},         {"0.999", "5", "0", kMsgRectRange},
-      {"10", "999.001", "0", kMsgRectRange}, {"0", "5", "100", kMsgRectRange},  // range before radius
-      {"20", "10", "5.5", kMsgRectRadius},   {"10", "20", "5.01", kMsgRectRadius},
+      {"0.5", "10", "0", kMsgRectRange},
+      {"10", "1000", "0", kMsgRectRange},
+      {"", "5", "0", kMsgRectRange},
+      {"0.999", "5", "0", kMsgRectRange},
+      {"10", "999.001", "0", kMsgRectRange},
+      {"0", "5", "100", kMsgRectRange},  // range before radius
+      {"20", "10", "5.5", kMsgRectRadius},
+      {"10", "20", "5.01", kMsgRectRadius},
+      // A negative radius only a direct caller can pass; one too small for words of three decimals.
+      {"20", "10", "-2", kMsgRectRadiusSmall},
+      {"20", "10", "0.0009", kMsgRectRadiusSmall},
   };
   for (const auto& c : cases) {
     const GenResult result = GenRect(c.w, c.h, c.r);

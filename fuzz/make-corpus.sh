@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Writes the seed corpora of the fuzz targets, fuzz/corpus/<target>/, from programs of kalmoro-gen and
+# texts a user may type or paste. The corpora are committed; run this again only to change them.
+# Usage: fuzz/make-corpus.sh [kalmoro-gen]   (default: build/cli/kalmoro-gen)
+set -euo pipefail
+cd "$(dirname "$0")"
+gen=$(realpath "${1:-../build/cli/kalmoro-gen}")
+rm -rf corpus
+mkdir -p corpus
+
+# seed TARGET NAME TEXT: one seed file holding TEXT as it stands (printf %b escapes allowed).
+seed() {
+  mkdir -p "corpus/$1"
+  printf '%b' "$3" >"corpus/$1/$2"
+}
+
+# Field texts: typed, pasted, in other scripts, and as UTF-16 (little-endian) units.
+for pair in "ten:10" "comma:12,5" "signed:-3.25" "plus-two-points:+1.5.6" "sign-inside:1-2" "letters:abc12x" \
+  "cyrillic:Ширина 20,5 мм" "fullwidth:１２.５" "arabic-indic:٣٤" "nbsp:1\u00a0000" "controls:1\t2\r\n3\x1b[0m" \
+  "utf16:1\x002\x00,\x005\x00" "utf16-surrogates:\x00\xd8\x00\xdc1\x00"; do
+  seed field_check "${pair%%:*}" "${pair#*:}"
+done
+
+# Number texts, clean and not, within the range of a double and beyond it.
+for pair in "zero:0" "ten:10" "leading-zeros:012.50" "point-last:5." "point-first:.5" "negative-zero:-0" \
+  "plus:+7" "exponent:1e5" "two-points:1.2.3" "trailing-letters:12abc" "sign-point:-." "comma:2,5"; do
+  seed number_value "${pair%%:*}" "${pair#*:}"
+done
+seed number_value huge "$(printf '9%.0s' {1..400})"
+seed number_value tiny "0.$(printf '0%.0s' {1..400})1"
+
+# Coordinates: doubles as 8 bytes each (rounding cases of the writer), and decimal texts.
+mkdir -p corpus/coord_text
+perl -e 'print pack("d<*", 0.0005, 2.0625, -2.0625, 1.0005, 4.65, 434849.99999999994, 999999.9995)' >corpus/coord_text/half-ways
+perl -e 'print pack("d<*", 1e21, 5e-324, 2.2250738585072014e-308, 1.7976931348623157e308, -1e-16, 1e6, 999999.9994999999)' >corpus/coord_text/extremes
+for pair in "half-way:2.0625" "decided-on-text:1.0005" "below-million:999999.9995" "tenth:4.65" "long:434849.99999999994" \
+  "exponent:1.5E-16"; do
+  seed coord_text "${pair%%:*}" "${pair#*:}"
+done
+
+# Generator inputs: the fields of each page joined by "|", as a user fills them.
+for pair in "ten:10" "smallest:1" "largest:999" "below-range:0.999" "fraction:2.5" "letters-after:10abc" "plus:+10" \
+  "parenthesis:1(0" "line-end:12\r\n" "leading-blank: 10"; do
+  seed gen_circle "${pair%%:*}" "${pair#*:}"
+done
+for pair in "worked:20|10|2" "initial:10|5|0" "radius-half-height:20|10|5" "radius-half-width:10|20|5" \
+  "circle:20|20|10" "extremes:999|1|0.5" "radius-too-large:20|10|5.5" "texts-not-numbers:012.50|5.|.5" \
+  "smallest-radius:20.0005|10.0005|0.001" "negative-radius:20|10|-2"; do
+  seed gen_rect "${pair%%:*}" "${pair#*:}"
+done
+for pair in "worked:2|1|0.8|5.72481" "steep:20|20|10|28.072487" "widening:2|1|1.2|-5.72481" \
+  "smallest-lower:2|0.002|0.002|0" "cylinder:10|10|10|0" "too-steep:10|20|10|53.130102" "initial:0|0|0|0" \
+  "many-blocks:2|999|998.5|0" "lowest:0.001|1|0.9995|28.072487" "typed-angle-disagrees:2|1|0.5|1" \
+  "comma-and-sign:2,5|1,5|1|+3"; do
+  seed gen_cone "${pair%%:*}" "${pair#*:}"
+done
+
+# Cone page sessions: one byte per operation (field in bits 0-1: H, D_u, D_d, angle; action in bits
+# 2-3: 0 paste with a length byte, 1 key release, 2 type a character at a caret, 3 backspace).
+# Typing appends at the end of the field: the caret byte is the length of its text so far (the four
+# fields start as "0").
+session() {
+  local name=$1 out="" field rest kind text
+  local -a length=(1 1 1 1)
+  shift
+  for op in "$@"; do
+    case ${op%%:*} in H) field=0 ;; Du) field=1 ;; Dd) field=2 ;; A) field=3 ;; esac
+    rest=${op#*:}
+    kind=${rest%%:*}
+    text=${rest#*:}
+    case $kind in
+      type)
+        for ((i = 0; i < ${#text}; i++)); do
+          out+=$(printf '\\x%02x%s\\x%02x' $((field | 8)) "${text:i:1}" "${length[field]}")
+          length[field]=$((length[field] + 1))
+        done
+        ;;
+      paste)
+        out+=$(printf '\\x%02x\\x%02x%s' "$field" "${#text}" "$text")
+        length[field]=${#text}
+        ;;
+      release) out+=$(printf '\\x%02x' $((field | 4))) ;;
+      back)
+        out+=$(printf '\\x%02x' $((field | 12)))
+        length[field]=$((length[field] > 0 ? length[field] - 1 : 0))
+        ;;
+    esac
+  done
+  seed cone_solver "$name" "$out"
+}
+session worked-angle-derived Dd:type:1 Du:type:0.8 H:type:2
+session upper-derived Dd:type:10 H:type:10 A:type:10
+session lower-derived Du:type:10 H:type:10 A:type:-10
+session pasted-garbage A:paste:abc12,5-x A:release: Dd:paste:1.2.3 Dd:release:
+session typed-then-erased Dd:type:20 Du:type:10 H:type:10 H:back: H:back: H:type:20
+session steep-then-flat Dd:type:20 Du:type:10 H:type:1 A:type:5 Du:back: Du:back:
+
+# Programs as kalmoro-gen writes them (Windows-1251, CR LF), and as a user may edit them.
+mkdir -p corpus/program_reader
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+"$gen" circle -o "$tmp/circle"
+"$gen" rect --width 20 --height 10 --radius 2 -o "$tmp/rect"
+"$gen" rect -o "$tmp/rect-initial"
+"$gen" rect --width 10 --height 20 --radius 5 -o "$tmp/rect-half-width"
+"$gen" cone --height 2 --lower 1 --upper 0.8 -o "$tmp/cone"
+"$gen" cone --height 2 --lower 1 --upper 1.2 -o "$tmp/cone-widening"
+"$gen" cone --height 2 --lower 0.002 --upper 0.002 --angle 0 -o "$tmp/cone-smallest"
+for f in "$tmp"/*.iso; do cp "$f" "corpus/program_reader/$(basename "$f" .iso)"; done
+# Edited by hand: LF line ends, lower case and short codes, a comment in Windows-1251, a broken arc.
+tr -d '\r' <"$tmp/circle.iso" >corpus/program_reader/circle-lf
+sed -e 's/G01/g1/; s/X/ x/g; s/N2G60/N2 G60 (\xc4\xe5\xf2\xe0\xeb\xfc)/' "$tmp/rect.iso" >corpus/program_reader/rect-edited
+sed -e 's/I0.000J0.000 D0/I0.400 D0/; s/N7X/N8X/; s/N13M02//' "$tmp/circle.iso" >corpus/program_reader/circle-broken
