@@ -115,14 +115,17 @@ void SplitWords(std::string_view line, Block& block) {
     }
     const char letter = Upper(c);
     if (letter < 'A' || letter > 'Z') {
-      // A run of such characters is one problem: "Текст" is one word, not five.
+      // A run of such characters is one problem: "Текст" is one word, not five. A long run is shown by
+      // its beginning.
+      constexpr int kShownChars = 40;
       std::string shown;
       int count = 0;
       while (i < line.size() && !IsBlank(line[i]) && line[i] != '(' &&
              !(Upper(line[i]) >= 'A' && Upper(line[i]) <= 'Z')) {
         const std::string one = CharAt(line, i);
         i += one.starts_with('\\') ? 1 : one.size();
-        shown += one;
+        if (count < kShownChars) shown += one;
+        if (count == kShownChars) shown += "…";
         ++count;
       }
       block.problems.push_back((count == 1 ? "Недопустимый символ «" : "Недопустимые символы «") + shown +

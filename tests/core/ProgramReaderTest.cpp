@@ -133,6 +133,7 @@ TEST(ProgramReader, HandEditsAreFlaggedAtTheirLine) {
       {"ClockwiseArcIsNotInTheGrammar", Edit(kCircle, "N5G03", "N5G02"), 6, "Неизвестное слово «G02»"},
       {"MalformedNumber", Edit(kCircle, "N3G01X0.000", "N3G01X0.0.0"), 4, "Неверное число в слове «X0.0.0»"},
       {"ForeignCharacter", Edit(kCircle, "N2G60", "N2G60Ж"), 3, "Недопустимый символ «Ж»"},
+      {"ForeignWordIsOneProblem", Edit(kCircle, "N2G60", "N2G60 Текст"), 3, "Недопустимые символы «Текст»"},
       {"SurrogateBytesShownEscaped", Edit(kCircle, "N2G60", "N2G60\xED\xA0\x80"), 3, "символ «\\xED»"},
       {"OverlongBytesShownEscaped", Edit(kCircle, "N2G60", "N2G60\xE0\x80\xAF"), 3, "символ «\\xE0»"},
       {"MotionBeforeSetup", Edit(kCircle, "N1G92X0.000Y0.000", "N1X0.000Y0.000"), 2, "до кадра G92"},
