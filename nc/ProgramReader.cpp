@@ -377,7 +377,10 @@ class Reader {
       // The point where the tool stands gets the given coordinates: the program's origin.
       if (x) m_x = x->value;
       if (y) m_y = y->value;
-      if (const Word* r = b.Find('R')) m_r.wireHeight = r->value;
+      if (const Word* r = b.Find('R')) {
+        m_r.wireHeight = r->value;
+        if (!(r->value > 0)) Problem(lineNo, "Высота R в кадре G92 должна быть больше нуля");
+      }
       m_setup = true;
     } else if (b.Find('R') || b.Find('W')) {
       Problem(lineNo, "Слова W и R стоят только в кадре G92");
