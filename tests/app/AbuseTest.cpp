@@ -137,12 +137,6 @@ QByteArray AsSaved(QString text) {
   return QByteArray(cp1251.encode(text)) + "\r\n";
 }
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<cannot be read>";
-  return file.readAll();
-}
-
 }  // namespace
 
 class AbuseTest : public QObject {
@@ -151,10 +145,7 @@ class AbuseTest : public QObject {
  private slots:
   void initTestCase() {
     QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(".config")));
-    // A close the window accepts must not end the test.
-    QApplication::setQuitOnLastWindowClosed(false);
+    UseScratchHome(m_home);
     QGuiApplication::clipboard()->setText("probe");
     if (QGuiApplication::clipboard()->text() != "probe") QFAIL("the test platform has no clipboard");
   }

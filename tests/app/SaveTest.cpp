@@ -33,12 +33,6 @@ QByteArray FromEditor(const QString& text) {
   return QByteArray(cp1251.encode(lines)) + "\r\n";
 }
 
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return "<cannot be read>";
-  return file.readAll();
-}
-
 void WriteAll(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly));
@@ -142,10 +136,7 @@ class SaveTest : public QObject {
   void initTestCase() {
     // The documents folder is looked up under HOME; a scratch one keeps the tests to themselves.
     QVERIFY(m_home.isValid());
-    qputenv("HOME", QFile::encodeName(m_home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.filePath(".config")));
-    // A closed test window must not end the application.
-    QApplication::setQuitOnLastWindowClosed(false);
+    UseScratchHome(m_home);
   }
   void init() {
     QVERIFY(m_dir.isValid());

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -88,3 +91,18 @@ inline const QStringList kRound10 = {
     "N12X0.000Y0.000",
     "N13M02",
 };
+
+// The bytes of a file, or a marker that cannot be mistaken for a program when it cannot be read.
+inline QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<cannot be read>";
+  return file.readAll();
+}
+
+// Points HOME (where the documents folder is looked up) and the settings folder at a scratch folder, and
+// keeps a window the test closes from ending the application.
+inline void UseScratchHome(const QTemporaryDir& home) {
+  qputenv("HOME", QFile::encodeName(home.path()));
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
+  QApplication::setQuitOnLastWindowClosed(false);
+}
