@@ -1,4 +1,4 @@
-#include "app/ConeWidgets.h"
+#include "ConeWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "cone/ConeSolver.h"
+#include "fields/ConeSolver.h"
 
 class QLabel;
 class QObject;

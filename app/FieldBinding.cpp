@@ -1,8 +1,8 @@
-#include "app/FieldBinding.h"
+#include "FieldBinding.h"
 
 #include <QLineEdit>
 
-#include "nc/FieldCheck.h"
+#include "fields/FieldCheck.h"
 
 namespace kalmoro {
 

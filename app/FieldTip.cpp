@@ -1,4 +1,4 @@
-#include "app/FieldTip.h"
+#include "FieldTip.h"
 
 #include <QFontMetricsF>
 #include <QLineEdit>

@@ -15,18 +15,18 @@
 #include <charconv>
 #include <exception>
 
-#include "app/ConeWidgets.h"
+#include "ConeWidgets.h"
+#include "FieldBinding.h"
+#include "FieldTip.h"
+#include "SaveNote.h"
 #include "app/Dialogs.h"
-#include "app/FieldBinding.h"
-#include "app/FieldTip.h"
 #include "app/ProgramField.h"
-#include "app/SaveNote.h"
-#include "app/ToolpathPreview.h"
+#include "app/preview/ToolpathPreview.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
-#include "nc/ProgramFile.h"
-#include "nc/ProgramName.h"
+#include "save/ProgramFile.h"
+#include "save/ProgramName.h"
 
 // The images and the window icon live in this library; pull their registration in explicitly, since
 // a static library's initializers are dropped when nothing refers to them.

@@ -4,7 +4,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "app/ProgramText.h"
+#include "app/preview/ProgramText.h"
 
 namespace kalmoro {
 

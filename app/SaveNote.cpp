@@ -1,4 +1,4 @@
-#include "app/SaveNote.h"
+#include "SaveNote.h"
 
 #include <QAbstractScrollArea>
 #include <QFontMetrics>

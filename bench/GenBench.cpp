@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "FloorWriter.h"
+#include "fields/FieldCheck.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
-#include "nc/FieldCheck.h"
 #include "nc/NcWriter.h"
 
 extern char** environ;

@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "app/ProgramText.h"
-#include "app/ToolpathPreview.h"
-#include "app/ToolpathView.h"
+#include "app/preview/ProgramText.h"
+#include "app/preview/ToolpathPreview.h"
+#include "app/preview/ToolpathView.h"
 #include "holes/ConeHole.h"
 #include "nc/ProgramReader.h"
 

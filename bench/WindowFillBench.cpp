@@ -17,7 +17,7 @@
 #include "app/Dialogs.h"
 #include "app/FrmMain.h"
 #include "app/ProgramField.h"
-#include "app/ProgramText.h"
+#include "app/preview/ProgramText.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "cli/TerminalText.h"
-#include "nc/Cp1251.h"
 #include "nc/ProgramReader.h"
+#include "text/Cp1251.h"
 
 namespace kalmoro {
 namespace {

@@ -11,13 +11,13 @@
 
 #include "cli/Check.h"
 #include "cli/TerminalText.h"
-#include "cone/ConeSolver.h"
+#include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
-#include "nc/ProgramFile.h"
-#include "nc/SaveInterrupt.h"
+#include "save/ProgramFile.h"
+#include "save/SaveInterrupt.h"
 
 namespace {
 

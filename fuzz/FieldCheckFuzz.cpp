@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "nc/FieldCheck.h"
+#include "fields/FieldCheck.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "ReadBack.h"
+#include "fields/FieldCheck.h"
 #include "holes/RoundHole.h"
-#include "nc/FieldCheck.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;

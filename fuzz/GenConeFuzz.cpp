@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "ReadBack.h"
-#include "cone/ConeSolver.h"
+#include "fields/ConeSolver.h"
+#include "fields/FieldCheck.h"
 #include "holes/ConeHole.h"
-#include "nc/FieldCheck.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;

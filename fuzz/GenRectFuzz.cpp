@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ReadBack.h"
+#include "fields/FieldCheck.h"
 #include "holes/RectHole.h"
-#include "nc/FieldCheck.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "nc/FieldCheck.h"
+#include "fields/FieldCheck.h"
 #include "nc/NumberText.h"
 
 using namespace kalmoro;

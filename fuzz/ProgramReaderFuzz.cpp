@@ -9,8 +9,8 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "nc/Cp1251.h"
 #include "nc/ProgramReader.h"
+#include "text/Cp1251.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;

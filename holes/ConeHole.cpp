@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cone/Angles.h"
-#include "holes/HoleBlocks.h"
+#include "HoleBlocks.h"
+#include "fields/Angles.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {

@@ -1,4 +1,4 @@
-#include "holes/HoleBlocks.h"
+#include "HoleBlocks.h"
 
 namespace kalmoro {
 

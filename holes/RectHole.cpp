@@ -1,6 +1,6 @@
 #include "holes/RectHole.h"
 
-#include "holes/HoleBlocks.h"
+#include "HoleBlocks.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "holes/HoleBlocks.h"
+#include "HoleBlocks.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {

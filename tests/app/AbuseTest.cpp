@@ -19,7 +19,7 @@
 #include <memory>
 
 #include "TestWindow.h"
-#include "nc/FieldCheck.h"
+#include "fields/FieldCheck.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "TestWindow.h"
-#include "app/ProgramText.h"
+#include "app/preview/ProgramText.h"
 #include "holes/ConeHole.h"
 
 namespace {

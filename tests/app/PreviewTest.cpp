@@ -15,10 +15,10 @@
 #include <tuple>
 
 #include "TestWindow.h"
-#include "app/ProgramText.h"
-#include "app/ToolpathPreview.h"
-#include "app/ToolpathScene.h"
-#include "app/ToolpathView.h"
+#include "app/preview/ProgramText.h"
+#include "app/preview/ToolpathPreview.h"
+#include "app/preview/ToolpathScene.h"
+#include "app/preview/ToolpathView.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "TestWindow.h"
-#include "app/ProgramText.h"
+#include "app/preview/ProgramText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "nc/SaveHooks.h"
+#include "save/SaveHooks.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cone/ConeSolver.h"
+#include "fields/ConeSolver.h"
 
 #include <optional>
 #include <ostream>

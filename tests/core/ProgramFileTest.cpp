@@ -1,4 +1,4 @@
-#include "nc/ProgramFile.h"
+#include "save/ProgramFile.h"
 
 #include <grp.h>
 #include <gtest/gtest.h>

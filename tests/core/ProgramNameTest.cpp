@@ -1,4 +1,4 @@
-#include "nc/ProgramName.h"
+#include "save/ProgramName.h"
 
 #include <gtest/gtest.h>
 #include <cctype>

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "cone/ConeSolver.h"
+#include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"

@@ -1,4 +1,4 @@
-#include "nc/FileReplace.h"
+#include "save/FileReplace.h"
 
 #include <fcntl.h>
 #include <limits.h>
@@ -13,8 +13,8 @@
 #include <ctime>
 #include <vector>
 
-#include "nc/SaveHooks.h"
-#include "nc/SaveInterrupt.h"
+#include "save/SaveHooks.h"
+#include "save/SaveInterrupt.h"
 
 namespace kalmoro {
 namespace {

@@ -1,4 +1,4 @@
-#include "nc/SignalBlock.h"
+#include "save/SignalBlock.h"
 
 #include <pthread.h>
 

@@ -1,4 +1,4 @@
-#include "app/ToolpathView.h"
+#include "app/preview/ToolpathView.h"
 
 #include <QApplication>
 #include <QEvent>

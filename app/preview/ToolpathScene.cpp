@@ -1,4 +1,4 @@
-#include "app/ToolpathScene.h"
+#include "app/preview/ToolpathScene.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/ToolpathScene.h"
+#include "app/preview/ToolpathScene.h"
 
 class QPainter;
 

@@ -1,4 +1,4 @@
-#include "nc/SaveInterrupt.h"
+#include "save/SaveInterrupt.h"
 
 #include <pthread.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "cone/Angles.h"
+#include "fields/Angles.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
-#include "cone/ConeSolver.h"
+#include "fields/ConeSolver.h"
 
 #include <cmath>
 #include <optional>
 
-#include "cone/Angles.h"
-#include "nc/FieldCheck.h"
+#include "fields/Angles.h"
+#include "fields/FieldCheck.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {

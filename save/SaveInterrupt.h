@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "nc/SignalBlock.h"
+#include "save/SignalBlock.h"
 
 // Undoing a save that a signal cuts short: its named temporary file is removed, a file being written in
 // place gets its old bytes back. The save code marks what it has in progress; a program that lets

@@ -1,4 +1,4 @@
-#include "nc/FieldCheck.h"
+#include "fields/FieldCheck.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/ProgramText.h"
+#include "app/preview/ProgramText.h"
 
 #include <QStringDecoder>
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "nc/FileReplace.h"
-#include "nc/SaveResult.h"
+#include "save/FileReplace.h"
+#include "save/SaveResult.h"
 
 // Writing a program to an ".iso" file: the name, the 8-bit code page and a careful replace.
 namespace kalmoro {

@@ -1,4 +1,4 @@
-#include "nc/Cp1251.h"
+#include "text/Cp1251.h"
 
 #include <array>
 #include <cstdint>

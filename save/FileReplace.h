@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "nc/SaveResult.h"
+#include "save/SaveResult.h"
 
 namespace kalmoro {
 

@@ -1,4 +1,4 @@
-#include "app/ToolpathPreview.h"
+#include "app/preview/ToolpathPreview.h"
 
 #include <QAction>
 #include <QHBoxLayout>
@@ -16,9 +16,9 @@
 #include <exception>
 #include <string>
 
-#include "app/ProgramText.h"
-#include "app/ToolpathScene.h"
-#include "app/ToolpathView.h"
+#include "app/preview/ProgramText.h"
+#include "app/preview/ToolpathScene.h"
+#include "app/preview/ToolpathView.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
