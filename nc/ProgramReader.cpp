@@ -152,40 +152,6 @@ bool IsWholeNumber(double value, double limit) {
   return value >= 0 && value <= limit && std::floor(value) == value;
 }
 
-// Everything known about a contour once the moves are read.
-struct Extent {
-  double minX = std::numeric_limits<double>::infinity(), maxX = -minX;
-  double minY = minX, maxY = -minX;
-  void Add(double x, double y) {
-    minX = std::min(minX, x);
-    maxX = std::max(maxX, x);
-    minY = std::min(minY, y);
-    maxY = std::max(maxY, y);
-  }
-  bool Empty() const { return !(minX <= maxX); }
-  double Width() const { return Empty() ? 0 : maxX - minX; }
-  double Height() const { return Empty() ? 0 : maxY - minY; }
-};
-
-// The extent of a move on the lower or the upper contour; an arc adds the axis points it passes.
-void AddMove(Extent& extent, const Move& m, bool upper) {
-  const Point start = PointAt(m, 0, upper);
-  const Point end = PointAt(m, 1, upper);
-  extent.Add(start.x, start.y);
-  extent.Add(end.x, end.y);
-  if (m.kind != Move::Kind::Arc) return;
-  const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
-  const double sweep = ArcSweep(m);
-  for (int quarter = -4; quarter <= 8; ++quarter) {
-    const double a = quarter * kPi / 2;
-    const double along = a - from;
-    if (along > 0 && along < sweep) {
-      const Point p = PointAt(m, along / sweep, upper);
-      extent.Add(p.x, p.y);
-    }
-  }
-}
-
 // The contour: the compensated moves from the first one until the path is back where it began.
 std::vector<const Move*> Contour(const std::vector<Move>& moves, bool& closed) {
   std::vector<const Move*> contour;
@@ -232,12 +198,9 @@ void CheckAgainstHeader(ProgramReading& r) {
     return;
   }
   if (!closed) r.problems.push_back({contour.back()->line, "Контур не замкнут: он не возвращается в начало"});
-  Extent lower;
-  Extent upper;
-  for (const Move* m : contour) {
-    AddMove(lower, *m, false);
-    AddMove(upper, *m, true);
-  }
+  const std::span<const Move> path(contour.front(), contour.size());
+  const Box lower = BoundsOf(path, false);
+  const Box upper = BoundsOf(path, true);
   if (const auto* circle = std::get_if<CircleHeader>(&*r.header)) {
     const double d = lower.Width();
     r.encoded = EncodedHole{CircleHeader{Num(d)}, "круглое отверстие D" + Num(d)};
@@ -474,57 +437,6 @@ ProgramReading ReadProgram(std::string_view text) {
   std::stable_sort(reading.problems.begin(), reading.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
   return reading;
-}
-
-double ArcSweep(const Move& m) {
-  const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
-  const double to = std::atan2(m.y - m.j, m.x - m.i);
-  double sweep = to - from;
-  while (sweep <= 1e-12) sweep += 2 * kPi;
-  return sweep;
-}
-
-Point PointAt(const Move& m, double t, bool upper) {
-  Point p;
-  if (m.kind == Move::Kind::Arc) {
-    const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j);
-    const double r1 = std::hypot(m.x - m.i, m.y - m.j);
-    const double a = std::atan2(m.y0 - m.j, m.x0 - m.i) + t * ArcSweep(m);
-    const double r = r0 + t * (r1 - r0);
-    p = {m.i + r * std::cos(a), m.j + r * std::sin(a)};
-    if (t == 1) p = {m.x, m.y};
-  } else {
-    p = {m.x0 + t * (m.x - m.x0), m.y0 + t * (m.y - m.y0)};
-  }
-  if (upper) {
-    p.x += m.u0 + t * (m.u - m.u0);
-    p.y += m.v0 + t * (m.v - m.v0);
-  }
-  return p;
-}
-
-double PathLength(const Move& m, bool upper) {
-  const bool evenTaper = m.u0 == m.u && m.v0 == m.v;
-  if (m.kind == Move::Kind::Line || !upper || evenTaper) {
-    if (m.kind == Move::Kind::Line) {
-      const Point a = PointAt(m, 0, upper);
-      const Point b = PointAt(m, 1, upper);
-      return std::hypot(b.x - a.x, b.y - a.y);
-    }
-    const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j);
-    const double r1 = std::hypot(m.x - m.i, m.y - m.j);
-    return (r0 + r1) / 2 * ArcSweep(m);
-  }
-  // An arc whose taper changes on the way: summed in short chords.
-  constexpr int kSteps = 64;
-  double length = 0;
-  Point last = PointAt(m, 0, true);
-  for (int s = 1; s <= kSteps; ++s) {
-    const Point p = PointAt(m, static_cast<double>(s) / kSteps, true);
-    length += std::hypot(p.x - last.x, p.y - last.y);
-    last = p;
-  }
-  return length;
 }
 
 }  // namespace kalmoro
