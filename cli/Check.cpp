@@ -72,12 +72,7 @@ int RunCheck(const std::vector<std::string_view>& files) {
     const ProgramReading reading = ReadProgram(DecodeCp1251(*bytes));
     for (const Problem& p : reading.problems)
       std::printf("%s:%d: %s\n", shown.c_str(), p.line, Shown(p.text).c_str());
-    const std::string what = reading.encoded ? reading.encoded->description
-                             : reading.header ? std::string("размеры не определены: контур не найден")
-                                              : std::string("размеры не определены: нет заголовка отверстия");
-    const std::string verdict =
-        reading.problems.empty() ? "ошибок нет" : "ошибок: " + std::to_string(reading.problems.size());
-    std::printf("%s: %s; кадров: %d; %s\n", shown.c_str(), what.c_str(), reading.blocks, verdict.c_str());
+    std::printf("%s: %s\n", shown.c_str(), SummaryText(reading).c_str());
     if (!reading.problems.empty() && status == kExitClean) status = kExitProblems;
   }
   return std::fflush(stdout) == 0 ? status : kExitUnreadable;

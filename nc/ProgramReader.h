@@ -6,18 +6,13 @@
 #include <vector>
 
 #include "nc/HoleHeader.h"
+#include "nc/Problem.h"
 #include "nc/Toolpath.h"
 
 // The inverse of the writer: reads program text as the writer makes it and as a user may reasonably
 // edit it (letters in either case, blanks between words, "G1" for "G01", comments in parentheses, an
 // empty last line), and tells what moves it makes and what is wrong with it.
 namespace kalmoro {
-
-// Something wrong with a program, at a source line (from 1), in Russian.
-struct Problem {
-  int line = 0;
-  std::string text;
-};
 
 // The hole a program's contour encodes, worked back from its moves.
 struct EncodedHole {
@@ -41,5 +36,12 @@ struct ProgramReading {
 // linear in the text's length. The encoded hole is worked back for programs with a header of one of
 // the three holes, and any disagreement with the header is a problem at the header's line.
 ProgramReading ReadProgram(std::string_view text);
+
+// The summary of a reading, worded once for `check` and the preview: the hole the contour encodes
+// ("круглое отверстие D10") or why it is unknown, the number of blocks, and the problem count
+// ("ошибок нет", "ошибок: 3").
+std::string HoleText(const ProgramReading& reading);
+std::string ProblemCountText(std::size_t problems);
+std::string SummaryText(const ProgramReading& reading);
 
 }  // namespace kalmoro

@@ -172,7 +172,8 @@ void ToolpathPreview::UpdateNow() {
   } catch (const std::exception& e) {
     // Out of memory for a monstrous text: the preview says so and stays usable.
     m_reading = ProgramReading{};
-    m_reading.problems.push_back({1, std::string("Траектория не построена: ") + e.what()});
+    m_reading.problems.push_back(
+        {1, ProblemKind::Limit, std::string("Траектория не построена: ") + e.what()});
     m_scene = std::make_shared<const ToolpathScene>();
   }
   m_view->SetScene(m_scene);
@@ -182,17 +183,11 @@ void ToolpathPreview::UpdateNow() {
 
 void ToolpathPreview::ShowStatus() {
   const ProgramReading& r = m_reading;
-  QString verdict =
-      r.problems.empty()
-          ? QStringLiteral("<b style=\"color:#1a7f37\">%1</b>").arg(QString::fromUtf8(kNoProblems))
-          : QStringLiteral("<b style=\"color:#c62828\">Ошибок: %1</b>").arg(r.problems.size());
-  QString hole;
-  if (r.encoded) {
-    hole = QStringLiteral("по контуру ") + QString::fromStdString(r.encoded->description);
-  } else {
-    hole = r.header ? QStringLiteral("размеры по контуру не определены")
-                    : QStringLiteral("размеры не определены: нет заголовка отверстия");
-  }
+  QString verdict = QString::fromStdString(ProblemCountText(r.problems.size()));
+  verdict[0] = verdict[0].toUpper();
+  verdict = QStringLiteral("<b style=\"color:%1\">%2</b>")
+                .arg(r.problems.empty() ? QStringLiteral("#1a7f37") : QStringLiteral("#c62828"), verdict);
+  const QString hole = QString::fromStdString(HoleText(r));
   double lower = 0, upper = 0;
   for (const Move& m : r.moves) {
     lower += PathLength(m, false);

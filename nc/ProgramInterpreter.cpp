@@ -1,0 +1,139 @@
+#include "ProgramInterpreter.h"
+
+#include <cmath>
+#include <string>
+#include <string_view>
+
+#include "nc/NcGrammar.h"
+#include "nc/NumberText.h"
+
+namespace kalmoro {
+namespace {
+
+// Largest difference of two distances measured on words rounded to three decimals: each end of each
+// distance moves by at most half a thousandth in X and in Y.
+constexpr double kRoundedDistance = 0.003;
+
+bool IsWholeNumber(double value, double limit) {
+  return value >= 0 && value <= limit && std::floor(value) == value;
+}
+
+// The number of a G or M code as the grammar spells it ("G03" → 3).
+constexpr int CodeOf(std::string_view word) {
+  int code = 0;
+  for (const char c : word.substr(1)) code = code * 10 + (c - '0');
+  return code;
+}
+
+}  // namespace
+
+void ProgramInterpreter::Add(int line, ProblemKind kind, std::string text) {
+  m_problems.push_back({line, kind, std::move(text)});
+}
+
+BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
+  BlockFacts facts;
+  for (const Word& w : b.words) {
+    const auto unknown = [&] {
+      Add(line, ProblemKind::UnknownWord, "Неизвестное слово «" + std::string(w.text) + "»");
+    };
+    if (w.letter == 'G') {
+      const int code = IsWholeNumber(w.value, 999) ? static_cast<int>(w.value) : -1;
+      if (code == CodeOf(grammar::kLinear)) {
+        m_arc = false;
+      } else if (code == CodeOf(grammar::kArc)) {
+        m_arc = true;
+      } else if (code == CodeOf(grammar::kSetup)) {
+        facts.setup = true;
+      } else if (code == CodeOf(grammar::kCompensationLeft)) {
+        m_compensated = true;
+      } else if (code == CodeOf(grammar::kCompensationOff)) {
+        m_compensated = false;
+      } else if (code != CodeOf(grammar::kG60)) {
+        unknown();
+      }
+    } else if (w.letter == 'M') {
+      if (IsWholeNumber(w.value, 99) && static_cast<int>(w.value) == CodeOf(grammar::kProgramEnd)) {
+        facts.end = true;
+      } else {
+        unknown();
+      }
+    } else if (std::string_view("NXYIJUVWRD").find(w.letter) == std::string_view::npos) {
+      unknown();
+    }
+  }
+  const Word* x = b.Find('X');
+  const Word* y = b.Find('Y');
+  const Word* i = b.Find('I');
+  const Word* j = b.Find('J');
+  const Word* u = b.Find('U');
+  const Word* v = b.Find('V');
+  if (facts.setup) {
+    // The point where the tool stands gets the given coordinates: the program's origin.
+    if (x) m_x = x->value;
+    if (y) m_y = y->value;
+    if (const Word* r = b.Find('R')) {
+      m_wireHeight = r->value;
+      m_hasWireHeight = true;
+      if (!(r->value > 0)) Add(line, ProblemKind::Structure, "Высота R в кадре G92 должна быть больше нуля");
+    }
+  } else if (b.Find('R') || b.Find('W')) {
+    Add(line, ProblemKind::Structure, "Слова W и R стоят только в кадре G92");
+  }
+  if (!facts.setup && (x || y)) {
+    facts.motion = true;
+    Motion(line, block, x ? x->value : m_x, y ? y->value : m_y, i, j, u, v);
+  } else {
+    if (u || v) Add(line, ProblemKind::Structure, "Слова конусности U, V в кадре без перемещения");
+    if ((i || j) && !facts.setup)
+      Add(line, ProblemKind::Structure, "Слова центра дуги I, J в кадре без перемещения");
+    if (u) m_u = u->value;
+    if (v) m_v = v->value;
+  }
+  facts.compensated = m_compensated;
+  return facts;
+}
+
+void ProgramInterpreter::Motion(int line, int block, double x, double y, const Word* i, const Word* j,
+                                const Word* u, const Word* v) {
+  Move m;
+  m.x0 = m_x;
+  m.y0 = m_y;
+  m.u0 = m_u;
+  m.v0 = m_v;
+  m.x = x;
+  m.y = y;
+  m.u = u ? u->value : m_u;
+  m.v = v ? v->value : m_v;
+  m.compensated = m_compensated;
+  m.block = block;
+  m.line = line;
+  if (m_arc) {
+    if (!i || !j) {
+      Add(line, ProblemKind::Arc, "Дуга без центра: нужны слова I и J");
+    } else {
+      m.kind = Move::Kind::Arc;
+      m.i = i->value;
+      m.j = j->value;
+      const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j);
+      const double r1 = std::hypot(m.x - m.i, m.y - m.j);
+      if (r0 < 0.0005 || r1 < 0.0005) {
+        Add(line, ProblemKind::Arc, "Дуга нулевого радиуса");
+      } else if (std::fabs(r0 - r1) > kRoundedDistance) {
+        Add(line, ProblemKind::Arc,
+            "Дуга: начало и конец на разном расстоянии от центра (" + FormatNumber(r0, 0, 3) + " и " +
+                FormatNumber(r1, 0, 3) + " мм)");
+      }
+    }
+  } else if (i || j) {
+    Add(line, ProblemKind::Arc, "Слова центра дуги I, J в прямолинейном кадре");
+  }
+  if (m.u != 0 || m.v != 0) m_tapered = true;
+  m_moves.push_back(m);
+  m_x = x;
+  m_y = y;
+  m_u = m.u;
+  m_v = m.v;
+}
+
+}  // namespace kalmoro

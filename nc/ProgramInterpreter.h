@@ -1,0 +1,48 @@
+#pragma once
+
+#include <vector>
+
+#include "ProgramLexer.h"
+#include "nc/Problem.h"
+#include "nc/Toolpath.h"
+
+// Turns the words of each block into moves, keeping the modal state as the machine does: the motion
+// code, compensation, the taper offsets, the current point.
+namespace kalmoro {
+
+// What a block did, for the checks of the program's structure.
+struct BlockFacts {
+  bool setup = false;        // G92
+  bool end = false;          // M02
+  bool motion = false;       // it moved the tool
+  bool compensated = false;  // compensation in force after the block
+};
+
+class ProgramInterpreter {
+ public:
+  ProgramInterpreter(std::vector<Move>& moves, std::vector<Problem>& problems)
+      : m_moves(moves), m_problems(problems) {}
+
+  // Interprets one block; `block` is its number (0 when it has none).
+  BlockFacts Block(const LexedLine& words, int line, int block);
+
+  bool Tapered() const { return m_tapered; }
+  double WireHeight() const { return m_wireHeight; }
+  bool HasWireHeight() const { return m_hasWireHeight; }
+
+ private:
+  void Add(int line, ProblemKind kind, std::string text);
+  void Motion(int line, int block, double x, double y, const Word* i, const Word* j, const Word* u,
+              const Word* v);
+
+  std::vector<Move>& m_moves;
+  std::vector<Problem>& m_problems;
+  bool m_arc = false;
+  bool m_compensated = false;
+  bool m_tapered = false;
+  bool m_hasWireHeight = false;
+  double m_wireHeight = 0;
+  double m_x = 0, m_y = 0, m_u = 0, m_v = 0;
+};
+
+}  // namespace kalmoro

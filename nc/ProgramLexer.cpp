@@ -1,0 +1,89 @@
+#include "ProgramLexer.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "text/Ascii.h"
+#include "text/Utf8.h"
+
+namespace kalmoro {
+namespace {
+
+// The value of "[sign]digits[.digits]" (either digit run may be empty, not both); nothing otherwise.
+std::optional<double> WordNumber(std::string_view number) {
+  if (number.starts_with('+')) number.remove_prefix(1);
+  if (number.find_first_of("0123456789") == std::string_view::npos) return std::nullopt;
+  double value = 0;
+  const auto result =
+      std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::fixed);
+  if (result.ec != std::errc() || result.ptr != number.data() + number.size()) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+const Word* LexedLine::Find(char letter) const {
+  const Word* found = nullptr;
+  for (const Word& w : words) {
+    if (w.letter == letter) found = &w;
+  }
+  return found;
+}
+
+void LexLine(std::string_view line, LexedLine& out) {
+  out.words.clear();
+  out.problems.clear();
+  const auto spelling = [&](std::string text) {
+    out.problems.push_back({0, ProblemKind::Spelling, std::move(text)});
+  };
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const char c = line[i];
+    if (IsBlank(c)) {
+      ++i;
+      continue;
+    }
+    if (c == '(') {
+      const std::size_t close = line.find(')', i);
+      if (close == std::string_view::npos) {
+        spelling("Комментарий не закрыт скобкой «)»");
+        break;
+      }
+      i = close + 1;
+      continue;
+    }
+    if (!IsLetter(c)) {
+      // A run of such characters is one problem: "Текст" is one word, not five. A long run is shown by
+      // its beginning.
+      constexpr int kShownChars = 40;
+      std::string shown;
+      int count = 0;
+      while (i < line.size() && !IsBlank(line[i]) && line[i] != '(' && !IsLetter(line[i])) {
+        std::size_t step = 1;
+        const std::string one = EscapedCharAt(line, i, step);
+        i += step;
+        if (count < kShownChars) shown += one;
+        if (count == kShownChars) shown += "…";
+        ++count;
+      }
+      spelling((count == 1 ? "Недопустимый символ «" : "Недопустимые символы «") + shown + "»");
+      continue;
+    }
+    const std::size_t start = i++;
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    const std::size_t numberStart = i;
+    if (i < line.size() && (line[i] == '-' || line[i] == '+')) ++i;
+    while (i < line.size() && (IsDigit(line[i]) || line[i] == '.')) ++i;
+    const std::string_view written = line.substr(start, i - start);
+    const auto value = WordNumber(line.substr(numberStart, i - numberStart));
+    if (!value) {
+      spelling("Неверное число в слове «" + std::string(written) + "»");
+      continue;
+    }
+    out.words.push_back({Upper(c), *value, written});
+  }
+}
+
+}  // namespace kalmoro
