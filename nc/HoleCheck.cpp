@@ -1,6 +1,8 @@
 #include "HoleCheck.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -11,37 +13,381 @@ namespace kalmoro {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// Largest difference of two distances measured on words rounded to three decimals.
+// A point written in words of three decimals lies within this of where it was meant: half a thousandth
+// in X and in Y, with a margin for the sums of doubles.
+constexpr double kPoint = 0.0011;
+// A point of the upper contour is the sum of four rounded words (X + U, Y + V).
+constexpr double kUpperPoint = 0.0021;
+// An arc's path: its centre and its ends are rounded words.
+constexpr double kArcPath = 0.002;
+// The largest difference of a radius measured on rounded words from the value it was made from.
 constexpr double kRoundedDistance = 0.003;
-// Largest difference of a length measured between two rounded words and the value it was made from;
-// on the upper contour each end is the sum of two rounded words.
-constexpr double kRoundedLength = 0.0011;
-constexpr double kRoundedUpperLength = 0.0021;
-// A closed contour ends where it began, within the rounding of its words.
-constexpr double kSamePoint = 0.0015;
+// The cone's chords stand this far from the lower circle at most (before rounding the steps down).
+constexpr double kChordTolerance = 0.002;
+// The steepest taper the generator writes, full cone angle in degrees.
+constexpr double kMaxTaperAngle = 30;
+// The exit arc of every hole program; a hole narrower than twice this cannot hold it.
+constexpr double kExitRadius = 0.35;
+// Problems of this check beyond this many are counted only.
+constexpr std::size_t kMaxProblems = 500;
 
 std::string Num(double value) {
   return FormatNumber(value, 0, 3);
 }
 
-// The contour: the compensated moves from the first one until the path is back where it began.
-std::vector<const Move*> Contour(const std::vector<Move>& moves, bool& closed) {
-  std::vector<const Move*> contour;
-  closed = false;
-  for (const Move& m : moves) {
-    if (!m.compensated) {
-      if (!contour.empty()) break;
-      continue;
-    }
-    contour.push_back(&m);
-    const Move& first = *contour.front();
-    if (std::hypot(m.x - first.x0, m.y - first.y0) <= kSamePoint && contour.size() > 1) {
-      closed = true;
-      break;
-    }
-  }
-  return contour;
+std::string BlockPrefix(const Move& m) {
+  return m.block > 0 ? "Кадр N" + std::to_string(m.block) + ": " : std::string();
 }
+
+// The ideal boundary of a contour: a circle, or a rectangle with rounded corners, about the origin.
+struct Shape {
+  bool circle = true;
+  double radius = 0;  // of the circle, or of the corners
+  double halfWidth = 0, halfHeight = 0;
+
+  // Signed distance from the boundary: negative inside.
+  double Distance(Point p) const {
+    if (circle) return std::hypot(p.x, p.y) - radius;
+    const double qx = std::fabs(p.x) - (halfWidth - radius);
+    const double qy = std::fabs(p.y) - (halfHeight - radius);
+    return std::hypot(std::max(qx, 0.0), std::max(qy, 0.0)) + std::min(std::max(qx, qy), 0.0) - radius;
+  }
+};
+
+// One contour of the hole (lower, or the upper one of a cone): its boundary, how far a contour move may
+// stand inside and outside it, and its name in messages.
+struct Contour {
+  Shape shape;
+  bool upper = false;
+  double inside = kArcPath, outside = kArcPath;
+  const char* name = "контура отверстия";
+
+  bool Fits(double d) const { return d <= outside && d >= -inside; }
+};
+
+// What a move's path does against a boundary: the signed distance at both ends and its extremes along
+// the way, and how far it turns about the origin.
+struct Trace {
+  double start = 0, end = 0, low = 0, high = 0;
+  double winding = 0;
+};
+
+double Turn(Point a, Point b) {
+  return std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
+}
+
+Trace TraceMove(const Move& m, const Contour& c) {
+  Trace t;
+  const Point a = PointAt(m, 0, c.upper);
+  const Point b = PointAt(m, 1, c.upper);
+  t.start = c.shape.Distance(a);
+  t.end = c.shape.Distance(b);
+  t.low = std::min(t.start, t.end);
+  t.high = std::max(t.start, t.end);
+  const bool straight = m.kind == Move::Kind::Line;
+  if (straight) {
+    // The distance from a convex boundary is convex along a straight path: its highest value is at an
+    // end, its lowest found by golden section.
+    double lo = 0, hi = 1;
+    const auto at = [&](double s) {
+      return c.shape.Distance({a.x + s * (b.x - a.x), a.y + s * (b.y - a.y)});
+    };
+    constexpr double kGolden = 0.6180339887498949;
+    double s1 = hi - kGolden * (hi - lo), s2 = lo + kGolden * (hi - lo);
+    double f1 = at(s1), f2 = at(s2);
+    for (int k = 0; k < 48; ++k) {
+      if (f1 < f2) {
+        hi = s2;
+        s2 = s1;
+        f2 = f1;
+        s1 = hi - kGolden * (hi - lo);
+        f1 = at(s1);
+      } else {
+        lo = s1;
+        s1 = s2;
+        f1 = f2;
+        s2 = lo + kGolden * (hi - lo);
+        f2 = at(s2);
+      }
+    }
+    t.low = std::min({t.low, f1, f2});
+    t.winding = Turn(a, b);
+    return t;
+  }
+  const double r = std::max(std::hypot(m.x0 - m.i, m.y0 - m.j), std::hypot(m.x - m.i, m.y - m.j));
+  const int samples = std::clamp(static_cast<int>(std::ceil(std::fabs(ArcSweep(m)) * r / 0.02)), 16, 2048);
+  Point last = a;
+  for (int k = 1; k <= samples; ++k) {
+    const Point p = PointAt(m, static_cast<double>(k) / samples, c.upper);
+    const double d = c.shape.Distance(p);
+    t.low = std::min(t.low, d);
+    t.high = std::max(t.high, d);
+    t.winding += Turn(last, p);
+    last = p;
+  }
+  return t;
+}
+
+// The path of the wire through the hole's waste, as every hole program cuts it: straight from the
+// centre up to the top of the contour, and after the contour a quarter arc of kExitRadius into the
+// hole, a line down to the centre's level and back to the centre. A piece is a segment a → b, or a
+// counter-clockwise arc about c from a to b.
+struct Piece {
+  bool arc = false;
+  Point a, b, c;
+  double radius = 0;
+
+  double Distance(Point p) const {
+    if (arc) {
+      const double from = std::atan2(a.y - c.y, a.x - c.x);
+      double along = std::atan2(p.y - c.y, p.x - c.x) - from;
+      while (along < 0) along += 2 * kPi;
+      const double sweep = kPi / 2;
+      if (along <= sweep) return std::fabs(std::hypot(p.x - c.x, p.y - c.y) - radius);
+      return std::min(std::hypot(p.x - a.x, p.y - a.y), std::hypot(p.x - b.x, p.y - b.y));
+    }
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    const double t = len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+  }
+};
+
+struct WastePath {
+  std::vector<Piece> pieces;
+  double tolerance = kArcPath;
+
+  explicit WastePath(double top, double tolerance) : tolerance(tolerance) {
+    const double r = kExitRadius;
+    pieces = {{false, {0, 0}, {0, top}, {}, 0},
+              {true, {0, top}, {-r, top - r}, {0, top - r}, r},
+              {false, {-r, top - r}, {-r, 0}, {}, 0},
+              {false, {-r, 0}, {0, 0}, {}, 0}};
+  }
+  double Distance(Point p) const {
+    double d = std::numeric_limits<double>::infinity();
+    for (const Piece& piece : pieces) d = std::min(d, piece.Distance(p));
+    return d;
+  }
+};
+
+// The dimensions of a hole: from its header, or worked back from its contour.
+struct Hole {
+  Contour lower;
+  std::optional<Contour> upper;
+  double lowerRadius = 0, upperRadius = 0;  // of a cone
+  double top = 0, upperTop = 0;             // where the contour starts, on the Y axis
+  bool chords = false;                      // a cone's exit arc is written as chords
+};
+
+// The sagitta of the cone's chords on a circle of radius r, for a lower radius rd.
+double ChordSagitta(double rd, double r) {
+  const double c = std::clamp(1 - kChordTolerance / rd, -1.0, 1.0);
+  const double theta = 2 * std::acos(c);
+  const double n = theta > 0 ? kPi / 2 / theta : 1;
+  const double k = std::max(1.0, std::floor(n));
+  return r * (1 - std::cos(kPi / 2 / k / 2));
+}
+
+std::optional<Hole> HoleOf(const HoleHeader& header) {
+  Hole h;
+  if (const auto* circle = std::get_if<CircleHeader>(&header)) {
+    const double d = LeadingValue(circle->diameter);
+    if (!(d > 0)) return std::nullopt;
+    h.lower.shape = {true, d / 2, 0, 0};
+    h.top = d / 2;
+  } else if (const auto* rect = std::get_if<RectHeader>(&header)) {
+    if (!(rect->width > 0 && rect->height > 0 && rect->radius >= 0 &&
+          2 * rect->radius <= rect->width + 1e-9 && 2 * rect->radius <= rect->height + 1e-9))
+      return std::nullopt;
+    h.lower.shape = {false, rect->radius, rect->width / 2, rect->height / 2};
+    h.top = rect->height / 2;
+  } else if (const auto* cone = std::get_if<ConeHeader>(&header)) {
+    if (!(cone->lower > 0 && cone->upper > 0)) return std::nullopt;
+    h.lowerRadius = cone->lower / 2;
+    h.upperRadius = cone->upper / 2;
+    h.lower.shape = {true, h.lowerRadius, 0, 0};
+    h.top = h.lowerRadius;
+    h.upperTop = h.upperRadius;
+    h.chords = true;
+    h.lower.name = "нижнего контура";
+    h.lower.outside = kPoint;
+    h.lower.inside = kPoint + ChordSagitta(h.lowerRadius, h.lowerRadius);
+    Contour up;
+    up.shape = {true, h.upperRadius, 0, 0};
+    up.upper = true;
+    up.name = "верхнего контура";
+    up.outside = kUpperPoint;
+    up.inside = kUpperPoint + ChordSagitta(h.lowerRadius, h.upperRadius);
+    h.upper = up;
+  }
+  return h;
+}
+
+// The moves of the contour: from the first one with compensation on, once round the origin.
+struct ContourSpan {
+  std::size_t first = 0, last = 0;
+  bool closed = false;
+};
+
+std::optional<ContourSpan> FindContour(const std::vector<Move>& moves, const Contour& lower) {
+  std::size_t first = 0;
+  while (first < moves.size() && !moves[first].compensated) ++first;
+  if (first == moves.size()) return std::nullopt;
+  std::size_t end = first;
+  while (end + 1 < moves.size() && moves[end + 1].compensated) ++end;
+  const Move& m0 = moves[first];
+  const Point start{m0.x0, m0.y0};
+  ContourSpan span{first, end, false};
+  double best = std::numeric_limits<double>::infinity();
+  std::size_t onBoundary = first;
+  bool any = false;
+  // The contour ends where, once round, it comes nearest its start: first among the moves that end on
+  // the boundary, else among all (a contour of other dimensions than the header's).
+  for (const bool onlyOnBoundary : {true, false}) {
+    double winding = 0;
+    for (std::size_t k = first; k <= end && !any; ++k) {
+      const Trace t = TraceMove(moves[k], lower);
+      winding += t.winding;
+      const bool fits = lower.Fits(t.end);
+      if (fits && onlyOnBoundary) onBoundary = k;
+      if (winding > 2.5 * kPi) break;
+      if (winding >= 1.5 * kPi && (fits || !onlyOnBoundary)) {
+        const double gap = std::hypot(moves[k].x - start.x, moves[k].y - start.y);
+        if (gap < best) {
+          best = gap;
+          span.last = k;
+        }
+      }
+    }
+    any = best < std::numeric_limits<double>::infinity();
+    if (any) break;
+  }
+  if (!any) {
+    span.last = onBoundary;
+    best = std::hypot(moves[span.last].x - start.x, moves[span.last].y - start.y);
+  }
+  span.closed = best <= kPoint * 2;
+  return span;
+}
+
+class Checker {
+ public:
+  Checker(const std::vector<Move>& moves, const Hole& hole, ContourSpan span)
+      : m_moves(moves), m_hole(hole), m_span(span) {}
+
+  std::vector<Problem> Run(std::size_t& leftOut) {
+    for (std::size_t k = 0; k < m_moves.size(); ++k) {
+      const bool onContour = k >= m_span.first && k <= m_span.last;
+      Check(k, onContour, m_hole.lower);
+      if (m_hole.upper) Check(k, onContour, *m_hole.upper);
+      if (onContour && m_hole.upper) CheckTaper(k);
+    }
+    leftOut = m_leftOut;
+    return std::move(m_problems);
+  }
+
+ private:
+  void Add(const Move& m, ProblemKind kind, std::string text) {
+    if (m_problems.size() >= kMaxProblems) {
+      ++m_leftOut;
+      return;
+    }
+    // One problem of a kind at a line: the first one found says what is wrong there.
+    for (const Problem& p : m_problems)
+      if (p.line == m.line && p.kind == kind) return;
+    m_problems.push_back({m.line, kind, BlockPrefix(m) + std::move(text)});
+  }
+
+  // Who a move's stray path is blamed on: the move itself, unless it is an arc that ends right but starts
+  // off its own circle; then the move before put its start in the wrong place.
+  const Move& Owner(std::size_t k) const {
+    const Move& m = m_moves[k];
+    if (k == 0 || m.kind != Move::Kind::Arc) return m;
+    const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j), r1 = std::hypot(m.x - m.i, m.y - m.j);
+    return std::fabs(r0 - r1) > kRoundedDistance ? m_moves[k - 1] : m;
+  }
+
+  static double Excess(double d, const Contour& c) { return d > c.outside ? d : d < -c.inside ? -d : 0; }
+
+  void Check(std::size_t k, bool onContour, const Contour& c) {
+    const Move& m = m_moves[k];
+    const Trace t = TraceMove(m, c);
+    if (onContour) {
+      if (k == m_span.first && !c.Fits(t.start)) {
+        // The contour's first point is where the move before it ended.
+        const Move& owner = k > 0 ? m_moves[k - 1] : m;
+        Add(owner, ProblemKind::Deviation,
+            std::string("точка отклоняется от ") + c.name + " на " + Num(std::fabs(t.start)) + " мм");
+      }
+      if (!c.Fits(t.end)) {
+        Add(m, ProblemKind::Deviation,
+            std::string("точка отклоняется от ") + c.name + " на " + Num(std::fabs(t.end)) + " мм");
+      } else if (c.Fits(t.start) && !(c.Fits(t.low) && c.Fits(t.high))) {
+        const double off = std::max(Excess(t.low, c), Excess(t.high, c));
+        Add(Owner(k), ProblemKind::Deviation,
+            std::string("перемещение отклоняется от ") + c.name + " на " + Num(off) + " мм");
+      }
+      const double radius = std::hypot(PointAt(m, 0, c.upper).x, PointAt(m, 0, c.upper).y);
+      if (!c.upper && t.winding * std::max(radius, 1e-9) < -kArcPath)
+        Add(m, ProblemKind::Direction,
+            "контур идёт по часовой стрелке: отверстие обходится против часовой (G03)");
+      if (k == m_span.last && !m_span.closed) {
+        const Move& m0 = m_moves[m_span.first];
+        Add(m, ProblemKind::Contour,
+            "Контур не замкнут: от конца этого кадра до начала контура " +
+                Num(std::hypot(m.x - m0.x0, m.y - m0.y0)) + " мм не вырезано");
+      }
+      return;
+    }
+    // Off the contour the wire moves through the hole's waste, on the path every hole program takes.
+    const WastePath waste(c.upper ? m_hole.upperTop : m_hole.top, WasteTolerance(c));
+    const double atStart = waste.Distance(PointAt(m, 0, c.upper));
+    const double atEnd = waste.Distance(PointAt(m, 1, c.upper));
+    if (atEnd > waste.tolerance) {
+      Add(m, ProblemKind::Deviation,
+          std::string("точка отходит от пути подвода и отвода ") + c.name + " на " + Num(atEnd) + " мм");
+      return;
+    }
+    if (atStart > waste.tolerance) return;  // the move before put it there
+    const double length = PathLength(m, c.upper);
+    const int samples = std::clamp(static_cast<int>(std::ceil(length / 0.05)), 2, 64);
+    double worst = 0;
+    for (int k2 = 1; k2 < samples; ++k2)
+      worst = std::max(worst, waste.Distance(PointAt(m, static_cast<double>(k2) / samples, c.upper)));
+    if (worst > waste.tolerance)
+      Add(Owner(k), ProblemKind::Deviation,
+          std::string("перемещение отходит от пути подвода и отвода ") + c.name + " на " + Num(worst) +
+              " мм");
+  }
+
+  // A cone writes its exit arc as five chords of a quarter circle of kExitRadius.
+  double WasteTolerance(const Contour& c) const {
+    const double chord = m_hole.chords ? kExitRadius * (1 - std::cos(kPi / 20)) : 0;
+    return (c.upper ? kUpperPoint : kArcPath) + chord;
+  }
+
+  // A cone's taper words put the upper point on the ray of the lower one: off that ray, the wire leans
+  // sideways even when both points lie on their circles.
+  void CheckTaper(std::size_t k) {
+    const Move& m = m_moves[k];
+    const double rl = std::hypot(m.x, m.y);
+    if (!(rl > 0) || !(m_hole.lowerRadius > 0)) return;
+    const double scale = m_hole.upperRadius / rl - 1;
+    const double eu = m.u - m.x * scale, ev = m.v - m.y * scale;
+    const double off = std::hypot(eu, ev);
+    const double tolerance = kUpperPoint + kPoint * (1 + m_hole.upperRadius / m_hole.lowerRadius) +
+                             ChordSagitta(m_hole.lowerRadius, m_hole.upperRadius);
+    if (off > tolerance)
+      Add(m, ProblemKind::Deviation, "слова U, V отклоняются от конусности на " + Num(off) + " мм");
+  }
+
+  const std::vector<Move>& m_moves;
+  const Hole& m_hole;
+  ContourSpan m_span;
+  std::vector<Problem> m_problems;
+  std::size_t m_leftOut = 0;
+};
 
 // One dimension of the header against the contour.
 struct Dimension {
@@ -60,62 +406,126 @@ void CompareWithHeader(ProgramReading& r, const std::vector<Dimension>& dims) {
   }
 }
 
-// Works the hole back from the contour and compares it with the header.
+// The full cone angle, in degrees, of a taper between two diameters over a height, and how far the
+// rounding of the words and the six decimals of the field can move it.
+double ConeAngle(double lower, double upper, double height) {
+  return std::fabs(2 * std::atan((lower - upper) / (2 * height)) * 180 / kPi);
+}
+double AngleTolerance(double lower, double upper, double height) {
+  const double taper = lower - upper;
+  const double t = taper / (2 * height);
+  const double slack =
+      (0.004 + std::fabs(taper) * 0.0005 / std::fabs(height)) / (std::fabs(height) * (1 + t * t));
+  return slack * 180 / kPi + 1e-6;
+}
+
 }  // namespace
 
-void CheckHoleAgainstHeader(ProgramReading& r) {
+void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine) {
   if (!r.header) return;
-  bool closed = false;
-  const std::vector<const Move*> contour = Contour(r.moves, closed);
-  if (contour.empty()) {
-    r.problems.push_back(
-        {r.headerLine, ProblemKind::Contour, "Контур не найден: нет перемещений с коррекцией G41"});
+  const std::optional<Hole> hole = HoleOf(*r.header);
+  if (!hole) {
+    r.problems.push_back({r.headerLine, ProblemKind::Header, "Заголовок: размеры отверстия невозможны"});
     return;
   }
-  if (!closed)
-    r.problems.push_back(
-        {contour.back()->line, ProblemKind::Contour, "Контур не замкнут: он не возвращается в начало"});
-  const std::span<const Move> path(contour.front(), contour.size());
-  const Box lower = BoundsOf(path, false);
-  const Box upper = BoundsOf(path, true);
-  if (const auto* circle = std::get_if<CircleHeader>(&*r.header)) {
-    const double d = lower.Width();
-    r.encoded = EncodedHole{CircleHeader{Num(d)}, "круглое отверстие D" + Num(d)};
-    CompareWithHeader(r, {{"D", LeadingValue(circle->diameter), d, kRoundedLength}});
-  } else if (const auto* rect = std::get_if<RectHeader>(&*r.header)) {
-    double radius = 0;
-    for (const Move* m : contour) {
-      if (m->kind == Move::Kind::Arc) {
-        radius = std::hypot(m->x0 - m->i, m->y0 - m->j);
+  const std::optional<ContourSpan> span = FindContour(r.moves, hole->lower);
+  if (!span) {
+    // Without compensation the wire cuts the contour half its width too far in: named where the
+    // contour begins, when a move runs along it.
+    int line = r.headerLine;
+    for (const Move& m : r.moves) {
+      const Trace t = TraceMove(m, hole->lower);
+      if (hole->lower.Fits(t.start) && hole->lower.Fits(t.end) && hole->lower.Fits(t.low)) {
+        line = m.line;
         break;
       }
     }
-    const RectHeader found{lower.Width(), lower.Height(), radius};
-    r.encoded = EncodedHole{found, "прямоугольное отверстие W=" + Num(found.width) +
-                                       " H=" + Num(found.height) + " R=" + Num(found.radius)};
-    CompareWithHeader(r, {{"W=", rect->width, found.width, kRoundedLength},
-                          {"H=", rect->height, found.height, kRoundedLength},
-                          {"R=", rect->radius, found.radius, kRoundedDistance / 2}});
-  } else if (const auto* cone = std::get_if<ConeHeader>(&*r.header)) {
+    r.problems.push_back({line, ProblemKind::Contour, "Контур не найден: нет перемещений с коррекцией G41"});
+    return;
+  }
+  const std::span<const Move> path(r.moves.data() + span->first, span->last - span->first + 1);
+  const Box lower = BoundsOf(path, false);
+  const Box upper = BoundsOf(path, true);
+
+  // The hole the contour encodes, in the header's terms.
+  std::vector<Dimension> dims;
+  std::optional<HoleHeader> found;
+  const auto* cone = std::get_if<ConeHeader>(&*r.header);
+  if (const auto* circle = std::get_if<CircleHeader>(&*r.header)) {
+    const double d = lower.Width();
+    found = CircleHeader{Num(d)};
+    r.encoded = EncodedHole{*found, "круглое отверстие D" + Num(d)};
+    dims = {{"D", LeadingValue(circle->diameter), d, kPoint}};
+  } else if (const auto* rect = std::get_if<RectHeader>(&*r.header)) {
+    double radius = 0;
+    for (const Move& m : path) {
+      if (m.kind == Move::Kind::Arc) {
+        radius = std::hypot(m.x0 - m.i, m.y0 - m.j);
+        break;
+      }
+    }
+    const RectHeader f{lower.Width(), lower.Height(),
+                       std::min({radius, lower.Width() / 2, lower.Height() / 2})};
+    found = f;
+    r.encoded = EncodedHole{
+        f, "прямоугольное отверстие W=" + Num(f.width) + " H=" + Num(f.height) + " R=" + Num(radius)};
+    dims = {{"W=", rect->width, f.width, kPoint},
+            {"H=", rect->height, f.height, kPoint},
+            {"R=", rect->radius, radius, kRoundedDistance / 2}};
+  } else if (cone) {
     if (!r.wireHeight) {
       r.problems.push_back({r.headerLine, ProblemKind::Header, "Нет высоты конуса: слово R в кадре G92"});
+    } else {
+      const double h = *r.wireHeight;
+      const double angle = ConeAngle(lower.Width(), upper.Width(), h);
+      const ConeHeader f{lower.Width(), upper.Width(), h, angle};
+      found = f;
+      r.encoded = EncodedHole{f, "коническое отверстие D-DOWN=" + Num(f.lower) + " D-UP=" + Num(f.upper) +
+                                     " H=" + Num(h) + " ANG=" + FormatNumber(angle, 0, 6)};
+      dims = {{"D-DOWN=", cone->lower, f.lower, kPoint}, {"D-UP=", cone->upper, f.upper, kUpperPoint}};
+      // The height: the R word against the header, at the R word's line.
+      if (std::fabs(cone->height - h) > 0.0006)
+        r.problems.push_back({wireHeightLine, ProblemKind::Header,
+                              "Высота R" + Num(h) + " не совпадает с заголовком: H=" + Num(cone->height)});
+    }
+    // The header's angle against its own diameters and height: a typed angle must not hide the taper.
+    if (cone->height > 0) {
+      const double angle = ConeAngle(cone->lower, cone->upper, cone->height);
+      if (std::fabs(angle - cone->angle) > AngleTolerance(cone->lower, cone->upper, cone->height))
+        r.problems.push_back({r.headerLine, ProblemKind::Header,
+                              "Заголовок: ANG=" + FormatNumber(cone->angle, 0, 6) +
+                                  ", по диаметрам и высоте: ANG=" + FormatNumber(angle, 0, 6)});
+    }
+  }
+
+  std::size_t leftOut = 0;
+  std::vector<Problem> problems = Checker(r.moves, *hole, *span).Run(leftOut);
+  if (!problems.empty() && found) {
+    // A contour that is a clean hole of other dimensions: the header is what disagrees.
+    std::size_t ignored = 0;
+    const std::optional<Hole> encoded = HoleOf(*found);
+    if (encoded && Checker(r.moves, *encoded, *span).Run(ignored).empty()) {
+      CompareWithHeader(r, dims);
       return;
     }
+  }
+  for (Problem& p : problems) r.problems.push_back(std::move(p));
+  r.problemsLeftOut += leftOut;
+
+  // The steepest taper a block writes, against the generator's limit.
+  if (cone && r.wireHeight && *r.wireHeight > 0) {
     const double h = *r.wireHeight;
-    const double taper = lower.Width() - upper.Width();  // difference of the diameters
-    const double t = taper / (2 * h);
-    const double angle = std::fabs(2 * std::atan(t) * 180 / kPi);
-    // How far the rounding of the words can move the angle, in degrees, and the six decimals of the field.
-    const double slack = (0.004 + std::fabs(taper) * 0.0005 / std::fabs(h)) / (std::fabs(h) * (1 + t * t));
-    const double angleTolerance = slack * 180 / kPi + 1e-6;
-    const ConeHeader found{lower.Width(), upper.Width(), h, angle};
-    r.encoded =
-        EncodedHole{found, "коническое отверстие D-DOWN=" + Num(found.lower) + " D-UP=" + Num(found.upper) +
-                               " H=" + Num(h) + " ANG=" + FormatNumber(angle, 0, 6)};
-    CompareWithHeader(r, {{"D-DOWN=", cone->lower, found.lower, kRoundedLength},
-                          {"D-UP=", cone->upper, found.upper, kRoundedUpperLength},
-                          {"H=", cone->height, h, 0.0006},
-                          {"ANG=", cone->angle, angle, angleTolerance}});
+    for (const Move& m : r.moves) {
+      const double taper = std::hypot(m.u, m.v);
+      const double angle = 2 * std::atan(taper / h) * 180 / kPi;
+      const double slack = 2 * kUpperPoint / h * 180 / kPi + 1e-6;
+      if (angle > kMaxTaperAngle + slack) {
+        r.problems.push_back({m.line, ProblemKind::Taper,
+                              BlockPrefix(m) + "конусность " + FormatNumber(angle, 0, 3) +
+                                  "° круче предела " + FormatNumber(kMaxTaperAngle, 0, 3) + "°"});
+        break;
+      }
+    }
   }
 }
 

@@ -13,7 +13,15 @@ inline constexpr char kHeaderClose = ')';
 inline constexpr char kBlockLetter = 'N';
 inline constexpr std::string_view kLinear = "G01";  // modal: straight moves
 inline constexpr std::string_view kArc = "G03";     // modal: counter-clockwise arcs
-inline constexpr std::string_view kSetup = "G92";   // the start point becomes the origin
+inline constexpr std::string_view kSetup = "G92";
+// Words a hand-written program may hold, which the reader understands.
+inline constexpr std::string_view kRapid = "G00";
+inline constexpr std::string_view kArcClockwise = "G02";
+inline constexpr std::string_view kCompensationRight = "G42";
+inline constexpr std::string_view kAbsolute = "G90";
+inline constexpr std::string_view kIncremental = "G91";
+inline constexpr std::string_view kStop = "M00";
+inline constexpr std::string_view kOptionalStop = "M01";  // the start point becomes the origin
 inline constexpr std::string_view kG60 = "G60";
 inline constexpr std::string_view kCompensationLeft = "G41";
 inline constexpr std::string_view kCompensationOff = "G40";

@@ -6,6 +6,7 @@
 
 #include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
+#include "text/Ascii.h"
 
 namespace kalmoro {
 namespace {
@@ -33,35 +34,55 @@ void ProgramInterpreter::Add(int line, ProblemKind kind, std::string text) {
 
 BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
   BlockFacts facts;
+  bool offsetGiven = false;
   for (const Word& w : b.words) {
     const auto unknown = [&] {
-      Add(line, ProblemKind::UnknownWord, "Неизвестное слово «" + std::string(w.text) + "»");
+      Add(line, ProblemKind::UnknownWord, "Неизвестное слово «" + QuotedWord(w.text) + "»");
     };
     if (w.letter == 'G') {
       const int code = IsWholeNumber(w.value, 999) ? static_cast<int>(w.value) : -1;
       if (code == CodeOf(grammar::kLinear)) {
-        m_arc = false;
+        m_motion = MotionCode::Linear;
       } else if (code == CodeOf(grammar::kArc)) {
-        m_arc = true;
+        m_motion = MotionCode::Counterclockwise;
+      } else if (code == CodeOf(grammar::kRapid)) {
+        m_motion = MotionCode::Rapid;
+      } else if (code == CodeOf(grammar::kArcClockwise)) {
+        m_motion = MotionCode::Clockwise;
       } else if (code == CodeOf(grammar::kSetup)) {
         facts.setup = true;
-      } else if (code == CodeOf(grammar::kCompensationLeft)) {
+      } else if (code == CodeOf(grammar::kCompensationLeft) || code == CodeOf(grammar::kCompensationRight)) {
+        if (code == CodeOf(grammar::kCompensationRight))
+          Add(line, ProblemKind::Compensation,
+              "Коррекция справа (G42): отверстие режется с коррекцией слева, G41");
+        if (!m_compensated) m_needsOffset = true;
         m_compensated = true;
       } else if (code == CodeOf(grammar::kCompensationOff)) {
         m_compensated = false;
+        m_needsOffset = false;
+      } else if (code == CodeOf(grammar::kAbsolute)) {
+        m_incremental = false;
+      } else if (code == CodeOf(grammar::kIncremental)) {
+        m_incremental = true;
       } else if (code != CodeOf(grammar::kG60)) {
         unknown();
       }
     } else if (w.letter == 'M') {
-      if (IsWholeNumber(w.value, 99) && static_cast<int>(w.value) == CodeOf(grammar::kProgramEnd)) {
+      const int code = IsWholeNumber(w.value, 99) ? static_cast<int>(w.value) : -1;
+      if (code == CodeOf(grammar::kProgramEnd)) {
         facts.end = true;
-      } else {
+      } else if (code != CodeOf(grammar::kStop) && code != CodeOf(grammar::kOptionalStop)) {
         unknown();
       }
-    } else if (std::string_view("NXYIJUVWRD").find(w.letter) == std::string_view::npos) {
+    } else if (w.letter == 'D') {
+      offsetGiven = true;
+    } else if (std::string_view("NXYIJUVWRF").find(w.letter) == std::string_view::npos) {
       unknown();
+    } else {
+      CheckFormat(w, line);
     }
   }
+  if (offsetGiven) m_needsOffset = false;
   const Word* x = b.Find('X');
   const Word* y = b.Find('Y');
   const Word* i = b.Find('I');
@@ -72,9 +93,11 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
     // The point where the tool stands gets the given coordinates: the program's origin.
     if (x) m_x = x->value;
     if (y) m_y = y->value;
+    m_start = {m_x, m_y};
     if (const Word* r = b.Find('R')) {
       m_wireHeight = r->value;
       m_hasWireHeight = true;
+      m_wireHeightLine = line;
       if (!(r->value > 0)) Add(line, ProblemKind::Structure, "Высота R в кадре G92 должна быть больше нуля");
     }
   } else if (b.Find('R') || b.Find('W')) {
@@ -82,7 +105,13 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
   }
   if (!facts.setup && (x || y)) {
     facts.motion = true;
-    Motion(line, block, x ? x->value : m_x, y ? y->value : m_y, i, j, u, v);
+    const double nx = x ? x->value + (m_incremental ? m_x : 0) : m_x;
+    const double ny = y ? y->value + (m_incremental ? m_y : 0) : m_y;
+    if (m_compensated && m_needsOffset) {
+      Add(line, ProblemKind::Compensation, "Коррекция G41 без слова D: корректор не задан");
+      m_needsOffset = false;
+    }
+    Motion(line, block, nx, ny, i, j, u, v);
   } else {
     if (u || v) Add(line, ProblemKind::Structure, "Слова конусности U, V в кадре без перемещения");
     if ((i || j) && !facts.setup)
@@ -92,6 +121,23 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
   }
   facts.compensated = m_compensated;
   return facts;
+}
+
+void ProgramInterpreter::CheckFormat(const Word& w, int line) {
+  if (std::string_view("XYIJUVWR").find(w.letter) == std::string_view::npos) return;
+  const std::size_t point = w.text.find('.');
+  if (point == std::string_view::npos) {
+    // A whole number is read in thousandths by many controllers; zero is zero either way.
+    if (w.value != 0)
+      Add(line, ProblemKind::WordFormat,
+          "Слово «" + QuotedWord(w.text) +
+              "» без десятичной точки: станок может прочитать его в микрометрах");
+    return;
+  }
+  std::size_t decimals = 0;
+  while (point + 1 + decimals < w.text.size() && IsDigit(w.text[point + 1 + decimals])) ++decimals;
+  if (decimals > 3)
+    Add(line, ProblemKind::WordFormat, "Слово «" + QuotedWord(w.text) + "»: больше трёх знаков после точки");
 }
 
 void ProgramInterpreter::Motion(int line, int block, double x, double y, const Word* i, const Word* j,
@@ -108,7 +154,11 @@ void ProgramInterpreter::Motion(int line, int block, double x, double y, const W
   m.compensated = m_compensated;
   m.block = block;
   m.line = line;
-  if (m_arc) {
+  m.rapid = m_motion == MotionCode::Rapid;
+  if (m.rapid && m_compensated)
+    Add(line, ProblemKind::Compensation, "Ускоренное перемещение G00 при включённой коррекции");
+  if (m_motion == MotionCode::Counterclockwise || m_motion == MotionCode::Clockwise) {
+    m.clockwise = m_motion == MotionCode::Clockwise;
     if (!i || !j) {
       Add(line, ProblemKind::Arc, "Дуга без центра: нужны слова I и J");
     } else {
@@ -129,7 +179,13 @@ void ProgramInterpreter::Motion(int line, int block, double x, double y, const W
     Add(line, ProblemKind::Arc, "Слова центра дуги I, J в прямолинейном кадре");
   }
   if (m.u != 0 || m.v != 0) m_tapered = true;
-  m_moves.push_back(m);
+  if (m_moves.size() < kMaxMoves) {
+    m_moves.push_back(m);
+  } else if (!m_movesLeftOut) {
+    m_movesLeftOut = true;
+    Add(line, ProblemKind::Limit,
+        "Программа слишком длинная: проверены первые " + std::to_string(kMaxMoves) + " перемещений");
+  }
   m_x = x;
   m_y = y;
   m_u = m.u;

@@ -18,6 +18,10 @@ struct BlockFacts {
   bool compensated = false;  // compensation in force after the block
 };
 
+// Moves beyond this many are counted, not kept: memory stays bounded for any input. The largest
+// program the generators write has fewer than 33 000.
+inline constexpr std::size_t kMaxMoves = 1'000'000;
+
 class ProgramInterpreter {
  public:
   ProgramInterpreter(std::vector<Move>& moves, std::vector<Problem>& problems)
@@ -29,16 +33,29 @@ class ProgramInterpreter {
   bool Tapered() const { return m_tapered; }
   double WireHeight() const { return m_wireHeight; }
   bool HasWireHeight() const { return m_hasWireHeight; }
+  int WireHeightLine() const { return m_wireHeightLine; }
+  // Where the setup block put the origin: the point the program starts from.
+  Point Start() const { return m_start; }
+  // More moves than are kept; they were counted, not stored.
+  bool MovesLeftOut() const { return m_movesLeftOut; }
 
  private:
   void Add(int line, ProblemKind kind, std::string text);
   void Motion(int line, int block, double x, double y, const Word* i, const Word* j, const Word* u,
               const Word* v);
+  void CheckFormat(const Word& w, int line);
+
+  enum class MotionCode { Rapid, Linear, Counterclockwise, Clockwise };
 
   std::vector<Move>& m_moves;
   std::vector<Problem>& m_problems;
-  bool m_arc = false;
+  MotionCode m_motion = MotionCode::Linear;
+  bool m_incremental = false;
   bool m_compensated = false;
+  bool m_needsOffset = false;  // compensation switched on, no D word yet
+  int m_wireHeightLine = 0;
+  Point m_start;
+  bool m_movesLeftOut = false;
   bool m_tapered = false;
   bool m_hasWireHeight = false;
   double m_wireHeight = 0;

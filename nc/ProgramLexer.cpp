@@ -24,6 +24,20 @@ std::optional<double> WordNumber(std::string_view number) {
 
 }  // namespace
 
+std::string QuotedWord(std::string_view text) {
+  constexpr std::size_t kShownChars = 40;
+  std::string shown;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < text.size(); ++count) {
+    std::size_t step = 1;
+    const std::string one = EscapedCharAt(text, i, step);
+    i += step;
+    if (count == kShownChars) return shown + "…";
+    shown += one;
+  }
+  return shown;
+}
+
 const Word* LexedLine::Find(char letter) const {
   const Word* found = nullptr;
   for (const Word& w : words) {
@@ -38,6 +52,7 @@ void LexLine(std::string_view line, LexedLine& out) {
   const auto spelling = [&](std::string text) {
     out.problems.push_back({0, ProblemKind::Spelling, std::move(text)});
   };
+  bool tooMany = false;
   std::size_t i = 0;
   while (i < line.size()) {
     const char c = line[i];
@@ -79,10 +94,18 @@ void LexLine(std::string_view line, LexedLine& out) {
     const std::string_view written = line.substr(start, i - start);
     const auto value = WordNumber(line.substr(numberStart, i - numberStart));
     if (!value) {
-      spelling("Неверное число в слове «" + std::string(written) + "»");
+      spelling("Неверное число в слове «" + QuotedWord(written) + "»");
       continue;
     }
-    out.words.push_back({Upper(c), *value, written});
+    // A block holds a handful of words; a line of thousands is junk, and keeping them all would let one
+    // line take memory without bound.
+    constexpr std::size_t kMaxWords = 64;
+    if (out.words.size() < kMaxWords) {
+      out.words.push_back({Upper(c), *value, written});
+    } else if (!tooMany) {
+      tooMany = true;
+      spelling("В кадре больше " + std::to_string(kMaxWords) + " слов: остальные не прочитаны");
+    }
   }
 }
 

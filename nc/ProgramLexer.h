@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -17,11 +18,15 @@ struct Word {
 
 struct LexedLine {
   std::vector<Word> words;
-  std::vector<Problem> problems;  // spelling problems, at line 0: the caller knows the line
+  std::vector<Problem> problems;    // spelling problems, at line 0: the caller knows the line
+  std::size_t problemsLeftOut = 0;  // more than a line's share, counted only
 
   // The last word with that letter, or nothing.
   const Word* Find(char letter) const;
 };
+
+// A word as written, for a message: at most 40 characters, then "…".
+std::string QuotedWord(std::string_view text);
 
 // Reads a line (without its line end) into `out`, reusing its storage.
 void LexLine(std::string_view line, LexedLine& out);

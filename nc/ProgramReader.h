@@ -21,15 +21,21 @@ struct EncodedHole {
   std::string description;
 };
 
+// A reading keeps this many problems, the first by line; the rest are counted. Memory stays bounded
+// for any input.
+inline constexpr std::size_t kShownProblems = 100;
+
 struct ProgramReading {
   std::optional<HoleHeader> header;  // what the header line says, when it is one of the three holes
   int headerLine = 0;
   std::optional<double> wireHeight;  // the R word of the setup block
   std::vector<Move> moves;
-  std::vector<Problem> problems;  // in the order of their lines
-  int blocks = 0;                 // numbered blocks
+  std::vector<Problem> problems;    // in the order of their lines; at most kShownProblems
+  std::size_t problemsLeftOut = 0;  // problems found beyond those, counted only
+  int blocks = 0;                   // numbered blocks
   std::optional<EncodedHole> encoded;
   bool tapered = false;  // some move has a non-zero taper offset
+  bool empty = false;    // no line with text: nothing to read, and nothing wrong
 };
 
 // Reads a program (UTF-8, lines ended by CR LF, LF or CR). Never throws for any input; the time is
@@ -42,6 +48,10 @@ ProgramReading ReadProgram(std::string_view text);
 // ("ошибок нет", "ошибок: 3").
 std::string HoleText(const ProgramReading& reading);
 std::string ProblemCountText(std::size_t problems);
+// All the problems a reading found, those left out included.
+inline std::size_t ProblemCount(const ProgramReading& r) {
+  return r.problems.size() + r.problemsLeftOut;
+}
 std::string SummaryText(const ProgramReading& reading);
 
 }  // namespace kalmoro

@@ -31,7 +31,7 @@ int StructureCheck::BlockNumber(const LexedLine& words, int line) {
     return 0;
   }
   if (!(n->value >= 0 && n->value <= 99999999 && std::floor(n->value) == n->value)) {
-    Add(line, ProblemKind::BlockNumber, "Неверный номер кадра «" + std::string(n->text) + "»");
+    Add(line, ProblemKind::BlockNumber, "Неверный номер кадра «" + QuotedWord(n->text) + "»");
     return 0;
   }
   const auto number = static_cast<int>(n->value);

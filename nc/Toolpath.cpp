@@ -15,9 +15,9 @@ void AddMove(Box& box, const Move& m, bool upper) {
   if (m.kind != Move::Kind::Arc) return;
   const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
   const double sweep = ArcSweep(m);
-  for (int quarter = -4; quarter <= 8; ++quarter) {
+  for (int quarter = -8; quarter <= 8; ++quarter) {
     const double along = quarter * kPi / 2 - from;
-    if (along > 0 && along < sweep) box.Add(PointAt(m, along / sweep, upper));
+    if (along / sweep > 0 && along / sweep < 1) box.Add(PointAt(m, along / sweep, upper));
   }
 }
 
@@ -39,9 +39,9 @@ void Box::Add(const Box& other) {
 double ArcSweep(const Move& m) {
   const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
   const double to = std::atan2(m.y - m.j, m.x - m.i);
-  double sweep = to - from;
+  double sweep = m.clockwise ? from - to : to - from;
   while (sweep <= 1e-12) sweep += 2 * kPi;
-  return sweep;
+  return m.clockwise ? -sweep : sweep;
 }
 
 Point PointAt(const Move& m, double t, bool upper) {
@@ -73,7 +73,7 @@ double PathLength(const Move& m, bool upper) {
     }
     const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j);
     const double r1 = std::hypot(m.x - m.i, m.y - m.j);
-    return (r0 + r1) / 2 * ArcSweep(m);
+    return (r0 + r1) / 2 * std::fabs(ArcSweep(m));
   }
   // An arc whose taper changes on the way: summed in short chords.
   constexpr int kSteps = 64;

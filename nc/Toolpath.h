@@ -7,7 +7,8 @@
 // upper one (X + U, Y + V), and what is measured on them.
 namespace kalmoro {
 
-// One motion block: a straight move or a counter-clockwise arc around the absolute centre (i, j).
+// One motion block: a straight move, or an arc around the absolute centre (i, j), counter-clockwise
+// (G03) unless `clockwise` (G02).
 // u and v are the taper offsets in force at the end of the move: the upper wire guide stands at
 // (x + u, y + v). Taper words are modal, as the machine's axes are.
 struct Move {
@@ -18,7 +19,9 @@ struct Move {
   double x = 0, y = 0;    // where it ends
   double u = 0, v = 0;
   double i = 0, j = 0;       // arc centre
-  bool compensated = false;  // left compensation (G41) in force
+  bool clockwise = false;    // a G02 arc
+  bool rapid = false;        // a G00 move
+  bool compensated = false;  // compensation (G41, or G42) in force
   int block = 0;             // its block number, 0 when the block has none
   int line = 0;              // source line, from 1
 };
@@ -39,7 +42,8 @@ struct Box {
   double Height() const { return Empty() ? 0 : maxY - minY; }
 };
 
-// The counter-clockwise sweep of an arc in radians, in (0, 2π]: a full turn when it ends where it starts.
+// The sweep of an arc in radians: in (0, 2π] counter-clockwise, in [−2π, 0) clockwise; a full turn when
+// it ends where it starts.
 double ArcSweep(const Move& move);
 
 // The point at fraction t (0 … 1) of a move, on the lower contour or on the upper one (the lower point

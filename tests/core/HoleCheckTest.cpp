@@ -1,0 +1,353 @@
+// The hole check under mutation: generated programs of all three holes, each given many random single
+// mistakes of the kinds a hand edit makes. Every mistake that moves the wire's path by more than
+// 0.01 mm must be flagged, nearly always at the line at fault; harmless edits never.
+
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "fields/ConeSolver.h"
+#include "holes/ConeHole.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+#include "nc/NumberText.h"
+#include "nc/ProgramReader.h"
+
+namespace kalmoro {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines Split(const std::string& program) {
+  Lines lines;
+  std::size_t start = 0;
+  while (start < program.size()) {
+    std::size_t end = program.find("\r\n", start);
+    if (end == std::string::npos) end = program.size();
+    lines.push_back(program.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string Join(const Lines& lines) {
+  std::string text;
+  for (const std::string& l : lines) text += l + "\r\n";
+  return text;
+}
+
+// Block numbers from N1 again, as an editor that renumbers leaves them.
+void Renumber(Lines& lines) {
+  int n = 0;
+  for (std::string& l : lines) {
+    if (l.empty() || l[0] != 'N') continue;
+    std::size_t digits = 1;
+    while (digits < l.size() && std::isdigit(static_cast<unsigned char>(l[digits]))) ++digits;
+    l = "N" + std::to_string(++n) + l.substr(digits);
+  }
+}
+
+// The span of the number of word `letter` in a line, or nothing.
+bool FindWord(const std::string& line, char letter, std::size_t& from, std::size_t& to) {
+  const std::size_t at = line.find(letter, 1);
+  if (at == std::string::npos) return false;
+  from = at + 1;
+  to = from;
+  while (to < line.size() &&
+         (std::isdigit(static_cast<unsigned char>(line[to])) || line[to] == '.' || line[to] == '-'))
+    ++to;
+  return true;
+}
+
+std::string Shifted(const std::string& line, char letter, double delta) {
+  std::size_t from = 0, to = 0;
+  if (!FindWord(line, letter, from, to)) return line;
+  const double value = LeadingValue(line.substr(from, to - from));
+  return line.substr(0, from) + FormatNumber(value + delta, 3, 3) + line.substr(to);
+}
+
+// The distance from a point to the path of a move, on the lower or the upper contour.
+double DistanceToMove(const Move& m, Point p, bool upper) {
+  if (m.kind == Move::Kind::Arc && !upper) {
+    const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
+    const double sweep = ArcSweep(m);
+    double along = std::atan2(p.y - m.j, p.x - m.i) - from;
+    if (sweep > 0)
+      while (along < 0) along += 2 * 3.14159265358979323846;
+    else
+      while (along > 0) along -= 2 * 3.14159265358979323846;
+    if (along / sweep <= 1)
+      return std::fabs(std::hypot(p.x - m.i, p.y - m.j) - std::hypot(m.x0 - m.i, m.y0 - m.j));
+    return std::min(std::hypot(p.x - m.x0, p.y - m.y0), std::hypot(p.x - m.x, p.y - m.y));
+  }
+  const Point a = PointAt(m, 0, upper), b = PointAt(m, 1, upper);
+  const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+  const double t = len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+  return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
+}
+
+// How far one path strays from another: the largest distance of a point of `a` from the path of `b`.
+double Strays(const std::vector<Move>& a, const std::vector<Move>& b, bool upper) {
+  double worst = 0;
+  for (const Move& m : a) {
+    const int samples = std::clamp(static_cast<int>(PathLength(m, upper) / 0.04), 1, 400);
+    for (int s = 0; s <= samples; ++s) {
+      const Point p = PointAt(m, static_cast<double>(s) / samples, upper);
+      double nearest = 1e9;
+      for (const Move& other : b) nearest = std::min(nearest, DistanceToMove(other, p, upper));
+      worst = std::max(worst, nearest);
+    }
+  }
+  return worst;
+}
+
+double PathChange(const ProgramReading& a, const ProgramReading& b) {
+  double change = std::max(Strays(a.moves, b.moves, false), Strays(b.moves, a.moves, false));
+  if (a.tapered || b.tapered)
+    change = std::max({change, Strays(a.moves, b.moves, true), Strays(b.moves, a.moves, true)});
+  return change;
+}
+
+std::string Listing(const ProgramReading& r) {
+  std::string text;
+  for (const Problem& p : r.problems) text += "\n  line " + std::to_string(p.line) + ": " + p.text;
+  return text.empty() ? " none" : text;
+}
+
+struct Program {
+  std::string kind;
+  std::string text;
+};
+
+Program RandomProgram(std::mt19937& random, int which) {
+  const auto value = [&](double low, double high) {
+    return FormatNumber(std::uniform_real_distribution<double>(low, high)(random), 0, 3);
+  };
+  if (which == 0) return {"circle", GenCircle(value(1, 40)).program};
+  if (which == 1) {
+    const double w = LeadingValue(value(2, 40)), h = LeadingValue(value(2, 40));
+    return {"rect", GenRect(StdText(w), StdText(h), value(0.5, std::min(w, h) / 2)).program};
+  }
+  while (true) {
+    PlainConeFields fields;
+    for (const auto& [field, text] : {std::pair{ConeField::DDown, value(1, 40)},
+                                      {ConeField::DUp, value(1, 40)},
+                                      {ConeField::H, value(5, 60)}}) {
+      fields.SetText(field, text);
+      OnConeKeyRelease(fields, field);
+    }
+    const GenResult cone = GenCone(fields.Text(ConeField::H), fields.Text(ConeField::DDown),
+                                   fields.Text(ConeField::DUp), fields.Text(ConeField::Ang));
+    if (cone.Ok()) return {"cone", cone.program};
+  }
+}
+
+// A mistake: the edited lines and the lines (from 1) where it may be named.
+struct Mutation {
+  std::string name;
+  Lines lines;
+  std::vector<int> at;
+  bool alwaysChangesCut = false;  // it changes the cut though the path in X, Y, U, V stays
+};
+
+std::vector<int> MotionLines(const Lines& lines, const char* words) {
+  std::vector<int> found;
+  for (int k = 1; k < static_cast<int>(lines.size()); ++k) {
+    const std::string& l = lines[static_cast<std::size_t>(k)];
+    if (l.find("G92") != std::string::npos) continue;
+    if (l.find_first_of(words, 1) != std::string::npos) found.push_back(k);
+  }
+  return found;
+}
+
+std::vector<Mutation> Mutations(const Program& p, std::mt19937& random) {
+  const Lines base = Split(p.text);
+  std::vector<Mutation> out;
+  const auto pick = [&](const std::vector<int>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  const auto delta = [&] {
+    const double size = std::uniform_real_distribution<double>(0.02, 5)(random);
+    return random() % 2 ? size : -size;
+  };
+  for (int n = 0; n < 4; ++n) {
+    // A coordinate, taper or centre word off.
+    for (const char* letters : {"XY", "UV", "IJ"}) {
+      const std::vector<int> candidates = MotionLines(base, letters);
+      if (candidates.empty()) continue;
+      const int line = pick(candidates);
+      Lines edited = base;
+      const std::string& l = base[static_cast<std::size_t>(line)];
+      char letter = letters[random() % 2];
+      if (l.find(letter, 1) == std::string::npos) letter = letters[0] == letter ? letters[1] : letters[0];
+      edited[static_cast<std::size_t>(line)] = Shifted(l, letter, delta());
+      out.push_back({std::string("word ") + letter, edited, {line + 1}});
+    }
+    // A dropped block.
+    const int dropped = 1 + static_cast<int>(random() % (base.size() - 1));
+    Lines edited = base;
+    edited.erase(edited.begin() + dropped);
+    Renumber(edited);
+    // Named where it stood: at the block before, the one that took its place, or the first move it spoils.
+    std::vector<int> at = {dropped};
+    for (int k = dropped; k < static_cast<int>(edited.size()); ++k) {
+      at.push_back(k + 1);
+      if (edited[static_cast<std::size_t>(k)].find_first_of("XY", 1) != std::string::npos) break;
+    }
+    out.push_back({"dropped block", edited, at});
+  }
+  // A clockwise arc.
+  const std::vector<int> arcs = MotionLines(base, "I");
+  if (!arcs.empty()) {
+    const int line = pick(arcs);
+    Lines edited = base;
+    std::string& l = edited[static_cast<std::size_t>(line)];
+    const std::size_t g = l.find("G03");
+    if (g != std::string::npos)
+      l.replace(g, 3, "G02");
+    else
+      l.insert(l.find('X'), "G02");
+    if (static_cast<std::size_t>(line + 1) < edited.size()) {
+      std::string& next = edited[static_cast<std::size_t>(line + 1)];
+      if (next.find('I') != std::string::npos && next.find("G0") == std::string::npos)
+        next.insert(next.find('X'), "G03");
+    }
+    out.push_back({"clockwise arc", edited, {line + 1}, true});
+  }
+  // Right-hand compensation, no D word, a wrong height, no return to the start.
+  for (std::size_t k = 0; k < base.size(); ++k) {
+    Lines edited = base;
+    std::string& l = edited[k];
+    if (const std::size_t g = l.find("G41"); g != std::string::npos) {
+      l.replace(g, 3, "G42");
+      out.push_back({"right-hand compensation", edited, {static_cast<int>(k) + 1}, true});
+    } else if (const std::size_t d = l.find(" D0"); d != std::string::npos) {
+      l.erase(d, 3);
+      out.push_back({"no D word", edited, {static_cast<int>(k) + 1}, true});
+    } else if (l.find("G92") != std::string::npos && l.find('R') != std::string::npos) {
+      l = Shifted(l, 'R', delta());
+      out.push_back({"wrong height", edited, {static_cast<int>(k) + 1}, true});
+    } else if (k + 2 == base.size()) {
+      edited.erase(edited.begin() + static_cast<std::ptrdiff_t>(k));
+      Renumber(edited);
+      out.push_back({"no return", edited, {static_cast<int>(k), static_cast<int>(k) + 1}});
+    }
+  }
+  return out;
+}
+
+TEST(HoleCheck, EveryMistakeThatMovesTheCutIsFlaggedAtItsLine) {
+  std::mt19937 random(20261208);
+  int flagged = 0, atLine = 0, skipped = 0;
+  std::string misses;  // a few of the mistakes named elsewhere, for the failure message
+  for (int n = 0; n < 48; ++n) {
+    const Program program = RandomProgram(random, n % 3);
+    const ProgramReading original = ReadProgram(program.text);
+    ASSERT_TRUE(original.problems.empty()) << program.text << Listing(original);
+    for (const Mutation& m : Mutations(program, random)) {
+      const ProgramReading r = ReadProgram(Join(m.lines));
+      if (!m.alwaysChangesCut && PathChange(original, r) <= 0.01) {
+        ++skipped;
+        continue;
+      }
+      const std::string label = program.kind + ", " + m.name + "\n" + Join(m.lines);
+      ASSERT_FALSE(r.problems.empty()) << "a mistake that moves the cut must be flagged: " << label;
+      ++flagged;
+      const bool there = std::any_of(r.problems.begin(), r.problems.end(), [&](const Problem& p) {
+        return std::find(m.at.begin(), m.at.end(), p.line) != m.at.end();
+      });
+      if (there)
+        ++atLine;
+      else if (misses.size() < 3000)
+        misses += "\n" + label + Listing(r);
+    }
+  }
+  EXPECT_GT(flagged, 600) << "enough mistakes tried (" << skipped << " left the cut as it was)";
+  EXPECT_GE(atLine * 100, flagged * 95)
+      << atLine << " of " << flagged << " named at their line; for example:" << misses;
+}
+
+// Edits that leave the cut as it is: none may be flagged.
+TEST(HoleCheck, HarmlessEditsAreNeverFlagged) {
+  std::mt19937 random(7);
+  const std::vector<std::pair<std::string, std::function<Lines(Lines, bool)>>> edits = {
+      {"lower case",
+       [](Lines l, bool) {
+         for (std::string& s : l)
+           for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+         return l;
+       }},
+      {"blanks between words",
+       [](Lines l, bool) {
+         for (std::size_t k = 1; k < l.size(); ++k) {
+           std::string spaced;
+           for (char c : l[k])
+             spaced += std::isalpha(static_cast<unsigned char>(c)) ? std::string(" ") + c : std::string(1, c);
+           l[k] = spaced;
+         }
+         return l;
+       }},
+      {"comments",
+       [](Lines l, bool) {
+         for (std::size_t k = 1; k < l.size(); k += 2) l[k] += " (проверено)";
+         return l;
+       }},
+      {"short codes",
+       [](Lines l, bool) {
+         for (std::string& s : l)
+           for (const char* code : {"G01", "G03"})
+             if (const std::size_t at = s.find(code); at != std::string::npos)
+               s.replace(at, 3, std::string("G") + code[2]);
+         return l;
+       }},
+      {"a straight move split in two",
+       [](Lines l, bool) {
+         // The exit line: the last move with a Y word before G40.
+         std::size_t k = 0;
+         while (k < l.size() && l[k].find("G40") == std::string::npos) ++k;
+         std::size_t from = 0, to = 0;
+         const std::string& last = l[k - 1];
+         const std::string& before = l[k - 2];
+         if (!FindWord(last, 'Y', from, to)) return l;
+         const double y1 = LeadingValue(last.substr(from, to - from));
+         FindWord(before, 'Y', from, to);
+         const double y0 = LeadingValue(before.substr(from, to - from));
+         std::string middle = Shifted(last, 'Y', (y0 - y1) / 2);
+         if (FindWord(last, 'V', from, to)) {
+           const double v1 = LeadingValue(last.substr(from, to - from));
+           FindWord(before, 'V', from, to);
+           middle = Shifted(middle, 'V', (LeadingValue(before.substr(from, to - from)) - v1) / 2);
+         }
+         l.insert(l.begin() + static_cast<std::ptrdiff_t>(k - 1), middle);
+         Renumber(l);
+         return l;
+       }},
+      {"quarter arc merged into the next",
+       [](Lines l, bool circle) {
+         if (!circle) return l;
+         for (std::size_t k = 0; k < l.size(); ++k) {
+           if (l[k].find("I0.000J0.000") != std::string::npos && l[k].find("D0") == std::string::npos) {
+             l.erase(l.begin() + static_cast<std::ptrdiff_t>(k));
+             break;
+           }
+         }
+         Renumber(l);
+         return l;
+       }},
+  };
+  for (int n = 0; n < 30; ++n) {
+    const Program program = RandomProgram(random, n % 3);
+    for (const auto& [name, edit] : edits) {
+      const std::string text = Join(edit(Split(program.text), program.kind == "circle"));
+      const ProgramReading r = ReadProgram(text);
+      EXPECT_TRUE(r.problems.empty()) << program.kind << ", " << name << ":\n" << text << Listing(r);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kalmoro
