@@ -305,7 +305,11 @@ class Checker {
     const Move& m = m_moves[k];
     if (k == 0 || m.kind != Move::Kind::Arc) return m;
     const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j), r1 = std::hypot(m.x - m.i, m.y - m.j);
-    return std::fabs(r0 - r1) > kRoundedDistance ? m_moves[k - 1] : m;
+    // The arc's own radius, measured at its end, is one the hole has: its start is what is off.
+    const double own = m_hole.lower.shape.radius;
+    const bool endRight =
+        std::fabs(r1 - own) <= kRoundedDistance || std::fabs(r1 - kExitRadius) <= kRoundedDistance;
+    return std::fabs(r0 - r1) > kRoundedDistance && endRight ? m_moves[k - 1] : m;
   }
 
   static double Excess(double d, const Contour& c) { return d > c.outside ? d : d < -c.inside ? -d : 0; }

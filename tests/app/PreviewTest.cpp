@@ -163,12 +163,14 @@ void PreviewTest::arcEditShowsProblemOnNextTurn() {
   QCoreApplication::processEvents();
 
   const auto& problems = preview->Reading().problems;
-  QVERIFY2(problems.size() == 1 && problems.front().line == 6 && problems.front().text.starts_with("Дуга"),
-           "one problem, the arc at line 6, must show on the next turn of the event loop");
+  QVERIFY2(problems.size() == 2 && problems.front().line == 6 && problems.back().line == 6 &&
+               problems.front().kind == kalmoro::ProblemKind::Arc &&
+               problems.back().kind == kalmoro::ProblemKind::Deviation,
+           "the arc and its path off the circle, at line 6, must show on the next turn of the event loop");
   auto* list = preview->findChild<QListWidget*>("Problems");
-  QCOMPARE(list->count(), 1);
+  QCOMPARE(list->count(), 2);
   QVERIFY2(list->item(0)->text().startsWith("Строка 6: Дуга"), qPrintable(list->item(0)->text()));
-  QVERIFY2(Status(preview).contains("Ошибок: 1"), qPrintable("status: " + Status(preview)));
+  QVERIFY2(Status(preview).contains("Ошибок: 2"), qPrintable("status: " + Status(preview)));
 }
 
 void PreviewTest::problemClickPutsCaretOnItsLine() {
@@ -180,8 +182,8 @@ void PreviewTest::problemClickPutsCaretOnItsLine() {
   m_t->Program()->setPlainText(EditorLines(lines));
   ToolpathPreview* preview = OpenWithF5();
   auto* list = preview->findChild<QListWidget*>("Problems");
-  QCOMPARE(list->count(), 2);
-  for (const int row : {1, 0}) {
+  QCOMPARE(list->count(), 3);  // the arc and its end off the exit path at line 10, the numbering at 13
+  for (const int row : {2, 0}) {
     QListWidgetItem* item = list->item(row);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     const int line = row == 0 ? 10 : 13;
