@@ -36,8 +36,10 @@ Coverage::Coverage(const QSize& size)
       m_height(std::max(size.height(), 0)),
       m_bits(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)) {}
 
+// Every half pixel along the segment, as Mark marks it: sparser samples would let a long segment whose
+// samples all fall on strokes drawn across it pass for covered, and leave it undrawn.
 bool Coverage::Covered(QPointF a, QPointF b) const {
-  const int samples = std::clamp(static_cast<int>(Distance(a, b) / 3), 1, 8);
+  const int samples = std::max(1, static_cast<int>(std::ceil(Distance(a, b) * 2)));
   for (int k = 0; k <= samples; ++k) {
     const auto index = Index(a + (b - a) * (static_cast<double>(k) / samples));
     if (!index || m_bits[*index] == 0) return false;
