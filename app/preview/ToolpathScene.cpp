@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <numbers>
+
+#include "app/preview/ScreenGeometry.h"
 
 namespace kalmoro {
 namespace {
@@ -43,18 +44,11 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading)
   }
   m_first.push_back(m_lower.size());
 
-  double minX = std::numeric_limits<double>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
+  Box box;
   for (const std::vector<QPointF>* points : {&m_lower, &m_upper}) {
-    for (const QPointF& p : *points) {
-      if (std::isfinite(p.x()) && std::isfinite(p.y())) {
-        minX = std::min(minX, p.x());
-        maxX = std::max(maxX, p.x());
-        minY = std::min(minY, p.y());
-        maxY = std::max(maxY, p.y());
-      }
-    }
+    for (const QPointF& p : *points) AddFinite(box, p);
   }
-  if (minX <= maxX) m_bounds = QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
+  m_bounds = RectOf(box);
   SampleWires(reading.moves);
 }
 

@@ -15,6 +15,9 @@
 #include <utility>
 #include <vector>
 
+#include "app/preview/Legend.h"
+#include "app/preview/ScreenGeometry.h"
+#include "app/preview/ScreenPath.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -32,8 +35,6 @@ const QColor kStart(20, 20, 20);
 
 constexpr double kCutWidth = 2.2;   // the cut with compensation on
 constexpr double kPathWidth = 1.1;  // lead-in and exit
-constexpr double kArrowSpacing = 110;
-constexpr double kKeepDistance = 0.6;  // pixels: closer points of a polyline are left out
 // Oblique view: the Y axis recedes at this angle, shortened by half; heights are upright.
 constexpr double kDepthAngle = 35 * std::numbers::pi / 180;
 constexpr double kDepthScale = 0.5;
@@ -41,222 +42,28 @@ constexpr double kNearPixels = 24;     // a click farther than this from every m
 constexpr double kMinZoom = 1.0 / 16;  // of the fitted scale
 constexpr double kMaxScale = 1e5;      // pixels per millimetre: a pixel is 10 nm, labels keep 6 decimals
 
-// The smallest of 1, 2, 5 times a power of ten that is at least value.
-double NiceStep(double value) {
-  if (!(value > 0) || !std::isfinite(value)) return 1;
-  const double power = std::pow(10.0, std::floor(std::log10(value)));
-  for (const double m : {1.0, 2.0, 5.0, 10.0}) {
-    if (m * power >= value * (1 - 1e-9)) return m * power;
-  }
-  return 10 * power;
-}
-
 QString NumberLabel(double value) {
   return QString::fromStdString(FormatNumber(value, 0, 6));
 }
 
-// Cuts the segment a-b to the rectangle (Liang–Barsky); false when nothing of it lies inside.
-bool ClipSegment(const QRectF& r, QPointF& a, QPointF& b, double& t0, double& t1) {
-  t0 = 0;
-  t1 = 1;
-  const double dx = b.x() - a.x(), dy = b.y() - a.y();
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() - r.left(), r.right() - a.x(), a.y() - r.top(), r.bottom() - a.y()};
-  for (int k = 0; k < 4; ++k) {
-    if (p[k] == 0) {
-      if (q[k] < 0) return false;
-      continue;
-    }
-    const double t = q[k] / p[k];
-    if (p[k] < 0) {
-      t0 = std::max(t0, t);
-    } else {
-      t1 = std::min(t1, t);
-    }
-    if (t0 > t1) return false;
+void PaintArrows(QPainter& painter, const Arrows& arrows, const QColor& color) {
+  QPainterPath head;
+  head.moveTo(5, 0);
+  head.lineTo(-5, -4.2);
+  head.lineTo(-2.5, 0);
+  head.lineTo(-5, 4.2);
+  head.closeSubpath();
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(color);
+  for (const Arrows::Arrow& arrow : arrows.Placed()) {
+    painter.save();
+    painter.translate(arrow.at);
+    painter.rotate(arrow.angle * 180 / std::numbers::pi);
+    painter.drawPath(head);
+    painter.restore();
   }
-  const QPointF from = a;
-  a = from + t0 * QPointF(dx, dy);
-  b = from + t1 * QPointF(dx, dy);
-  return true;
+  painter.setBrush(Qt::NoBrush);
 }
-
-// The direction arrows of a drawing: at most one in each patch of the widget and a bounded number in
-// all, however often the path passes by.
-class Arrows {
- public:
-  explicit Arrows(const QSize& size)
-      : m_columns(static_cast<std::size_t>(std::max(size.width(), 0) / kArrowCell + 1)),
-        m_rows(static_cast<std::size_t>(std::max(size.height(), 0) / kArrowCell + 1)),
-        m_taken(m_columns * m_rows) {}
-
-  void Add(QPointF at, double angle) {
-    const double column = std::floor(at.x() / kArrowCell), row = std::floor(at.y() / kArrowCell);
-    if (m_placed.size() >= kMaxArrows || !(column >= 0 && row >= 0) ||
-        column >= static_cast<double>(m_columns) || row >= static_cast<double>(m_rows))
-      return;
-    const std::size_t cell = static_cast<std::size_t>(row) * m_columns + static_cast<std::size_t>(column);
-    if (m_taken[cell]) return;
-    m_taken[cell] = true;
-    m_placed.push_back({at, angle});
-  }
-
-  void Paint(QPainter& painter, const QColor& color) const {
-    QPainterPath head;
-    head.moveTo(5, 0);
-    head.lineTo(-5, -4.2);
-    head.lineTo(-2.5, 0);
-    head.lineTo(-5, 4.2);
-    head.closeSubpath();
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    for (const auto& [at, angle] : m_placed) {
-      painter.save();
-      painter.translate(at);
-      painter.rotate(angle * 180 / std::numbers::pi);
-      painter.drawPath(head);
-      painter.restore();
-    }
-    painter.setBrush(Qt::NoBrush);
-  }
-
- private:
-  static constexpr int kArrowCell = 40;
-  static constexpr std::size_t kMaxArrows = 200;
-  std::size_t m_columns, m_rows;
-  std::vector<bool> m_taken;
-  std::vector<std::pair<QPointF, double>> m_placed;  // where, and the direction in radians
-};
-
-// The pixels a layer of the drawing has covered already. A piece of path that only goes over them
-// again adds nothing to the picture and is left out, so that a program that runs round the same
-// contour a thousand times costs no more to draw than one that runs round it once.
-class Coverage {
- public:
-  explicit Coverage(const QSize& size)
-      : m_width(std::max(size.width(), 0)),
-        m_height(std::max(size.height(), 0)),
-        m_bits(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height)) {}
-
-  bool Covered(QPointF a, QPointF b) const {
-    const int samples = std::clamp(static_cast<int>(Distance(a, b) / 3), 1, 8);
-    for (int k = 0; k <= samples; ++k) {
-      if (!At(a + (b - a) * (static_cast<double>(k) / samples))) return false;
-    }
-    return true;
-  }
-  // Marks every pixel within half a pixel of the segment (across each axis), so that any point of it
-  // counts as covered when it is drawn again, whatever pixels its samples fall into.
-  void Mark(QPointF a, QPointF b) {
-    const int samples = std::max(1, static_cast<int>(std::ceil(Distance(a, b) * 2)));
-    for (int k = 0; k <= samples; ++k) {
-      const QPointF p = a + (b - a) * (static_cast<double>(k) / samples);
-      for (const QPointF corner :
-           {QPointF(-0.5, -0.5), QPointF(0.5, -0.5), QPointF(-0.5, 0.5), QPointF(0.5, 0.5)}) {
-        if (const auto index = Index(p + corner)) m_bits[*index] = 1;
-      }
-    }
-  }
-
- private:
-  static double Distance(QPointF a, QPointF b) {
-    const QPointF d = b - a;
-    return std::sqrt(QPointF::dotProduct(d, d));
-  }
-  std::optional<std::size_t> Index(QPointF p) const {
-    const double x = std::floor(p.x()), y = std::floor(p.y());
-    if (x < 0 || y < 0 || x >= m_width || y >= m_height) return std::nullopt;
-    return static_cast<std::size_t>(y) * static_cast<std::size_t>(m_width) + static_cast<std::size_t>(x);
-  }
-  bool At(QPointF p) const {
-    const auto index = Index(p);
-    return index && m_bits[*index] != 0;
-  }
-
-  int m_width, m_height;
-  std::vector<unsigned char> m_bits;
-};
-
-// A polyline in widget coordinates as it is drawn: points closer than a fraction of a pixel to the
-// last one kept are left out, pieces outside the widget are cut away and pieces that only retrace
-// covered pixels are dropped, so that the cost of a repaint follows what can be seen rather than
-// the number of blocks. Optionally places arrows at even distances along each run.
-class ScreenPath {
- public:
-  ScreenPath(const QRectF& clip, Coverage* coverage, Arrows* arrows)
-      : m_clip(clip), m_coverage(coverage), m_arrows(arrows) {}
-
-  void Add(QPointF p) {
-    if (!std::isfinite(p.x()) || !std::isfinite(p.y())) {  // a point beyond any sane size
-      Break();
-      return;
-    }
-    if (!m_open) {
-      m_last = p;
-      m_open = true;
-      m_hasPending = false;
-      m_runLength = 0;
-      m_nextArrow = 0;
-      return;
-    }
-    const QPointF d = p - m_last;
-    if (d.x() * d.x() + d.y() * d.y() < kKeepDistance * kKeepDistance) {
-      m_pending = p;
-      m_hasPending = true;
-      return;
-    }
-    Segment(m_last, p);
-    m_last = p;
-    m_hasPending = false;
-  }
-  // The next point starts a new run.
-  void Break() {
-    if (m_open && m_hasPending) Segment(m_last, m_pending);
-    m_open = false;
-  }
-  const QPainterPath& Path() {
-    Break();
-    return m_path;
-  }
-
- private:
-  void Segment(QPointF a, QPointF b) {
-    const QPointF d = b - a;
-    const double length = std::sqrt(QPointF::dotProduct(d, d));
-    const double runStart = m_runLength;
-    m_runLength += length;
-    double t0 = 0, t1 = 1;
-    if (!ClipSegment(m_clip, a, b, t0, t1)) return;
-    if (m_coverage) {
-      if (m_coverage->Covered(a, b)) return;
-      m_coverage->Mark(a, b);
-    }
-    if (m_path.isEmpty() || m_path.currentPosition() != a) m_path.moveTo(a);
-    m_path.lineTo(b);
-    if (!m_arrows || !(length > 0) || !std::isfinite(m_runLength)) return;
-    // Arrows stand at half a spacing, one and a half, …, from the start of the run.
-    const double seenFrom = runStart + t0 * length, seenTo = runStart + t1 * length;
-    m_nextArrow = std::max(m_nextArrow, std::ceil(seenFrom / kArrowSpacing - 0.5));
-    const double angle = std::atan2(b.y() - a.y(), b.x() - a.x());
-    // The visible piece is at most the widget's diagonal long; the count also guards against runs so
-    // long that adding one spacing no longer changes the number.
-    for (int k = 0; k < 64; ++k, ++m_nextArrow) {
-      const double at = (m_nextArrow + 0.5) * kArrowSpacing;
-      if (at > seenTo) break;
-      m_arrows->Add(a + (b - a) * ((at - seenFrom) / std::max(seenTo - seenFrom, 1e-12)), angle);
-    }
-  }
-
-  QRectF m_clip;
-  Coverage* m_coverage;
-  Arrows* m_arrows;
-  QPainterPath m_path;
-  QPointF m_last, m_pending;
-  bool m_open = false;
-  bool m_hasPending = false;
-  double m_runLength = 0;
-  double m_nextArrow = 0;
-};
 
 QPen LinePen(const QColor& color, double width) {
   QPen pen(color, width);
@@ -271,14 +78,6 @@ QFont SmallFont(const QFont& base) {
   return font;
 }
 
-constexpr double kSwatch = 24;
-
-struct LegendEntry {
-  QColor color;
-  double width;  // of the line; 0 for the start marker, below 0 for a note without a sample
-  QString text;
-};
-
 std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<double> height) {
   std::vector<LegendEntry> entries = {{kLower, kCutWidth, QStringLiteral("Нижний контур (X, Y)")}};
   if (upper) entries.push_back({kUpper, kCutWidth, QStringLiteral("Верхний контур (X+U, Y+V)")});
@@ -291,24 +90,6 @@ std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<d
                               : QStringLiteral("Высота (слово R) не задана: контуры на одной высоте")});
   }
   return entries;
-}
-
-// Places the entries in rows across the top of a drawing of the given width; returns the height of
-// the strip they take, and where each entry starts (left end, middle line) when asked.
-double LayOutLegend(const std::vector<LegendEntry>& entries, const QFontMetricsF& metrics, double width,
-                    std::vector<QPointF>* places) {
-  const double rowHeight = metrics.height() + 6;
-  double x = 10, y = 4 + rowHeight / 2;
-  for (const LegendEntry& entry : entries) {
-    const double w = (entry.width >= 0 ? kSwatch + 6 : 0) + metrics.horizontalAdvance(entry.text);
-    if (x > 10 && x + w > width - 10) {
-      x = 10;
-      y += rowHeight;
-    }
-    if (places) places->emplace_back(x, y);
-    x += w + 20;
-  }
-  return y + rowHeight / 2 + 4;
 }
 
 }  // namespace
@@ -381,20 +162,13 @@ void ToolpathView::UpdateBounds() {
     m_bounds = m_scene->Bounds();
     return;
   }
-  double minX = std::numeric_limits<double>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
+  Box box;
   for (int m = 0; m < m_scene->MoveCount(); ++m) {
     for (const bool upper : {false, true}) {
-      for (const QPointF& p : m_scene->Points(m, upper)) {
-        const QPointF q = Project(p, upper);
-        if (!std::isfinite(q.x()) || !std::isfinite(q.y())) continue;
-        minX = std::min(minX, q.x());
-        maxX = std::max(maxX, q.x());
-        minY = std::min(minY, q.y());
-        maxY = std::max(maxY, q.y());
-      }
+      for (const QPointF& p : m_scene->Points(m, upper)) AddFinite(box, Project(p, upper));
     }
   }
-  m_bounds = minX <= maxX ? QRectF(QPointF(minX, minY), QPointF(maxX, maxY)) : QRectF();
+  m_bounds = RectOf(box);
 }
 
 void ToolpathView::Fit() {
@@ -598,7 +372,7 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       painter.drawLine(ToWidget(wire.first, false), ToWidget(wire.second, true));
   }
   if (showUpper) paintContour(true, kUpper);
-  arrows.Paint(painter, kLower.darker(120));
+  PaintArrows(painter, arrows, kLower.darker(120));
 
   if (const auto start = m_scene->Start()) {
     painter.setPen(QPen(kPaper, 1.5));
@@ -614,8 +388,8 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
   const QFontMetricsF metrics(painter.font());
   const std::vector<LegendEntry> entries = LegendEntries(
       ShowsUpper(), m_mode == Mode::Oblique, m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt);
-  std::vector<QPointF> places;
-  const double strip = LayOutLegend(entries, metrics, width(), &places);
+  const LegendLayout layout = LayOutLegend(entries, metrics, width());
+  const double strip = layout.height;
   painter.setPen(Qt::NoPen);
   painter.setBrush(QColor(255, 255, 255, 235));
   painter.drawRect(QRectF(0, 0, width(), strip));
@@ -623,18 +397,18 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
   painter.drawLine(QPointF(0, strip - 0.5), QPointF(width(), strip - 0.5));
   for (std::size_t k = 0; k < entries.size(); ++k) {
     const LegendEntry& entry = entries[k];
-    const QPointF at = places[k];  // left end of the entry, on its middle line
+    const QPointF at = layout.places[k];  // left end of the entry, on its middle line
     double textLeft = at.x();
     if (entry.width > 0) {
       painter.setPen(LinePen(entry.color, entry.width));
-      painter.drawLine(at + QPointF(1, 0), at + QPointF(kSwatch - 1, 0));
-      textLeft += kSwatch + 6;
+      painter.drawLine(at + QPointF(1, 0), at + QPointF(kLegendSwatch - 1, 0));
+      textLeft += kLegendSwatch + kLegendSwatchGap;
     } else if (entry.width == 0) {
       painter.setPen(QPen(kPaper, 1.5));
       painter.setBrush(entry.color);
-      painter.drawEllipse(at + QPointF(kSwatch / 2, 0), 4.5, 4.5);
+      painter.drawEllipse(at + QPointF(kLegendSwatch / 2, 0), 4.5, 4.5);
       painter.setBrush(Qt::NoBrush);
-      textLeft += kSwatch + 6;
+      textLeft += kLegendSwatch + kLegendSwatchGap;
     }
     painter.setPen(kLabel);
     painter.drawText(QPointF(textLeft, at.y() + metrics.ascent() / 2 - 1.5), entry.text);
@@ -646,7 +420,7 @@ double ToolpathView::LegendHeight() const {
   if (m_scene->MoveCount() == 0) return 0;
   const std::vector<LegendEntry> entries = LegendEntries(
       ShowsUpper(), m_mode == Mode::Oblique, m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt);
-  return LayOutLegend(entries, QFontMetricsF(SmallFont(font())), width(), nullptr);
+  return LayOutLegend(entries, QFontMetricsF(SmallFont(font())), width()).height;
 }
 
 bool ToolpathView::ShowsUpper() const {
@@ -714,11 +488,7 @@ int ToolpathView::MoveNear(QPointF at) const {
       QPointF a = toWidget.map(points.front());
       for (std::size_t k = 1; k < points.size(); ++k) {
         const QPointF b = toWidget.map(points[k]);
-        const QPointF ab = b - a;
-        const double length2 = QPointF::dotProduct(ab, ab);
-        const double t = length2 > 0 ? std::clamp(QPointF::dotProduct(at - a, ab) / length2, 0.0, 1.0) : 0.0;
-        const QPointF d = a + t * ab - at;
-        const double distance = QPointF::dotProduct(d, d);
+        const double distance = SquaredDistanceToSegment(at, a, b);
         if (distance < bestDistance) {
           bestDistance = distance;
           best = m;

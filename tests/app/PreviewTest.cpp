@@ -41,6 +41,7 @@ class PreviewTest : public QObject {
   void f5ShowsGeneratedProgram();
   void obliqueViewRaisesUpperContourToWireHeight();
   void arcEditShowsProblemOnNextTurn();
+  void problemClickPutsCaretOnItsLine_data();
   void problemClickPutsCaretOnItsLine();
   void drawingAndCaretPointAtTheSameMove();
   void contextMenuKeepsStandardEntriesAndOpensPreview();
@@ -173,13 +174,29 @@ void PreviewTest::arcEditShowsProblemOnNextTurn() {
   QVERIFY2(Status(preview).contains("Ошибок: 2"), qPrintable("status: " + Status(preview)));
 }
 
+void PreviewTest::problemClickPutsCaretOnItsLine_data() {
+  // What ends the third and the seventh line; the others end with LF. The field makes a paragraph of
+  // each line ended by a lone CR, but keeps a line separator inside its paragraph; each ends a program
+  // line all the same.
+  QTest::addColumn<QString>("lineEnd");
+  QTest::addColumn<int>("paragraphs");
+  QTest::newRow("LF") << "\n" << 15;
+  QTest::newRow("lone CR") << "\r" << 15;
+  QTest::newRow("line separator U+2028") << QString(QChar::LineSeparator) << 13;
+}
+
 void PreviewTest::problemClickPutsCaretOnItsLine() {
+  QFETCH(QString, lineEnd);
+  QFETCH(int, paragraphs);
   // The last arc's end point moved off its circle, and the block numbering broken three lines on.
   QStringList lines = kRound10;
   lines[9] = "N9X-0.350Y4.750I0.000J4.650";
   lines[12] = "N14X0.000Y0.000";
   lines[13] = "N15M02";
-  m_t->Program()->setPlainText(EditorLines(lines));
+  QString text;
+  for (qsizetype i = 0; i < lines.size(); ++i) text += lines[i] + (i == 2 || i == 6 ? lineEnd : "\n");
+  m_t->Program()->setPlainText(text);
+  QCOMPARE(m_t->Program()->blockCount(), paragraphs);
   ToolpathPreview* preview = OpenWithF5();
   auto* list = preview->findChild<QListWidget*>("Problems");
   QCOMPARE(list->count(), 3);  // the arc and its end off the exit path at line 10, the numbering at 13
@@ -188,9 +205,19 @@ void PreviewTest::problemClickPutsCaretOnItsLine() {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
     const int line = row == 0 ? 10 : 13;
     QVERIFY2(item->text().startsWith(QString("Строка %1:").arg(line)), qPrintable(item->text()));
-    QCOMPARE(m_t->Program()->textCursor().blockNumber() + 1, line);
+    // The caret stands at the start of the line the problem names.
+    const int at = m_t->Program()->textCursor().position();
+    const QString from = m_t->Program()->document()->toRawText().mid(at);
+    QVERIFY2(from.startsWith(lines[line - 1]),
+             qPrintable(QString("the caret is before \"%1\"").arg(from.left(20))));
     QTRY_VERIFY2(m_t->Program()->hasFocus(), "the program field must take the focus");
   }
+  // A click on the drawing puts the caret on the line of the move: line 8, the third arc.
+  const QPointF onArc = preview->View()->ToWidget(QPointF(3.5355, -3.5355), false);
+  QTest::mouseClick(preview->View(), Qt::LeftButton, {}, onArc.toPoint());
+  const int at = m_t->Program()->textCursor().position();
+  QVERIFY2(m_t->Program()->document()->toRawText().mid(at).startsWith(lines[7]),
+           qPrintable(QString("a click on the third arc must put the caret before \"%1\"").arg(lines[7])));
 }
 
 void PreviewTest::drawingAndCaretPointAtTheSameMove() {
