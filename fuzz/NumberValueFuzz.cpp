@@ -14,6 +14,7 @@
 #include "FuzzCheck.h"
 #include "fields/FieldCheck.h"
 #include "nc/NumberText.h"
+#include "text/Ascii.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;
@@ -44,7 +45,7 @@ void Pattern(std::string_view text, int minDecimals, int maxDecimals) {
   bool ok = decimals >= static_cast<std::size_t>(minDecimals) &&
             decimals <= static_cast<std::size_t>(maxDecimals) &&
             (point == std::string::npos ? out.size() : point) > from;
-  for (std::size_t i = from; ok && i < out.size(); ++i) ok = i == point || (out[i] >= '0' && out[i] <= '9');
+  for (std::size_t i = from; ok && i < out.size(); ++i) ok = i == point || IsDigit(out[i]);
   if (!ok)
     Fail("a number pattern gives \"[-]digits[.digits]\" with the decimals asked for",
          "text \"" + Escaped(text) + "\", " + std::to_string(minDecimals) + " to " +

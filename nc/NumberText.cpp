@@ -5,12 +5,10 @@
 #include <cstddef>
 #include <system_error>
 
+#include "text/Ascii.h"
+
 namespace kalmoro {
 namespace {
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 // "[sign]digits[.digits]" at the start of text. Both digit runs may be empty.
 struct DecimalSpan {
