@@ -27,6 +27,7 @@
 #include "holes/RoundHole.h"
 #include "save/ProgramFile.h"
 #include "save/ProgramName.h"
+#include "text/Cp1251.h"
 
 // The images and the window icon live in this library; pull their registration in explicitly, since
 // a static library's initializers are dropped when nothing refers to them.
@@ -263,11 +264,10 @@ bool FrmMain::SaveToFile() {
 
   // Refused before the overwrite question: there would be nothing to replace the file with.
   std::string bad;
-  if (!EncodeCp1251(text, &bad) && !bad.empty()) {
+  if (!EncodeCp1251(text, &bad)) {
     m_dialogs.ShowError(QString::fromUtf8(kErrorTitle),
-                        QStringLiteral("Программа не сохранена: символ «%1» (%2) нельзя записать в "
-                                       "кодировке Windows-1251. Удалите его из текста программы.")
-                            .arg(QString::fromStdString(bad), CodePointName(bad)));
+                        QStringLiteral("Программа не сохранена: ") +
+                            QString::fromStdString(Cp1251Refusal(bad, CodePointName(bad).toStdString())));
     return false;
   }
   // A folder of that name cannot be replaced: the save below says so without asking.

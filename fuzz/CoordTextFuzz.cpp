@@ -12,6 +12,7 @@
 
 #include "FuzzCheck.h"
 #include "nc/NumberText.h"
+#include "text/Ascii.h"
 
 using namespace kalmoro;
 using namespace kalmoro::fuzz;
@@ -42,8 +43,7 @@ void Same(double value) {
     }
     const std::size_t point = a.size() >= 5 ? a.size() - 4 : 0;
     bool ok = point > (a[0] == '-' ? 1u : 0u) && a[point] == '.';
-    for (std::size_t i = a[0] == '-' ? 1 : 0; ok && i < a.size(); ++i)
-      ok = i == point || (a[i] >= '0' && a[i] <= '9');
+    for (std::size_t i = a[0] == '-' ? 1 : 0; ok && i < a.size(); ++i) ok = i == point || IsDigit(a[i]);
     if (!ok || (a[0] == '-') != (v < 0))
       Fail("a coordinate is \"[-]digits.ddd\", with a minus exactly for a negative value", label);
   }

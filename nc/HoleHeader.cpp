@@ -8,6 +8,7 @@
 
 #include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
+#include "text/Ascii.h"
 
 namespace kalmoro {
 namespace {
@@ -40,20 +41,6 @@ struct CommentText {
     return text;
   }
 };
-
-char Upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // Takes prefix off the front of text, ignoring case and blanks before it; false when it is not there.
 bool Take(std::string_view& text, std::string_view prefix) {

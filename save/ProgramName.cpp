@@ -3,6 +3,7 @@
 #include <array>
 
 #include "nc/NcGrammar.h"
+#include "text/Ascii.h"
 
 namespace kalmoro {
 namespace {
@@ -11,18 +12,11 @@ using grammar::kHeaderOpen;
 constexpr std::string_view kHeaderClose(&grammar::kHeaderClose, 1);
 
 bool SafeChar(char c) {
-  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '+' ||
-         c == '-';
+  return IsLetter(c) || IsDigit(c) || c == '.' || c == '+' || c == '-';
 }
 
 bool Trimmed(char c) {
   return c == '.' || c == '-' || c == '_';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  return text;
 }
 
 std::string TrimEnds(std::string name) {
@@ -31,10 +25,6 @@ std::string TrimEnds(std::string name) {
   std::size_t last = name.size();
   while (last > first && Trimmed(name[last - 1])) --last;
   return name.substr(first, last - first);
-}
-
-char Upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // CON, PRN, AUX, NUL, COM1-COM9 and LPT1-LPT9 name devices on Windows, whatever follows a ".".
@@ -51,7 +41,7 @@ bool WindowsDeviceName(std::string_view name) {
 }  // namespace
 
 std::string ProgramBaseName(std::string_view program) {
-  const std::string_view line = TrimBlanks(program.substr(0, program.find_first_of("\r\n")));
+  const std::string_view line = Trim(program.substr(0, program.find_first_of("\r\n")));
   if (line.size() < kHeaderOpen.size() + kHeaderClose.size() || !line.starts_with(kHeaderOpen) ||
       !line.ends_with(kHeaderClose))
     return {};
@@ -61,7 +51,7 @@ std::string ProgramBaseName(std::string_view program) {
   // The kind and the words are separated by ":" and become parts joined by "_"; "=" joins a word's
   // name and value without a mark; every other unsafe character becomes "_", and runs of "_" one.
   std::string name;
-  for (const char c : TrimBlanks(inner)) {
+  for (const char c : Trim(inner)) {
     if (c == '=') continue;
     const char safe = SafeChar(c) ? c : '_';
     if (safe == '_' && !name.empty() && name.back() == '_') continue;

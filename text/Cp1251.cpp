@@ -1,13 +1,19 @@
 #include "text/Cp1251.h"
 
+#include <algorithm>
 #include <array>
-#include <cstdint>
+#include <cstddef>
+
+#include "text/Utf8.h"
 
 namespace kalmoro {
 namespace {
 
+// The code point of the byte Windows-1251 leaves undefined.
+constexpr char16_t kUndefined = 0xFFFD;
+
 // Bytes 0x80 to 0xFF of Windows-1251 as Unicode code points.
-constexpr std::array<std::uint16_t, 128> kUpperHalf = {
+constexpr std::array<char16_t, 128> kUpperHalf = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
     0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
     0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
@@ -20,17 +26,28 @@ constexpr std::array<std::uint16_t, 128> kUpperHalf = {
     0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
 
-void AppendUtf8(std::string& out, std::uint16_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
+// The same table the other way: the defined bytes of the upper half, sorted by code point.
+struct CodeByte {
+  char16_t code = 0;
+  unsigned char byte = 0;
+};
+constexpr std::array<CodeByte, 127> kByCode = [] {
+  std::array<CodeByte, 127> pairs{};
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
+    if (kUpperHalf[i] != kUndefined) pairs[n++] = {kUpperHalf[i], static_cast<unsigned char>(0x80 + i)};
   }
+  std::sort(pairs.begin(), pairs.end(), [](CodeByte a, CodeByte b) { return a.code < b.code; });
+  return pairs;
+}();
+
+// The byte of a code point, or nothing when Windows-1251 cannot hold it.
+std::optional<char> ByteOf(char32_t code) {
+  if (code < 0x80) return static_cast<char>(code);
+  const auto it = std::lower_bound(kByCode.begin(), kByCode.end(), code,
+                                   [](CodeByte pair, char32_t c) { return pair.code < c; });
+  if (it == kByCode.end() || it->code != code) return std::nullopt;
+  return static_cast<char>(it->byte);
 }
 
 }  // namespace
@@ -41,6 +58,22 @@ std::string DecodeCp1251(std::string_view bytes) {
   for (const char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     AppendUtf8(out, b < 0x80 ? b : kUpperHalf[b - 0x80]);
+  }
+  return out;
+}
+
+std::optional<std::string> EncodeCp1251(std::string_view utf8, std::string* badChar) {
+  std::string out;
+  out.reserve(utf8.size());  // never longer than its UTF-8 form
+  for (std::size_t i = 0; i < utf8.size();) {
+    const Utf8Char c = DecodeUtf8(utf8, i);
+    const std::optional<char> byte = c.length == 0 ? std::nullopt : ByteOf(c.code);
+    if (!byte) {
+      if (badChar) *badChar = std::string(utf8.substr(i, c.length == 0 ? 1 : c.length));
+      return std::nullopt;
+    }
+    out += *byte;
+    i += c.length;
   }
   return out;
 }

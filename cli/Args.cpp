@@ -1,0 +1,108 @@
+#include "cli/Args.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "text/Ascii.h"
+
+namespace kalmoro {
+namespace {
+
+struct Hole {
+  std::string name;
+  // Options of the hole, each with the field's initial text.
+  std::vector<std::pair<std::string, std::string>> options;
+};
+
+const std::vector<Hole>& Holes() {
+  static const std::vector<Hole> holes = {
+      {"circle", {{"--diameter", "10"}}},
+      {"rect", {{"--width", "10"}, {"--height", "5"}, {"--radius", "0"}}},
+      {"cone", {{"--height", "0"}, {"--lower", "0"}, {"--upper", "0"}, {"--angle", "0"}}},
+  };
+  return holes;
+}
+
+// A value as the field would hold it: digits with at most one "." or "," (read as the point), and for
+// the angle one leading sign. Returns the field text, or nothing when the value is not such a number.
+std::optional<std::string> FieldText(std::string_view value, bool signAllowed) {
+  std::string text;
+  std::size_t i = 0;
+  if (signAllowed && !value.empty() && (value[0] == '-' || value[0] == '+')) text += value[i++];
+  bool sep = false;
+  bool digit = false;
+  for (; i < value.size(); ++i) {
+    const char c = value[i];
+    if (IsDigit(c)) {
+      digit = true;
+      text += c;
+    } else if ((c == '.' || c == ',') && !sep) {
+      sep = true;
+      text += '.';
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digit) return std::nullopt;
+  return text;
+}
+
+Command ParseGenerate(const std::vector<std::string_view>& args) {
+  if (args.empty()) return UsageError{"не указана команда (circle, rect, cone или check)"};
+  const Hole* hole = nullptr;
+  for (const auto& h : Holes()) {
+    if (args[0] == h.name) hole = &h;
+  }
+  if (!hole) return UsageError{"неизвестная команда «" + std::string(args[0]) + "»"};
+
+  GenerateCommand command;
+  command.hole = hole->name;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string_view name = args[i];
+    if (!name.starts_with("-")) return UsageError{"лишний аргумент «" + std::string(name) + "»"};
+    std::optional<std::string_view> value;
+    if (const auto eq = name.find('='); name.starts_with("--") && eq != std::string_view::npos) {
+      value = name.substr(eq + 1);
+      name = name.substr(0, eq);
+    }
+    if (!value) {
+      if (i + 1 >= args.size()) return UsageError{"у параметра " + std::string(name) + " нет значения"};
+      value = args[++i];
+    }
+    if (name == "-o") {
+      if (command.output) return UsageError{"параметр -o указан дважды"};
+      if (value->empty()) return UsageError{"пустое имя файла в -o"};
+      command.output = std::string(*value);
+      continue;
+    }
+    bool known = false;
+    for (const auto& option : hole->options) known = known || option.first == name;
+    if (!known) return UsageError{"неизвестный параметр «" + std::string(name) + "» команды " + hole->name};
+    const std::string key(name);
+    if (command.Given(key)) return UsageError{"параметр " + key + " указан дважды"};
+    const auto text = FieldText(*value, key == "--angle");
+    if (!text)
+      return UsageError{"недопустимое значение параметра " + key + ": «" + std::string(*value) + "»"};
+    command.texts[key] = *text;
+    command.given.insert(key);
+  }
+  for (const auto& [option, initial] : hole->options) command.texts.emplace(option, initial);
+  return command;
+}
+
+}  // namespace
+
+std::string GenerateCommand::Text(const std::string& option) const {
+  const auto it = texts.find(option);
+  return it == texts.end() ? std::string() : it->second;
+}
+
+Command ParseArgs(const std::vector<std::string_view>& args) {
+  if (std::find(args.begin(), args.end(), "-h") != args.end() ||
+      std::find(args.begin(), args.end(), "--help") != args.end())
+    return HelpCommand{};
+  if (!args.empty() && args[0] == "check") return CheckCommand{{args.begin() + 1, args.end()}};
+  return ParseGenerate(args);
+}
+
+}  // namespace kalmoro

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+// The command line of kalmoro-gen: what it asks for, read without running anything.
+namespace kalmoro {
+
+inline constexpr const char* kUsage =
+    "Использование:\n"
+    "  kalmoro-gen circle [--diameter D]\n"
+    "  kalmoro-gen rect   [--width W] [--height H] [--radius R]\n"
+    "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A]\n"
+    "  kalmoro-gen check  ФАЙЛ...   проверить программы (\"-\" читает стандартный ввод)\n"
+    "Общие параметры:\n"
+    "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
+    "  -h, --help  эта справка\n"
+    "Размеры в мм, угол (полный угол конуса) в градусах; дробная часть через \".\" или \",\".\n"
+    "Без -o программа выводится на стандартный вывод.\n";
+
+// "-h" or "--help" anywhere: print kUsage.
+struct HelpCommand {};
+
+// "check FILE…": every argument after "check" is a file to check, whatever it looks like (none is
+// allowed here: RunCheck says what is missing).
+struct CheckCommand {
+  std::vector<std::string> files;
+};
+
+// "circle", "rect" or "cone" with its options.
+struct GenerateCommand {
+  std::string hole;
+  // Every option of the hole ("--diameter", …) with the field text it stands for: the value given,
+  // made a field's text ("," read as "."), or else the field's initial text.
+  std::map<std::string, std::string> texts;
+  std::set<std::string> given;  // the options given on the command line
+  std::optional<std::string> output;
+
+  std::string Text(const std::string& option) const;
+  bool Given(const std::string& option) const { return given.count(option) > 0; }
+};
+
+// A command line that asks for nothing the tool does; the message says why (in Russian, unescaped).
+struct UsageError {
+  std::string message;
+};
+
+using Command = std::variant<HelpCommand, CheckCommand, GenerateCommand, UsageError>;
+
+// The arguments after the program's name.
+Command ParseArgs(const std::vector<std::string_view>& args);
+
+}  // namespace kalmoro

@@ -1,0 +1,82 @@
+// kalmoro-gen's command line read into a command, without running it.
+
+#include "cli/Args.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kalmoro {
+namespace {
+
+struct UsageCase {
+  std::vector<std::string_view> args;
+  std::string message;
+};
+
+TEST(Args, UsageErrorsSayWhatIsWrong) {
+  const UsageCase cases[] = {
+      {{}, "не указана команда (circle, rect, cone или check)"},
+      {{"square"}, "неизвестная команда «square»"},
+      {{"circle", "10"}, "лишний аргумент «10»"},
+      {{"circle", "--diameter"}, "у параметра --diameter нет значения"},
+      {{"circle", "-o", "a", "-o", "b"}, "параметр -o указан дважды"},
+      {{"circle", "-o", ""}, "пустое имя файла в -o"},
+      {{"circle", "--width", "5"}, "неизвестный параметр «--width» команды circle"},
+      {{"circle", "--diameter", "5", "--diameter=6"}, "параметр --diameter указан дважды"},
+      {{"circle", "--diameter", "1.2,3"}, "недопустимое значение параметра --diameter: «1.2,3»"},
+      {{"rect", "--radius", "+1"}, "недопустимое значение параметра --radius: «+1»"},
+      {{"cone", "--angle", "--5"}, "недопустимое значение параметра --angle: «--5»"},
+      {{"cone", "--angle=-"}, "недопустимое значение параметра --angle: «-»"},
+  };
+  for (const UsageCase& c : cases) {
+    const Command command = ParseArgs(c.args);
+    const auto* error = std::get_if<UsageError>(&command);
+    ASSERT_NE(error, nullptr) << "a usage error for \"" << c.message << "\"";
+    EXPECT_EQ(error->message, c.message);
+  }
+}
+
+TEST(Args, HelpAnywhereWinsOverEverythingElse) {
+  for (const std::vector<std::string_view>& args :
+       std::vector<std::vector<std::string_view>>{{"--help"},
+                                                  {"-h"},
+                                                  {"square", "-h"},
+                                                  {"check", "a.iso", "--help"},
+                                                  {"circle", "--diameter", "-h"}})
+    EXPECT_TRUE(std::holds_alternative<HelpCommand>(ParseArgs(args))) << args.size() << " arguments";
+}
+
+TEST(Args, CheckTakesEveryFurtherArgumentAsAFile) {
+  const Command command = ParseArgs({"check", "a.iso", "-", "-o", "--diameter=1"});
+  const auto* check = std::get_if<CheckCommand>(&command);
+  ASSERT_NE(check, nullptr);
+  EXPECT_EQ(check->files, (std::vector<std::string>{"a.iso", "-", "-o", "--diameter=1"}));
+  const Command none = ParseArgs({"check"});
+  ASSERT_TRUE(std::holds_alternative<CheckCommand>(none)) << "RunCheck says that a file is missing";
+  EXPECT_TRUE(std::get<CheckCommand>(none).files.empty());
+}
+
+TEST(Args, OptionsBecomeFieldTextsAndTheRestKeepTheInitialTexts) {
+  const Command command = ParseArgs({"cone", "--lower", "2,5", "--angle=-5", "-o", "part"});
+  const auto* generate = std::get_if<GenerateCommand>(&command);
+  ASSERT_NE(generate, nullptr);
+  EXPECT_EQ(generate->hole, "cone");
+  EXPECT_EQ(generate->Text("--lower"), "2.5") << "a comma is read as the decimal point";
+  EXPECT_EQ(generate->Text("--angle"), "-5");
+  EXPECT_EQ(generate->Text("--height"), "0") << "the field's initial text";
+  EXPECT_EQ(generate->Text("--upper"), "0");
+  EXPECT_TRUE(generate->Given("--lower"));
+  EXPECT_TRUE(generate->Given("--angle"));
+  EXPECT_FALSE(generate->Given("--upper"));
+  EXPECT_EQ(generate->output, "part");
+
+  const Command circle = ParseArgs({"circle"});
+  ASSERT_TRUE(std::holds_alternative<GenerateCommand>(circle));
+  EXPECT_EQ(std::get<GenerateCommand>(circle).Text("--diameter"), "10");
+  EXPECT_EQ(std::get<GenerateCommand>(circle).output, std::nullopt);
+}
+
+}  // namespace
+}  // namespace kalmoro
