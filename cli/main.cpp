@@ -1,7 +1,9 @@
 // kalmoro-gen: the hole programs of the window from the command line, for scripts and batch work.
 
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -61,10 +63,29 @@ PlainConeFields ConeValues(const GenerateCommand& command) {
   return fields;
 }
 
+// All four cone values typed: the angle must be the one the diameters and the height make, within the
+// rounding of a derived angle; a typed angle must not hide the taper the program really cuts.
+std::optional<std::string> ConeDisagreement(const GenerateCommand& command) {
+  if (!(command.Given("--angle") && command.Given("--lower") && command.Given("--upper")))
+    return std::nullopt;
+  GenerateCommand derived = command;
+  derived.given.erase("--angle");
+  const std::string h = command.Text("--height");
+  if (LeadingValue(h) == 0 || LeadingValue(command.Text("--lower")) == 0 ||
+      LeadingValue(command.Text("--upper")) == 0)
+    return std::nullopt;
+  const std::string made = ConeValues(derived).Text(ConeField::Ang);
+  const double typed = std::fabs(LeadingValue(command.Text("--angle")));
+  if (std::fabs(typed - std::fabs(LeadingValue(made))) <= 0.0000005 + 1e-9) return std::nullopt;
+  return "Угол " + command.Text("--angle") + "° не согласуется с диаметрами и высотой: они дают угол " +
+         made + "°. Не указывайте одно из значений, и его выведет программа.";
+}
+
 GenResult Generate(const GenerateCommand& command) {
   if (command.hole == "circle") return GenCircle(command.Text("--diameter"));
   if (command.hole == "rect")
     return GenRect(command.Text("--width"), command.Text("--height"), command.Text("--radius"));
+  if (const auto disagreement = ConeDisagreement(command)) return GenResult::Refusal(*disagreement);
   const PlainConeFields cone = ConeValues(command);
   return GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
                  cone.Text(ConeField::Ang));

@@ -191,6 +191,15 @@ TEST(Cli, ConeDerivesTheAngleOrADiameterLikeThePage) {
   EXPECT_EQ(steep.status, 1);
   EXPECT_EQ(steep.err, "Слишком большой угол\n");
   EXPECT_EQ(steep.out, "");
+  // A typed angle that the diameters and the height do not make would hide a steeper taper.
+  const RunResult hidden =
+      RunGen({"cone", "--height", "10", "--lower", "20", "--upper", "10", "--angle", "5"});
+  EXPECT_EQ(hidden.status, 1);
+  EXPECT_NE(hidden.err.find("они дают угол 53.130102°"), std::string::npos) << hidden.err;
+  EXPECT_EQ(hidden.out, "");
+  const RunResult agreed =
+      RunGen({"cone", "--height", "2", "--lower", "1", "--upper", "0.8", "--angle", "5.72481"});
+  EXPECT_EQ(agreed.status, 0) << "the angle the page derives is accepted: " << agreed.err;
   const RunResult none = RunGen({"cone"});
   EXPECT_EQ(none.status, 1);
   EXPECT_EQ(none.err, "Введите Высоту\n");
