@@ -17,7 +17,12 @@ constexpr int kExitClean = 0;
 constexpr int kExitProblems = 1;
 constexpr int kExitUnreadable = 2;
 
-// The whole content of a file, or of standard input for "-"; nothing with errno set on failure.
+// A program for the machine is at most a few megabytes (the largest the generators write is 1.4 MB);
+// anything longer is refused unread, so that memory stays bounded for any file, /dev/zero included.
+constexpr std::size_t kMaxInputBytes = 64u << 20;
+
+// The whole content of a file, or of standard input for "-"; nothing with errno set on failure (EFBIG
+// past kMaxInputBytes).
 std::optional<std::string> ReadAll(std::string_view name) {
   const bool stdinput = name == "-";
   std::FILE* file = stdinput ? stdin : std::fopen(std::string(name).c_str(), "rb");
@@ -25,9 +30,13 @@ std::optional<std::string> ReadAll(std::string_view name) {
   std::string bytes;
   char buf[65536];
   std::size_t n = 0;
-  while ((n = std::fread(buf, 1, sizeof buf, file)) > 0) bytes.append(buf, n);
-  const bool failed = std::ferror(file) != 0;
-  const int error = errno;
+  bool tooLong = false;
+  while (!tooLong && (n = std::fread(buf, 1, sizeof buf, file)) > 0) {
+    bytes.append(buf, n);
+    tooLong = bytes.size() > kMaxInputBytes;
+  }
+  const bool failed = tooLong || std::ferror(file) != 0;
+  const int error = tooLong ? EFBIG : errno;
   if (!stdinput) std::fclose(file);
   if (failed) {
     errno = error;
@@ -45,6 +54,9 @@ std::string Reason(int error) {
       return "нет прав на чтение";
     case EISDIR:
       return "это папка";
+    case EFBIG:
+      return "файл больше " + std::to_string(kMaxInputBytes >> 20) +
+             " МБ, программы для станка не бывают такими";
     default:
       return "ошибка чтения (код " + std::to_string(error) + ")";
   }
@@ -61,19 +73,24 @@ int RunCheck(const std::vector<std::string_view>& files) {
   int status = kExitClean;
   for (const std::string_view name : files) {
     const std::string shown = name == "-" ? std::string("<stdin>") : Shown(name);
-    errno = 0;
-    const std::optional<std::string> bytes = ReadAll(name);
-    if (!bytes) {
-      std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
-                   Reason(errno).c_str());
-      status = kExitUnreadable;
-      continue;
+    std::string text;
+    {
+      errno = 0;
+      const std::optional<std::string> bytes = ReadAll(name);
+      if (!bytes) {
+        std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
+                     Reason(errno).c_str());
+        status = kExitUnreadable;
+        continue;
+      }
+      text = DecodeCp1251(*bytes);  // the bytes go before the reading begins
     }
-    const ProgramReading reading = ReadProgram(DecodeCp1251(*bytes));
+    const ProgramReading reading = ReadProgram(text);
     for (const Problem& p : reading.problems)
       std::printf("%s:%d: %s\n", shown.c_str(), p.line, Shown(p.text).c_str());
+    if (reading.problemsLeftOut > 0) std::printf("%s: и ещё %zu\n", shown.c_str(), reading.problemsLeftOut);
     std::printf("%s: %s\n", shown.c_str(), SummaryText(reading).c_str());
-    if (!reading.problems.empty() && status == kExitClean) status = kExitProblems;
+    if (ProblemCount(reading) > 0 && status == kExitClean) status = kExitProblems;
   }
   return std::fflush(stdout) == 0 ? status : kExitUnreadable;
 }

@@ -19,8 +19,8 @@ struct BlockFacts {
 };
 
 // Moves beyond this many are counted, not kept: memory stays bounded for any input. The largest
-// program the generators write has fewer than 33 000.
-inline constexpr std::size_t kMaxMoves = 1'000'000;
+// program the generators write has fewer than 33 000; 250 000 take 32 MB.
+inline constexpr std::size_t kMaxMoves = 250'000;
 
 class ProgramInterpreter {
  public:

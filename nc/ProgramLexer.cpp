@@ -49,8 +49,13 @@ const Word* LexedLine::Find(char letter) const {
 void LexLine(std::string_view line, LexedLine& out) {
   out.words.clear();
   out.problems.clear();
+  out.problemsLeftOut = 0;
   const auto spelling = [&](std::string text) {
-    out.problems.push_back({0, ProblemKind::Spelling, std::move(text)});
+    constexpr std::size_t kPerLine = 8;
+    if (out.problems.size() < kPerLine)
+      out.problems.push_back({0, ProblemKind::Spelling, std::move(text)});
+    else
+      ++out.problemsLeftOut;
   };
   bool tooMany = false;
   std::size_t i = 0;

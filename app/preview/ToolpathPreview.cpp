@@ -183,10 +183,20 @@ void ToolpathPreview::UpdateNow() {
 
 void ToolpathPreview::ShowStatus() {
   const ProgramReading& r = m_reading;
-  QString verdict = QString::fromStdString(ProblemCountText(r.problems.size()));
+  m_problems->clear();
+  if (r.empty) {
+    // Nothing typed yet is nothing wrong.
+    m_status->setText(
+        QStringLiteral("<span style=\"color:#7a7f88\">%1</span>").arg(QString::fromUtf8(kEmptyProgram)));
+    auto* item = new QListWidgetItem(QString::fromUtf8(kEmptyProgram), m_problems);
+    item->setFlags(Qt::NoItemFlags);
+    item->setForeground(QColor(0x7a, 0x7f, 0x88));
+    return;
+  }
+  QString verdict = QString::fromStdString(ProblemCountText(ProblemCount(r)));
   verdict[0] = verdict[0].toUpper();
   verdict = QStringLiteral("<b style=\"color:%1\">%2</b>")
-                .arg(r.problems.empty() ? QStringLiteral("#1a7f37") : QStringLiteral("#c62828"), verdict);
+                .arg(ProblemCount(r) == 0 ? QStringLiteral("#1a7f37") : QStringLiteral("#c62828"), verdict);
   const QString hole = QString::fromStdString(HoleText(r));
   double lower = 0, upper = 0;
   for (const Move& m : r.moves) {
@@ -197,11 +207,14 @@ void ToolpathPreview::ShowStatus() {
                     QStringLiteral("<br>Длина пути: нижний контур %1, верхний контур %2")
                         .arg(Length(lower), Length(upper)));
 
-  m_problems->clear();
   for (const Problem& p : r.problems) {
     auto* item = new QListWidgetItem(
         QStringLiteral("Строка %1: %2").arg(p.line).arg(QString::fromStdString(p.text)), m_problems);
     item->setData(Qt::UserRole, p.line);
+  }
+  if (r.problemsLeftOut > 0) {
+    auto* item = new QListWidgetItem(QStringLiteral("и ещё %1").arg(r.problemsLeftOut), m_problems);
+    item->setFlags(Qt::NoItemFlags);
   }
   if (r.problems.empty()) {
     auto* item = new QListWidgetItem(QString::fromUtf8(kNoProblems), m_problems);

@@ -22,6 +22,7 @@ class ToolpathView;
 inline constexpr const char* kPreviewTitle = "Траектория";
 inline constexpr const char* kShowToolpath = "Показать траекторию";
 inline constexpr const char* kNoProblems = "Ошибок нет";
+inline constexpr const char* kEmptyProgram = "Программа пуста";
 
 // The toolpath preview: a window of its own beside the main one that reads the program field
 // through the core reader whenever its text changes and shows the path, the problems at their

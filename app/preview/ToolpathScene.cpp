@@ -36,7 +36,7 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading)
   for (const Move& m : reading.moves) {
     int segments = 1;
     if (m.kind == Move::Kind::Arc) {
-      const double turns = ArcSweep(m) / (2 * std::numbers::pi);
+      const double turns = std::fabs(ArcSweep(m)) / (2 * std::numbers::pi);
       if (std::isfinite(turns))
         segments = std::clamp(static_cast<int>(std::ceil(turns * perTurn)), 2, perTurn);
     }
@@ -50,6 +50,13 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading)
   }
   m_bounds = RectOf(box);
   SampleWires(reading.moves);
+  // The moves at the lines of problems are drawn as faults.
+  m_faulty.assign(m_lines.size(), false);
+  for (const Problem& p : reading.problems) {
+    const auto [from, to] = std::equal_range(m_lines.begin(), m_lines.end(), p.line);
+    for (auto it = from; it != to; ++it) m_faulty[static_cast<std::size_t>(it - m_lines.begin())] = true;
+  }
+  m_anyFaulty = std::find(m_faulty.begin(), m_faulty.end(), true) != m_faulty.end();
 }
 
 void ToolpathScene::AddMove(const Move& move, int segments) {

@@ -32,6 +32,9 @@ class ToolpathScene {
   // The move written on a program line, or -1 when that line makes none.
   int MoveAtLine(int line) const;
 
+  // Whether a problem of the reading stands at the move's line.
+  bool Faulty(int move) const { return m_faulty[static_cast<std::size_t>(move)]; }
+  bool AnyFaulty() const { return m_anyFaulty; }
   bool Tapered() const { return m_tapered; }
   // The height of the upper guide above the lower one, the R word; nothing when absent or zero.
   std::optional<double> WireHeight() const { return m_wireHeight; }
@@ -49,6 +52,8 @@ class ToolpathScene {
   std::vector<std::size_t> m_first;       // where each move's polyline starts; one more entry at the end
   std::vector<int> m_lines;
   std::vector<bool> m_compensated;
+  std::vector<bool> m_faulty;
+  bool m_anyFaulty = false;
   std::vector<Wire> m_wires;
   bool m_tapered = false;
   std::optional<double> m_wireHeight;

@@ -32,6 +32,7 @@ const QColor kUpper(222, 86, 18);
 const QColor kWire(110, 116, 128, 120);
 const QColor kHighlight(0, 190, 90, 150);
 const QColor kStart(20, 20, 20);
+const QColor kFault(214, 40, 40, 200);
 
 constexpr double kCutWidth = 2.2;   // the cut with compensation on
 constexpr double kPathWidth = 1.1;  // lead-in and exit
@@ -78,11 +79,12 @@ QFont SmallFont(const QFont& base) {
   return font;
 }
 
-std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<double> height) {
+std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<double> height, bool faults) {
   std::vector<LegendEntry> entries = {{kLower, kCutWidth, QStringLiteral("Нижний контур (X, Y)")}};
   if (upper) entries.push_back({kUpper, kCutWidth, QStringLiteral("Верхний контур (X+U, Y+V)")});
   entries.push_back({kLower, kPathWidth, QStringLiteral("Подход и отход (без коррекции)")});
   if (oblique && height) entries.push_back({kWire.darker(120), 1, QStringLiteral("Проволока")});
+  if (faults) entries.push_back({kFault, kCutWidth, QStringLiteral("Кадр с ошибкой")});
   entries.push_back({kStart, 0, QStringLiteral("Начало")});
   if (oblique) {
     entries.push_back({QColor(), -1,
@@ -240,6 +242,7 @@ void ToolpathView::PaintDrawing(QPainter& painter) const {
     PaintAxes3d(painter);
   }
   PaintContours(painter);
+  PaintFaults(painter);
   PaintScaleBar(painter);
   PaintLegend(painter);
 }
@@ -386,8 +389,7 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
   painter.save();
   painter.setFont(SmallFont(font()));
   const QFontMetricsF metrics(painter.font());
-  const std::vector<LegendEntry> entries = LegendEntries(
-      ShowsUpper(), m_mode == Mode::Oblique, m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt);
+  const std::vector<LegendEntry> entries = Legend();
   const LegendLayout layout = LayOutLegend(entries, metrics, width());
   const double strip = layout.height;
   painter.setPen(Qt::NoPen);
@@ -416,10 +418,14 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
   painter.restore();
 }
 
+std::vector<LegendEntry> ToolpathView::Legend() const {
+  return LegendEntries(ShowsUpper(), m_mode == Mode::Oblique,
+                       m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt, m_scene->AnyFaulty());
+}
+
 double ToolpathView::LegendHeight() const {
   if (m_scene->MoveCount() == 0) return 0;
-  const std::vector<LegendEntry> entries = LegendEntries(
-      ShowsUpper(), m_mode == Mode::Oblique, m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt);
+  const std::vector<LegendEntry> entries = Legend();
   return LayOutLegend(entries, QFontMetricsF(SmallFont(font())), width()).height;
 }
 
@@ -452,6 +458,22 @@ void ToolpathView::PaintScaleBar(QPainter& painter) const {
   painter.drawLine(QPointF(right, bottom - 4), QPointF(right, bottom + 2));
   painter.drawText(QPointF(right - pixels / 2 - metrics.horizontalAdvance(text) / 2, bottom - 6), text);
   painter.restore();
+}
+
+void ToolpathView::PaintFaults(QPainter& painter) const {
+  if (!m_scene->AnyFaulty()) return;
+  const QRectF clip = QRectF(rect()).adjusted(-8, -8, 8, 8);
+  const bool showUpper = ShowsUpper();
+  painter.setPen(LinePen(kFault, kCutWidth + 1));
+  for (int m = 0; m < m_scene->MoveCount(); ++m) {
+    if (!m_scene->Faulty(m)) continue;
+    for (const bool upper : {false, true}) {
+      if (upper && !showUpper) continue;
+      ScreenPath path(clip, nullptr, nullptr);
+      for (const QPointF& p : m_scene->Points(m, upper)) path.Add(ToWidget(p, upper));
+      painter.drawPath(path.Path());
+    }
+  }
 }
 
 void ToolpathView::PaintHighlight(QPainter& painter) const {

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/preview/Legend.h"
 #include "app/preview/ToolpathScene.h"
 
 class QPainter;
@@ -67,6 +68,7 @@ class ToolpathView : public QWidget {
   QPointF WidgetToPlane(QPointF widget) const;
   double Height() const;
   bool ShowsUpper() const;
+  std::vector<LegendEntry> Legend() const;
   double LegendHeight() const;
   // Where a fitted drawing goes: the widget less the legend, the edge labels and the scale bar.
   QRectF FitArea() const;
@@ -78,6 +80,7 @@ class ToolpathView : public QWidget {
   void PaintContours(QPainter& painter) const;
   void PaintLegend(QPainter& painter) const;
   void PaintScaleBar(QPainter& painter) const;
+  void PaintFaults(QPainter& painter) const;
   void PaintHighlight(QPainter& painter) const;
 
   std::shared_ptr<const ToolpathScene> m_scene = std::make_shared<ToolpathScene>();
