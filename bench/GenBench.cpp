@@ -4,10 +4,13 @@
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -116,6 +119,59 @@ void BM_ProcessFloorLargest(benchmark::State& state) {
   RunProcess(state, {KALMORO_FLOOR_PATH, std::to_string(words), std::to_string(kLargest / 2)});
 }
 BENCHMARK(BM_ProcessFloorLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// `kalmoro-gen check` on a file: the wall time and the peak memory of the process (ru_maxrss), against
+// the size of the file. The floor is the same check of an empty file: the process itself.
+std::string CheckInput(int kind) {
+  const std::string path = "/tmp/kalmoro-bench-check-" + std::to_string(kind) + ".iso";
+  if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
+    std::fclose(existing);
+    return path;
+  }
+  std::string text;
+  if (kind == 1) text = Cone(kLargest).program;  // the largest program
+  if (kind == 2) text.assign(50u << 20, 'X');    // a 50 MB line of one letter
+  if (kind == 3)                                 // 50 MB of one-word moves
+    for (std::size_t n = 0; text.size() < (50u << 20); ++n) text += "X1\n";
+  if (kind == 4)  // 50 MB of bytes 0 … 255
+    for (std::size_t n = 0; n < (50u << 20); ++n) text += static_cast<char>(n * 2654435761u >> 13);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file) {
+    std::fwrite(text.data(), 1, text.size(), file);
+    std::fclose(file);
+  }
+  return path;
+}
+
+void BM_CheckProcess(benchmark::State& state) {
+  const std::string path = CheckInput(static_cast<int>(state.range(0)));
+  std::vector<std::string> args = {KALMORO_GEN_PATH, "check", path};
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  long peakKb = 0;
+  for (auto _ : state) {
+    pid_t pid = 0;
+    int status = 0;
+    struct rusage usage {};
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0 ||
+        wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) > 1) {
+      state.SkipWithError("the check failed");
+      break;
+    }
+    peakKb = std::max(peakKb, usage.ru_maxrss);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  state.counters["file_MB"] = static_cast<double>(st.st_size) / (1 << 20);
+  state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024;
+}
+// 0: an empty file (the floor), then the inputs of CheckInput.
+BENCHMARK(BM_CheckProcess)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // A paste of the longest text a field check is made for.
 void BM_FieldCheckPaste(benchmark::State& state) {

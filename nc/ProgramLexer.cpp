@@ -50,10 +50,11 @@ void LexLine(std::string_view line, LexedLine& out) {
   out.words.clear();
   out.problems.clear();
   out.problemsLeftOut = 0;
-  const auto spelling = [&](std::string text) {
+  // The message is made only for problems that are kept: a junk line may hold millions.
+  const auto spelling = [&](const auto& message) {
     constexpr std::size_t kPerLine = 8;
     if (out.problems.size() < kPerLine)
-      out.problems.push_back({0, ProblemKind::Spelling, std::move(text)});
+      out.problems.push_back({0, ProblemKind::Spelling, message()});
     else
       ++out.problemsLeftOut;
   };
@@ -68,7 +69,7 @@ void LexLine(std::string_view line, LexedLine& out) {
     if (c == '(') {
       const std::size_t close = line.find(')', i);
       if (close == std::string_view::npos) {
-        spelling("Комментарий не закрыт скобкой «)»");
+        spelling([] { return std::string("Комментарий не закрыт скобкой «)»"); });
         break;
       }
       i = close + 1;
@@ -88,7 +89,8 @@ void LexLine(std::string_view line, LexedLine& out) {
         if (count == kShownChars) shown += "…";
         ++count;
       }
-      spelling((count == 1 ? "Недопустимый символ «" : "Недопустимые символы «") + shown + "»");
+      spelling(
+          [&] { return (count == 1 ? "Недопустимый символ «" : "Недопустимые символы «") + shown + "»"; });
       continue;
     }
     const std::size_t start = i++;
@@ -99,7 +101,7 @@ void LexLine(std::string_view line, LexedLine& out) {
     const std::string_view written = line.substr(start, i - start);
     const auto value = WordNumber(line.substr(numberStart, i - numberStart));
     if (!value) {
-      spelling("Неверное число в слове «" + QuotedWord(written) + "»");
+      spelling([&] { return "Неверное число в слове «" + QuotedWord(written) + "»"; });
       continue;
     }
     // A block holds a handful of words; a line of thousands is junk, and keeping them all would let one
@@ -109,7 +111,8 @@ void LexLine(std::string_view line, LexedLine& out) {
       out.words.push_back({Upper(c), *value, written});
     } else if (!tooMany) {
       tooMany = true;
-      spelling("В кадре больше " + std::to_string(kMaxWords) + " слов: остальные не прочитаны");
+      spelling(
+          [] { return "В кадре больше " + std::to_string(kMaxWords) + " слов: остальные не прочитаны"; });
     }
   }
 }
