@@ -1,8 +1,8 @@
 // The leading-number value and the full conversion on any text: neither crashes or gives a NaN; where
 // the full conversion has a value the leading number is that value; on a text as the field check leaves
 // it, the full conversion has a value whenever the text holds a digit and the number is within range,
-// and text after the number does not change the leading value. The decimal patterns on any text give
-// nothing or "[-]digits[.digits]" with the decimals asked for.
+// and text after the number does not change the leading value. The decimal patterns of any double give
+// nothing for an infinity or NaN, otherwise "[-]digits[.digits]" with the decimals asked for.
 
 #include <cmath>
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "fields/FieldCheck.h"
@@ -34,10 +35,12 @@ void Agree(std::string_view text) {
     Fail("a text's full conversion, when it has one, is finite and its leading-number value", label);
 }
 
-// FormatPattern of any text: nothing, or an optional minus, digits, and minDecimals to maxDecimals
-// decimals after a point.
-void Pattern(std::string_view text, int minDecimals, int maxDecimals) {
-  const std::string out = FormatPattern(text, minDecimals, maxDecimals);
+// FormatNumber of any double: nothing for an infinity or NaN, otherwise an optional minus, digits, and
+// minDecimals to maxDecimals decimals after a point.
+void Pattern(double value, int minDecimals, int maxDecimals) {
+  const std::string out = FormatNumber(value, minDecimals, maxDecimals);
+  if (out.empty() != !std::isfinite(value))
+    Fail("a number pattern gives a text exactly for a finite value", "value " + StdText(value));
   if (out.empty()) return;
   const std::size_t point = out.find('.');
   const std::size_t decimals = point == std::string::npos ? 0 : out.size() - point - 1;
@@ -48,8 +51,22 @@ void Pattern(std::string_view text, int minDecimals, int maxDecimals) {
   for (std::size_t i = from; ok && i < out.size(); ++i) ok = i == point || IsDigit(out[i]);
   if (!ok)
     Fail("a number pattern gives \"[-]digits[.digits]\" with the decimals asked for",
-         "text \"" + Escaped(text) + "\", " + std::to_string(minDecimals) + " to " +
+         "value " + StdText(value) + ", " + std::to_string(minDecimals) + " to " +
              std::to_string(maxDecimals) + " decimals: \"" + out + "\"");
+}
+
+// The patterns of the text's leading number and, for eight bytes or more, of the first eight as a double.
+void Patterns(std::string_view input) {
+  std::vector<double> values{LeadingValue(input)};
+  if (input.size() >= sizeof(double)) {
+    double bits = 0;
+    std::memcpy(&bits, input.data(), sizeof bits);
+    values.push_back(bits);
+  }
+  for (const double value : values) {
+    Pattern(value, 3, 3);
+    Pattern(value, 1, 6);
+  }
 }
 
 }  // namespace
@@ -57,8 +74,7 @@ void Pattern(std::string_view text, int minDecimals, int maxDecimals) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input = AsText(data, size);
   Agree(input);
-  Pattern(input, 3, 3);
-  Pattern(input, 1, 6);
+  Patterns(input);
   const std::string clean = CheckInputErr(input, true);
   Agree(clean);
   const double leading = LeadingValue(clean);

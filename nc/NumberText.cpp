@@ -102,15 +102,11 @@ class MantissaDigits {
   std::size_t m_pointAt;
 };
 
-}  // namespace
-
-std::string StdText(double value) {
-  if (std::isnan(value)) return "nan";
-  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
-  char buf[32];
-  return std::string(buf, StdTextTo(value, buf));
-}
-
+// Renders the number a standard-form text holds with the given decimals (at most 20) into out
+// (kNumberTextMax chars): rounded half away from zero on the decimal digits of the text, at least one
+// digit before the point, no grouping, between minDecimals and maxDecimals digits after it (trailing
+// zeros beyond minDecimals dropped). A negative value that rounds to zero keeps its minus; an exact zero
+// has none. Returns the length written, 0 for a text that is not such a number.
 std::size_t FormatPatternTo(std::string_view text, int minDecimals, int maxDecimals, char* out) {
   if (maxDecimals < 0 || maxDecimals > kMaxDecimals || minDecimals > maxDecimals) return 0;
   std::size_t i = 0;
@@ -185,17 +181,18 @@ std::size_t FormatPatternTo(std::string_view text, int minDecimals, int maxDecim
   return static_cast<std::size_t>(o - out);
 }
 
-std::string FormatPattern(std::string_view text, int minDecimals, int maxDecimals) {
-  char buf[kNumberTextMax];
-  return std::string(buf, FormatPatternTo(text, minDecimals, maxDecimals, buf));
-}
+}  // namespace
 
-std::string Formating(std::string_view text) {
-  return FormatPattern(text, 3, 3);
+std::string StdText(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  char buf[32];
+  return std::string(buf, StdTextTo(value, buf));
 }
 
 std::string FormatNumber(double value, int minDecimals, int maxDecimals) {
-  return FormatPattern(StdText(value), minDecimals, maxDecimals);
+  char buf[kNumberTextMax];
+  return std::string(buf, FormatPatternTo(StdText(value), minDecimals, maxDecimals, buf));
 }
 
 std::size_t CoordTextCarefulTo(double value, char* out) {

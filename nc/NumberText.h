@@ -19,29 +19,22 @@ inline constexpr std::size_t kNumberTextMax = 440;
 // Infinity and NaN give "inf", "-inf", "nan".
 std::string StdText(double value);
 
-// Renders the number a standard-form text holds with the given decimals (at most 20): rounded half
-// away from zero on the decimal digits of the text, at least one digit before the point, no grouping,
-// between minDecimals and maxDecimals digits after it (trailing zeros beyond minDecimals dropped). A
-// negative value that rounds to zero keeps its minus; an exact zero has none. Returns "" for a text
-// that is not such a number.
-std::string FormatPattern(std::string_view text, int minDecimals, int maxDecimals);
-
-// The same into out (kNumberTextMax chars); returns the length written, 0 for a text that is not a number.
-std::size_t FormatPatternTo(std::string_view text, int minDecimals, int maxDecimals, char* out);
-
-// Pattern "0.000" of every NC coordinate.
-std::string Formating(std::string_view text);
-
-// A double through its standard text form and then a pattern.
+// A double rendered with the given decimals (at most 20): its standard text form (StdText), rounded
+// half away from zero on the decimal digits of that text, at least one digit before the point, no
+// grouping, between minDecimals and maxDecimals digits after it (trailing zeros beyond minDecimals
+// dropped). A negative value that rounds to zero keeps its minus; zero has none. Infinity and NaN, and
+// decimals out of range, give "".
 std::string FormatNumber(double value, int minDecimals, int maxDecimals);
 
-// A coordinate word's number: Formating of the standard text form of value, written into out
-// (kNumberTextMax chars) without touching the heap; returns the length. Values below 1e6 in magnitude
-// that are not within a hair of a half-way point are rounded directly from value * 1000, which gives
-// the same digits as the two steps (see CoordTextCarefulTo); all others take the two steps.
+// A coordinate word's number, the pattern "0.000" of every NC coordinate ("Formating"):
+// FormatNumber(value, 3, 3) written into out (kNumberTextMax chars) without touching the heap; returns
+// the length. Values below 1e6 in magnitude that are not within a hair of a half-way point are rounded
+// directly from value * 1000, which gives the same digits as the two steps (see CoordTextCarefulTo); all
+// others take the two steps.
 std::size_t CoordTextTo(double value, char* out);
 
-// The reference for CoordTextTo: the standard text form, then the pattern "0.000", step by step.
+// The reference for CoordTextTo, which tests compare it with: the standard text form, then the pattern
+// "0.000", step by step.
 std::size_t CoordTextCarefulTo(double value, char* out);
 
 // Leading-number value: the longest leading part "[sign]digits[.digits]" of the text, "." as the

@@ -33,47 +33,53 @@ TEST(StdText, FifteenDigitsNoTrailingZerosUpperCaseExponent) {
 }
 
 struct PatternCase {
-  std::string text;
+  double value;
   std::string rendered;
 };
 
-TEST(Formating, ThreeDecimalsHalfAwayFromZero) {
+// The pattern "0.000" rounds the decimal digits of the standard text form, not the double itself.
+TEST(FormatNumber, ThreeDecimalsHalfAwayFromZeroOnTheStandardText) {
   const PatternCase cases[] = {
-      {"5", "5.000"},
-      {"10", "10.000"},
-      {"-0.35", "-0.350"},
-      {"4.65", "4.650"},
-      {"499.5", "499.500"},
-      {"1.5E-16", "0.000"},
-      {"-1.5E-16", "-0.000"},  // a negative value rounding to zero keeps its minus
-      {"-0.0004", "-0.000"},
-      {"0", "0.000"},
-      {"-0", "0.000"},  // an exact zero never
-      {"0.0005", "0.001"},
-      {"-0.0005", "-0.001"},
-      {"2.0625", "2.063"},
-      {"-2.0625", "-2.063"},
-      {"9.9995", "10.000"},
-      {"999.9999", "1000.000"},
-      {".5", "0.500"},
-      {"1E+15", "1000000000000000.000"},
-      {"1.23456789012345E+20", "123456789012345000000.000"},
-      {"0.0004999", "0.000"},
-      {"1E+399", "1" + std::string(399, '0') + ".000"},
-      {"0.00050000000000000000000000000001", "0.001"},
-      {"-0.000499999999999999999999999999", "-0.000"},
+      {5, "5.000"},
+      {10, "10.000"},
+      {-0.35, "-0.350"},
+      {4.65, "4.650"},
+      {499.5, "499.500"},
+      {1.5e-16, "0.000"},
+      {-1.5e-16, "-0.000"},  // a negative value rounding to zero keeps its minus
+      {-0.0004, "-0.000"},
+      {0.0, "0.000"},
+      {-0.0, "0.000"},  // an exact zero never
+      {0.0005, "0.001"},
+      {-0.0005, "-0.001"},
+      {2.0625, "2.063"},
+      {-2.0625, "-2.063"},
+      {9.9995, "10.000"},
+      {999.9999, "1000.000"},
+      {.5, "0.500"},
+      {1e15, "1000000000000000.000"},
+      {1.23456789012345e20, "123456789012345000000.000"},
+      {0.0004999, "0.000"},
+      {1e308, "1" + std::string(308, '0') + ".000"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Formating(c.text), c.rendered) << "text " << c.text;
-  EXPECT_EQ(Formating("1E+400"), "") << "beyond any double";
-}
-
-TEST(Formating, NeverFailsOnGarbageReturnsEmpty) {
-  for (const char* text : {"", "-", "abc", "1.2.3", "1E", "1E+", "nan", "inf", "1x", "1E999999999", "4,65"}) {
-    EXPECT_EQ(Formating(text), "") << "text " << text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatNumber(c.value, 3, 3), c.rendered) << "value " << StdText(c.value);
+    char careful[kNumberTextMax];
+    EXPECT_EQ(std::string(careful, CoordTextCarefulTo(c.value, careful)), c.rendered)
+        << "the coordinate words' reference rendering of " << StdText(c.value);
   }
 }
 
-TEST(FormatPattern, ConeFieldPatternsDropTrailingZerosToOneDecimal) {
+TEST(FormatNumber, InfinityAndNaNGiveNoText) {
+  for (const double value :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_EQ(FormatNumber(value, 3, 3), "") << "value " << StdText(value);
+    EXPECT_EQ(FormatNumber(value, 1, 6), "") << "value " << StdText(value);
+  }
+}
+
+TEST(FormatNumber, ConeFieldPatternsDropTrailingZerosToOneDecimal) {
   EXPECT_EQ(FormatNumber(90.0000000000001, 1, 6), "90.0");
   EXPECT_EQ(FormatNumber(11.4211862749993, 1, 6), "11.421186");
   EXPECT_EQ(FormatNumber(-10.0012890000004, 1, 6), "-10.001289");
