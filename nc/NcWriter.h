@@ -12,7 +12,7 @@
 // generator makes one writer per program and calls its named operations only.
 namespace kalmoro {
 
-// Raised by GenN when a program would need a block number above 32767.
+// Raised when a program would need a block number above 32767.
 class NcOverflow : public std::overflow_error {
  public:
   NcOverflow() : std::overflow_error("block number above 32767") {}
@@ -28,10 +28,11 @@ enum class FixedWord {
 
 class NcWriter {
  public:
+  // A numbered block that would need a number above this one throws NcOverflow: nothing is appended
+  // and the writer stays as it was.
   static constexpr std::int16_t kMaxBlockNum = 32767;
 
-  // The program text so far. Lines end with CR LF.
-  const std::string& Text() const { return m_text; }
+  // The program text, moved out of the writer. Lines end with CR LF.
   std::string TakeText() { return std::move(m_text); }
   void Reserve(std::size_t bytes) { m_text.reserve(bytes); }
 
@@ -46,17 +47,11 @@ class NcWriter {
   // Ends a motion block written with crLf false by the compensation register " D0" and the line end.
   void EndWithD0();
 
-  // Writer state.
+  // The number of the last numbered block.
   std::int16_t BlockNum() const { return m_blockNum; }
-  bool ArcMode() const { return m_arcMode; }
-  double LastX() const { return m_lastX; }
-  double LastY() const { return m_lastY; }
   // On before the first motion block of a program, so that its first linear block carries "G01".
   void SetArcMode(bool on) { m_arcMode = on; }
 
-  // Appends "N" and the next block number; fist restarts the numbering at 1. Throws NcOverflow, with
-  // nothing appended and BlockNum kept at 32767, when no number is left.
-  void GenN(bool fist);
   // Linear move; dropped (nothing appended, no number used) when (x, y) is exactly the last point.
   void GenL(double x, double y, bool crLf);
   // Linear move with taper words; U and V are appended even when the move itself is dropped.
@@ -65,6 +60,9 @@ class NcWriter {
   void GenA(double x, double y, double i, double j, bool crLf);
 
  private:
+  // Appends "N" and the next block number; fist restarts the numbering at 1. Throws NcOverflow, with
+  // nothing appended and BlockNum kept at 32767, when no number is left.
+  void GenN(bool fist);
   void AppendWord(char letter, double value);
   void EndLine();
 

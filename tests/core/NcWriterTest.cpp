@@ -15,9 +15,14 @@ NcWriter AfterOpening() {
   return w;
 }
 
+// The text a writer holds so far, taken from a copy of it.
+std::string Written(NcWriter w) {
+  return w.TakeText();
+}
+
 // The text the writer appended after the given length.
 std::string Appended(const NcWriter& w, std::size_t from) {
-  return w.Text().substr(from);
+  return Written(w).substr(from);
 }
 
 TEST(NcWriter, HeaderSetupAndFixedBlocks) {
@@ -28,7 +33,7 @@ TEST(NcWriter, HeaderSetupAndFixedBlocks) {
   w.GenFixed(FixedWord::CompensationLeft);
   w.GenFixed(FixedWord::CompensationOff);
   w.GenFixed(FixedWord::ProgramEnd);
-  EXPECT_EQ(w.Text(),
+  EXPECT_EQ(Written(w),
             "%(RECTANGLE: W=12.5:H=7:R=0)\r\n"
             "N1G92X0.000Y0.000W0.000R2.123\r\n"
             "N2G60\r\nN3G41\r\nN4G40\r\nN5M02\r\n");
@@ -36,7 +41,7 @@ TEST(NcWriter, HeaderSetupAndFixedBlocks) {
   circle.GenHeader(CircleHeader{"010."});
   circle.GenHeader(ConeHeader{1.5, 0.8, 2, 5.72481});
   circle.GenSetup();
-  EXPECT_EQ(circle.Text(),
+  EXPECT_EQ(Written(circle),
             "%(CIRCLE: D010.)\r\n%(CONE: D-DOWN=1.5:D-UP=0.8:H=2:ANG=5.72481)\r\nN1G92X0.000Y0.000\r\n");
 }
 
@@ -44,22 +49,23 @@ TEST(NcWriter, HeaderRefusesTextThatWouldEndTheComment) {
   for (const char* text : {"10)", "10\r\nM02", "10\n", "(10", "1\t0"}) {
     NcWriter w;
     EXPECT_THROW(w.GenHeader(CircleHeader{text}), std::invalid_argument) << "text " << text;
-    EXPECT_EQ(w.Text(), "") << "nothing written for " << text;
+    EXPECT_EQ(Written(w), "") << "nothing written for " << text;
   }
 }
 
-TEST(GenN, FistRestartsNumbering) {
+TEST(NcWriter, SetupRestartsNumbering) {
   NcWriter w = AfterOpening();
-  w.GenN(false);
-  w.GenN(true);
-  w.GenN(false);
-  EXPECT_EQ(Appended(w, AfterOpening().Text().size()), "N3N1N2");
+  const std::size_t start = Written(w).size();
+  w.GenFixed(FixedWord::CompensationLeft);
+  w.GenSetup();
+  w.GenFixed(FixedWord::G60);
+  EXPECT_EQ(Appended(w, start), "N3G41\r\nN1G92X0.000Y0.000\r\nN2G60\r\n");
   EXPECT_EQ(w.BlockNum(), 2);
 }
 
 TEST(GenL, MoveToLastPointIsDroppedWithoutUsingANumber) {
   NcWriter w = AfterOpening();
-  const std::size_t start = w.Text().size();
+  const std::size_t start = Written(w).size();
   w.GenL(0, 5, true);
   EXPECT_EQ(Appended(w, start), "N3G01X0.000Y5.000\r\n");
   w.GenL(0, 5, true);
@@ -72,10 +78,10 @@ TEST(GenL, MoveToLastPointIsDroppedWithoutUsingANumber) {
 
 TEST(GenL, MoveToTheOriginFromTheStartIsDropped) {
   NcWriter w = AfterOpening();
-  const std::string before = w.Text();
+  const std::string before = Written(w);
   w.GenL(0, 0, true);
   w.GenL(-0.0, 0, true);  // negative zero equals zero
-  EXPECT_EQ(w.Text(), before);
+  EXPECT_EQ(Written(w), before);
   EXPECT_EQ(w.BlockNum(), 2);
 }
 
@@ -87,19 +93,20 @@ TEST(GenA, ModalWordsSwitchBetweenArcAndLine) {
   w.GenL(-1, -1, true);
   w.GenA(-1, -1, 0, 0, false);  // an arc to the point where the tool stands is still written
   w.EndWithD0();
-  EXPECT_EQ(w.Text(),
+  EXPECT_EQ(Written(w),
             "N1X1.000Y0.000\r\n"
             "N2G03X0.000Y1.000I0.000J0.000\r\n"
             "N3X-1.000Y0.000I0.000J0.000\r\n"
             "N4G01X-1.000Y-1.000\r\n"
             "N5G03X-1.000Y-1.000I0.000J0.000 D0\r\n");
-  EXPECT_EQ(w.LastX(), -1);
-  EXPECT_EQ(w.LastY(), -1);
+  const std::size_t end = Written(w).size();
+  w.GenL(-1, -1, true);
+  EXPECT_EQ(Appended(w, end), "") << "the arc's end is where the tool stands";
 }
 
 TEST(GenLU, TaperWordsFollowEvenWhenTheMoveIsDropped) {
   NcWriter w = AfterOpening();
-  const std::size_t start = w.Text().size();
+  const std::size_t start = Written(w).size();
   w.GenLU(0, 0.5, 0, -0.1, true);
   w.GenLU(0, 0.5, 0.25, -0.125, true);
   w.GenLU(0, 0.5, 1, 2, false);
@@ -110,20 +117,21 @@ TEST(GenLU, TaperWordsFollowEvenWhenTheMoveIsDropped) {
   EXPECT_EQ(w.BlockNum(), 3);
 }
 
-TEST(GenN, OverflowAt32767LeavesEverythingAsItWas) {
+TEST(NcWriter, OverflowAt32767LeavesEverythingAsItWas) {
   NcWriter w;
-  for (int n = 0; n < NcWriter::kMaxBlockNum; ++n) w.GenN(false);
-  ASSERT_TRUE(w.Text().ends_with("N32766N32767")) << "numbers up to 32767 are written";
-  const std::string full = w.Text();
-  EXPECT_THROW(w.GenN(false), NcOverflow);
+  for (int n = 0; n < NcWriter::kMaxBlockNum; ++n) w.GenFixed(FixedWord::G60);
+  const std::string full = Written(w);
+  ASSERT_TRUE(full.ends_with("N32766G60\r\nN32767G60\r\n")) << "numbers up to 32767 are written";
+  EXPECT_THROW(w.GenFixed(FixedWord::ProgramEnd), NcOverflow);
   EXPECT_EQ(w.BlockNum(), 32767);
   EXPECT_THROW(w.GenL(1, 1, true), NcOverflow);
+  EXPECT_THROW(w.GenLU(1, 1, 0, 0, true), NcOverflow);
   EXPECT_THROW(w.GenA(1, 1, 0, 0, true), NcOverflow);
-  EXPECT_THROW(w.GenFixed(FixedWord::ProgramEnd), NcOverflow);
-  EXPECT_EQ(w.Text(), full) << "a refused block must append nothing";
-  EXPECT_EQ(w.LastX(), 0);
-  w.GenN(true);
-  EXPECT_TRUE(w.Text().ends_with("N32767N1")) << "a restart numbers from 1 again";
+  EXPECT_EQ(Written(w), full) << "a refused block must append nothing";
+  w.GenSetup();
+  w.GenL(1, 1, true);
+  EXPECT_EQ(Appended(w, full.size()), "N1G92X0.000Y0.000\r\nN2X1.000Y1.000\r\n")
+      << "a restart numbers from 1 again; the refused moves neither moved the tool nor set arc mode";
 }
 
 }  // namespace
