@@ -44,12 +44,4 @@ SaveResult SaveProgramFile(std::string_view name, std::string_view utf8Text, Rea
   return ReplaceFileContents(path, *bytes, readOnly);
 }
 
-std::optional<std::string> SaveProgram(std::string_view name, std::string_view utf8Text,
-                                       std::string* savedPath) {
-  SaveResult result = SaveProgramFile(name, utf8Text);
-  if (savedPath) *savedPath = result.path;
-  if (result.Saved()) return std::nullopt;
-  return std::move(result.message);
-}
-
 }  // namespace kalmoro

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,11 +26,6 @@ std::string Cp1251Refusal(std::string_view badChar, std::string_view note = {});
 // read-only file could not keep (owner, hard links), to be shown to the user.
 SaveResult SaveProgramFile(std::string_view name, std::string_view utf8Text,
                            ReadOnlyFile readOnly = ReadOnlyFile::Refuse);
-
-// SaveProgramFile refusing read-only files: the message of a refusal or failure, or nothing on
-// success. savedPath, when given, receives the name written.
-std::optional<std::string> SaveProgram(std::string_view name, std::string_view utf8Text,
-                                       std::string* savedPath = nullptr);
 
 bool FileExists(const std::string& path);
 

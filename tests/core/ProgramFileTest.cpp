@@ -58,11 +58,12 @@ TEST(Cp1251Refusal, NamesTheCharacterAndWhatToDo) {
 }
 
 TEST_F(ProgramFileTest, SaveAddsExtensionAndLineEnd) {
-  std::string saved;
-  EXPECT_EQ(SaveProgram((m_dir / "part").string(), "N13M02\r\n", &saved), std::nullopt);
-  EXPECT_EQ(saved, (m_dir / "part.iso").string());
+  const SaveResult saved = SaveProgramFile((m_dir / "part").string(), "N13M02\r\n");
+  EXPECT_EQ(saved.kind, SaveResult::Kind::Saved) << saved.message;
+  EXPECT_EQ(saved.message, "");
+  EXPECT_EQ(saved.path, (m_dir / "part.iso").string());
   EXPECT_EQ(ReadBytes(m_dir / "part.iso"), "N13M02\r\n\r\n");
-  EXPECT_EQ(SaveProgram((m_dir / "empty.iso").string(), ""), std::nullopt);
+  EXPECT_TRUE(SaveProgramFile((m_dir / "empty.iso").string(), "").Saved());
   EXPECT_EQ(ReadBytes(m_dir / "empty.iso"), "\r\n");
   EXPECT_EQ(FilesInDir(), 2u) << "no temporary file may be left behind";
 }
@@ -71,7 +72,7 @@ TEST_F(ProgramFileTest, ReplacesAnExistingFileWhole) {
   const fs::path path = m_dir / "part.iso";
   std::ofstream(path) << std::string(1000, 'x');
   fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  EXPECT_EQ(SaveProgram(path.string(), "short"), std::nullopt);
+  EXPECT_TRUE(SaveProgramFile(path.string(), "short").Saved());
   EXPECT_EQ(ReadBytes(path), "short\r\n");
   EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -79,21 +80,21 @@ TEST_F(ProgramFileTest, ReplacesAnExistingFileWhole) {
 
 TEST_F(ProgramFileTest, FailuresAreReportedAndWriteNothing) {
   const fs::path missing = m_dir / "no-such-folder" / "part";
-  const auto error = SaveProgram(missing.string(), "N1");
-  ASSERT_TRUE(error.has_value());
-  EXPECT_NE(error->find((m_dir / "no-such-folder" / "part.iso").string()), std::string::npos) << *error;
-  EXPECT_NE(error->find("папка не найдена"), std::string::npos) << *error;
+  const SaveResult error = SaveProgramFile(missing.string(), "N1");
+  ASSERT_EQ(error.kind, SaveResult::Kind::Failed);
+  EXPECT_NE(error.message.find((m_dir / "no-such-folder" / "part.iso").string()), std::string::npos)
+      << error.message;
+  EXPECT_NE(error.message.find("папка не найдена"), std::string::npos) << error.message;
 
   fs::create_directory(m_dir / "taken.iso");
-  const auto dirError = SaveProgram((m_dir / "taken").string(), "N1");
-  ASSERT_TRUE(dirError.has_value());
+  EXPECT_EQ(SaveProgramFile((m_dir / "taken").string(), "N1").kind, SaveResult::Kind::Failed);
   EXPECT_TRUE(fs::is_directory(m_dir / "taken.iso"));
 
   const fs::path kept = m_dir / "kept.iso";
   std::ofstream(kept) << "old";
-  const auto emojiError = SaveProgram(kept.string(), "N1 \xF0\x9F\x98\x80");
-  ASSERT_TRUE(emojiError.has_value());
-  EXPECT_EQ(*emojiError, "Файл «" + kept.string() + "» не сохранён: " + Cp1251Refusal("\xF0\x9F\x98\x80"));
+  const SaveResult emoji = SaveProgramFile(kept.string(), "N1 \xF0\x9F\x98\x80");
+  ASSERT_EQ(emoji.kind, SaveResult::Kind::Failed);
+  EXPECT_EQ(emoji.message, "Файл «" + kept.string() + "» не сохранён: " + Cp1251Refusal("\xF0\x9F\x98\x80"));
   EXPECT_EQ(ReadBytes(kept), "old");
   EXPECT_EQ(FilesInDir(), 2u);
 }
