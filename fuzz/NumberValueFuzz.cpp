@@ -51,8 +51,8 @@ void Pattern(double value, int minDecimals, int maxDecimals) {
   for (std::size_t i = from; ok && i < out.size(); ++i) ok = i == point || IsDigit(out[i]);
   if (!ok)
     Fail("a number pattern gives \"[-]digits[.digits]\" with the decimals asked for",
-         "value " + StdText(value) + ", " + std::to_string(minDecimals) + " to " + std::to_string(maxDecimals) +
-             " decimals: \"" + out + "\"");
+         "value " + StdText(value) + ", " + std::to_string(minDecimals) + " to " +
+             std::to_string(maxDecimals) + " decimals: \"" + out + "\"");
 }
 
 // The patterns of the text's leading number and, for eight bytes or more, of the first eight as a double.

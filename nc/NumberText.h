@@ -28,9 +28,9 @@ std::string FormatNumber(double value, int minDecimals, int maxDecimals);
 
 // A coordinate word's number, the pattern "0.000" of every NC coordinate ("Formating"):
 // FormatNumber(value, 3, 3) written into out (kNumberTextMax chars) without touching the heap; returns
-// the length. Values below 1e6 in magnitude
-// that are not within a hair of a half-way point are rounded directly from value * 1000, which gives
-// the same digits as the two steps (see CoordTextCarefulTo); all others take the two steps.
+// the length. Values below 1e6 in magnitude that are not within a hair of a half-way point are rounded
+// directly from value * 1000, which gives the same digits as the two steps (see CoordTextCarefulTo); all
+// others take the two steps.
 std::size_t CoordTextTo(double value, char* out);
 
 // The reference for CoordTextTo, which tests compare it with: the standard text form, then the pattern

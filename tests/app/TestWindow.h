@@ -74,30 +74,24 @@ inline QString EditorLines(const QStringList& lines) {
   return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
-// The program of a round hole of diameter 10, the field's initial text.
-inline const QStringList kRound10 = {
-    "%(CIRCLE: D10)",
-    "N1G92X0.000Y0.000",
-    "N2G60",
-    "N3G01X0.000Y5.000",
-    "N4G41",
-    "N5G03X-5.000Y0.000I0.000J0.000 D0",
-    "N6X0.000Y-5.000I0.000J0.000",
-    "N7X5.000Y0.000I0.000J0.000",
-    "N8X0.000Y5.000I0.000J0.000",
-    "N9X-0.350Y4.650I0.000J4.650",
-    "N10G01X-0.350Y0.000",
-    "N11G40",
-    "N12X0.000Y0.000",
-    "N13M02",
-};
-
 // The bytes of a file, or a marker that cannot be mistaken for a program when it cannot be read.
 inline QByteArray ReadAll(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return "<cannot be read>";
   return file.readAll();
 }
+
+// The lines, without their CR LF, of a worked listing of the description as the generator writes it
+// (tests/data).
+inline QStringList ListingLines(const char* name) {
+  const QByteArray bytes = ReadAll(QStringLiteral(KALMORO_TEST_DATA "/") + QLatin1String(name));
+  QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));
+  if (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+// The program of a round hole of diameter 10, the field's initial text.
+inline const QStringList kRound10 = ListingLines("circle-d10.iso");
 
 // Points HOME (where the documents folder is looked up) and the settings folder at a scratch folder, and
 // keeps a window the test closes from ending the application.

@@ -308,42 +308,8 @@ void WindowTest::roundProgramFromInitialText() {
 void WindowTest::rectProgram_data() {
   QTest::addColumn<QStringList>("fields");  // width, height, radius; empty keeps the initial texts
   QTest::addColumn<QStringList>("program");
-  QTest::newRow("initial texts") << QStringList{}
-                                 << QStringList{"%(RECTANGLE: W=10:H=5:R=0)",
-                                                "N1G92X0.000Y0.000",
-                                                "N2G60",
-                                                "N3G01X0.000Y2.500",
-                                                "N4G41",
-                                                "N5X-5.000Y2.500 D0",
-                                                "N6X-5.000Y-2.500",
-                                                "N7X5.000Y-2.500",
-                                                "N8X5.000Y2.500",
-                                                "N9X0.000Y2.500",
-                                                "N10G03X-0.350Y2.150I0.000J2.150",
-                                                "N11G01X-0.350Y0.000",
-                                                "N12G40",
-                                                "N13X0.000Y0.000",
-                                                "N14M02"};
-  QTest::newRow("20 x 10, radius 2") << QStringList{"20", "10", "2"}
-                                     << QStringList{"%(RECTANGLE: W=20:H=10:R=2)",
-                                                    "N1G92X0.000Y0.000",
-                                                    "N2G60",
-                                                    "N3G01X0.000Y5.000",
-                                                    "N4G41",
-                                                    "N5X-8.000Y5.000 D0",
-                                                    "N6G03X-10.000Y3.000I-8.000J3.000",
-                                                    "N7G01X-10.000Y-3.000",
-                                                    "N8G03X-8.000Y-5.000I-8.000J-3.000",
-                                                    "N9G01X8.000Y-5.000",
-                                                    "N10G03X10.000Y-3.000I8.000J-3.000",
-                                                    "N11G01X10.000Y3.000",
-                                                    "N12G03X8.000Y5.000I8.000J3.000",
-                                                    "N13G01X0.000Y5.000",
-                                                    "N14G03X-0.350Y4.650I0.000J4.650",
-                                                    "N15G01X-0.350Y0.000",
-                                                    "N16G40",
-                                                    "N17X0.000Y0.000",
-                                                    "N18M02"};
+  QTest::newRow("initial texts") << QStringList{} << ListingLines("rect-w10-h5-r0.iso");
+  QTest::newRow("20 x 10, radius 2") << QStringList{"20", "10", "2"} << ListingLines("rect-w20-h10-r2.iso");
 }
 
 void WindowTest::rectProgram() {

@@ -36,58 +36,11 @@ std::string Num(int n) {
 const std::string kHuge(400, '9');  // beyond the range of a double
 
 TEST(ConeHoleTest, WorkedListing) {
-  const char* const expected[] = {
-      "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)",
-      "N1G92X0.000Y0.000W0.000R2.000",
-      "N2G60",
-      "N3G01X0.000Y0.500U0.000V-0.100",
-      "N4G41",
-      "N5X-0.098Y0.490U0.020V-0.098 D0",
-      "N6X-0.191Y0.462U0.038V-0.092",
-      "N7X-0.278Y0.416U0.056V-0.083",
-      "N8X-0.354Y0.354U0.071V-0.071",
-      "N9X-0.416Y0.278U0.083V-0.056",
-      "N10X-0.462Y0.191U0.092V-0.038",
-      "N11X-0.490Y0.098U0.098V-0.020",
-      "N12X-0.500Y0.000U0.100V-0.000",
-      "N13X-0.490Y-0.098U0.098V0.020",
-      "N14X-0.462Y-0.191U0.092V0.038",
-      "N15X-0.416Y-0.278U0.083V0.056",
-      "N16X-0.354Y-0.354U0.071V0.071",
-      "N17X-0.278Y-0.416U0.056V0.083",
-      "N18X-0.191Y-0.462U0.038V0.092",
-      "N19X-0.098Y-0.490U0.020V0.098",
-      "N20X-0.000Y-0.500U0.000V0.100",
-      "N21X0.098Y-0.490U-0.020V0.098",
-      "N22X0.191Y-0.462U-0.038V0.092",
-      "N23X0.278Y-0.416U-0.056V0.083",
-      "N24X0.354Y-0.354U-0.071V0.071",
-      "N25X0.416Y-0.278U-0.083V0.056",
-      "N26X0.462Y-0.191U-0.092V0.038",
-      "N27X0.490Y-0.098U-0.098V0.020",
-      "N28X0.500Y-0.000U-0.100V0.000",
-      "N29X0.490Y0.098U-0.098V-0.020",
-      "N30X0.462Y0.191U-0.092V-0.038",
-      "N31X0.416Y0.278U-0.083V-0.056",
-      "N32X0.354Y0.354U-0.071V-0.071",
-      "N33X0.278Y0.416U-0.056V-0.083",
-      "N34X0.191Y0.462U-0.038V-0.092",
-      "N35X0.098Y0.490U-0.020V-0.098",
-      "N36X0.000Y0.500U-0.000V-0.100",
-      "N37X-0.108Y0.483U0.000V-0.100",
-      "N38X-0.206Y0.433U0.000V-0.100",
-      "N39X-0.283Y0.356U0.000V-0.100",
-      "N40X-0.333Y0.258U0.000V-0.100",
-      "N41X-0.350Y0.150U0.000V-0.100",
-      "N42X-0.350Y0.000U0.000V0.000",
-      "N43G40",
-      "N44X0.000Y0.000",
-      "N45M02",
-  };
+  const std::vector<std::string> expected = Lines(test::Listing("cone-dd1-du0.8-h2.iso"));
   const GenResult result = GenCone("2", "1", "0.8", "5.72481");
   ASSERT_TRUE(result.Ok()) << result.error;
   const std::vector<std::string> lines = Lines(result.program);
-  ASSERT_EQ(lines.size(), std::size(expected));
+  ASSERT_EQ(lines.size(), expected.size());
   for (std::size_t i = 0; i < lines.size(); ++i)
     EXPECT_EQ(lines[i], expected[i]) << "line " << Num(static_cast<int>(i) + 1);
 }

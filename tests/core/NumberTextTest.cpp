@@ -71,8 +71,9 @@ TEST(FormatNumber, ThreeDecimalsHalfAwayFromZeroOnTheStandardText) {
 }
 
 TEST(FormatNumber, InfinityAndNaNGiveNoText) {
-  for (const double value : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN()}) {
+  for (const double value :
+       {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+        std::numeric_limits<double>::quiet_NaN()}) {
     EXPECT_EQ(FormatNumber(value, 3, 3), "") << "value " << StdText(value);
     EXPECT_EQ(FormatNumber(value, 1, 6), "") << "value " << StdText(value);
   }

@@ -9,26 +9,10 @@
 namespace kalmoro {
 namespace {
 
-const char* const kCircle10 =
-    "%(CIRCLE: D10)\r\n"
-    "N1G92X0.000Y0.000\r\n"
-    "N2G60\r\n"
-    "N3G01X0.000Y5.000\r\n"
-    "N4G41\r\n"
-    "N5G03X-5.000Y0.000I0.000J0.000 D0\r\n"
-    "N6X0.000Y-5.000I0.000J0.000\r\n"
-    "N7X5.000Y0.000I0.000J0.000\r\n"
-    "N8X0.000Y5.000I0.000J0.000\r\n"
-    "N9X-0.350Y4.650I0.000J4.650\r\n"
-    "N10G01X-0.350Y0.000\r\n"
-    "N11G40\r\n"
-    "N12X0.000Y0.000\r\n"
-    "N13M02\r\n";
-
 TEST(GenCircle, DiameterTenByteForByte) {
   const GenResult result = GenCircle("10");
   ASSERT_TRUE(result.Ok()) << result.error;
-  EXPECT_EQ(result.program, kCircle10);
+  EXPECT_EQ(result.program, test::Listing("circle-d10.iso"));
 }
 
 struct LineCase {

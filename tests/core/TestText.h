@@ -1,5 +1,7 @@
 #pragma once
 
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +10,16 @@
 #include "nc/NumberText.h"
 
 namespace kalmoro::test {
+
+// A worked listing of the description as the generator writes it, from tests/data (CR LF line ends):
+// "circle-d10.iso", "rect-w20-h10-r2.iso", "rect-w10-h5-r0.iso", "cone-dd1-du0.8-h2.iso". A file that
+// cannot be read gives a text no program can be, so that a comparison fails and names it.
+inline std::string Listing(std::string_view name) {
+  const std::string path = std::string(KALMORO_TEST_DATA) + "/" + std::string(name);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<" + path + " cannot be read>";
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // The lines of a program; every line must end with CR LF (a bare LF or a missing end is kept visible
 // as a line with "<no CR LF>" so that a comparison fails).
