@@ -27,6 +27,9 @@ class Dialogs {
   // exist yet and asks nothing about existing ones. Returns the chosen name, or nothing when the user
   // cancels.
   virtual std::optional<QString> GetSaveFileName(const QString& start) = 0;
+  // Open dialog for an existing program file, opened at start (a file or a folder, as above), offering
+  // "*.iso" and all files. Returns the chosen name, or nothing when the user cancels.
+  virtual std::optional<QString> GetOpenFileName(const QString& start) = 0;
 };
 
 }  // namespace kalmoro

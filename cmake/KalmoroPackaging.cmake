@@ -25,8 +25,9 @@ endif()
 install(FILES ${KALMORO_PACKAGING_DIR}/kalmoro-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME kalmoro.xml)
 
-# A MIME package takes effect only once the database of its folder is rebuilt. Debian's triggers do
-# that for the package; a plain `cmake --install` does it here. Skipped when staging into DESTDIR
+# A MIME package takes effect only once the database of its folder is rebuilt, and the menu entry becomes
+# a file type's default application only once the applications' cache lists it. Debian's triggers do
+# both for the package; a plain `cmake --install` does them here. Skipped when staging into DESTDIR
 # (CPack stages that way too), where the database belongs to the final system.
 install(CODE "
   if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
@@ -34,6 +35,11 @@ install(CODE "
     if(KALMORO_UPDATE_MIME_DATABASE)
       message(STATUS \"Updating the MIME database in \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\")
       execute_process(COMMAND \${KALMORO_UPDATE_MIME_DATABASE} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\")
+    endif()
+    find_program(KALMORO_UPDATE_DESKTOP_DATABASE update-desktop-database)
+    if(KALMORO_UPDATE_DESKTOP_DATABASE AND EXISTS \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+      message(STATUS \"Updating the desktop database in \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+      execute_process(COMMAND \${KALMORO_UPDATE_DESKTOP_DATABASE} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
     endif()
   endif()
 ")
