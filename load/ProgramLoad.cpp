@@ -134,6 +134,10 @@ LoadResult LoadProgramFile(const std::string& path) {
   LoadResult result;
   result.loaded = true;
   result.text = std::move(decoded.text);
+  if (result.text.ends_with("\r\n"))
+    result.text.resize(result.text.size() - 2);
+  else if (result.text.ends_with('\n') || result.text.ends_with('\r'))
+    result.text.pop_back();
   result.encoding = decoded.encoding;
   return result;
 }

@@ -33,7 +33,9 @@ inline constexpr std::size_t kMaxProgramFileBytes = 8 * 1024 * 1024;
 
 struct LoadResult {
   bool loaded = false;
-  std::string text;  // UTF-8, line ends as in the file
+  // UTF-8, line ends as in the file but for the one that ends the file: saving adds it again, so that
+  // a program saved, opened and saved again keeps its bytes.
+  std::string text;
   TextEncoding encoding = TextEncoding::Cp1251;
   std::string message;  // why the file was not loaded (Russian, UTF-8), naming the file
 };

@@ -83,12 +83,12 @@ class LoadFileTest : public testing::Test {
 TEST_F(LoadFileTest, ReadsAProgramInEitherCodePage) {
   const LoadResult cp = LoadProgramFile(Write("cp.iso", "%(CIRCLE: D10)\r\n(\xc4\xe5)\r\n"));
   ASSERT_TRUE(cp.loaded) << cp.message;
-  EXPECT_EQ(cp.text, "%(CIRCLE: D10)\r\n(Де)\r\n");
+  EXPECT_EQ(cp.text, "%(CIRCLE: D10)\r\n(Де)");
   EXPECT_EQ(cp.encoding, TextEncoding::Cp1251);
 
   const LoadResult utf = LoadProgramFile(Write("utf.iso", "(Де)\n"));
   ASSERT_TRUE(utf.loaded) << utf.message;
-  EXPECT_EQ(utf.text, "(Де)\n");
+  EXPECT_EQ(utf.text, "(Де)");
   EXPECT_EQ(utf.encoding, TextEncoding::Utf8);
 }
 
@@ -112,6 +112,21 @@ TEST_F(LoadFileTest, RefusesWhatCannotBeAProgram) {
     EXPECT_TRUE(result.text.empty()) << c.path;
     EXPECT_NE(result.message.find("«" + c.path + "»"), std::string::npos) << result.message;
     EXPECT_NE(result.message.find(c.reason), std::string::npos) << result.message;
+  }
+}
+
+// Saving adds one CR LF to the program's text; opening takes it off again, and only it.
+TEST_F(LoadFileTest, ASavedProgramReadsBackAsItsText) {
+  const struct {
+    std::string bytes;
+    std::string text;
+  } cases[] = {
+      {"N1M02\r\n\r\n", "N1M02\r\n"}, {"N1M02\r\n", "N1M02"}, {"N1M02\n", "N1M02"},
+      {"N1M02\r", "N1M02"},           {"N1M02", "N1M02"},     {"\r\n", ""},
+  };
+  for (const auto& c : cases) {
+    const LoadResult result = LoadProgramFile(Write("saved.iso", c.bytes));
+    EXPECT_EQ(result.text, c.text) << c.bytes;
   }
 }
 
