@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -69,7 +69,10 @@ class LoadFileTest : public testing::Test {
     ASSERT_NE(::mkdtemp(name), nullptr);
     m_dir = name;
   }
-  void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+  void TearDown() override {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_dir, ignored);
+  }
 
   std::string Write(const std::string& name, const std::string& bytes) const {
     const std::string path = m_dir + "/" + name;
