@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Check.h"
+#include "cli/Export.h"
 #include "cli/TerminalText.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
@@ -33,6 +34,7 @@ constexpr const char* kUsage =
     "  kalmoro-gen rect   [--width W] [--height H] [--radius R]\n"
     "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A]\n"
     "  kalmoro-gen check  ФАЙЛ...   проверить программы (\"-\" читает стандартный ввод)\n"
+    "  kalmoro-gen export --dxf ФАЙЛ -o ВЫХОД.dxf   контуры программы в чертёж DXF\n"
     "Общие параметры:\n"
     "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
     "  -h, --help  эта справка\n"
@@ -192,6 +194,7 @@ int Run(const std::vector<std::string_view>& args) {
   const bool help = std::find(args.begin(), args.end(), "-h") != args.end() ||
                     std::find(args.begin(), args.end(), "--help") != args.end();
   if (!help && !args.empty() && args[0] == "check") return RunCheck({args.begin() + 1, args.end()});
+  if (!help && !args.empty() && args[0] == "export") return RunExport({args.begin() + 1, args.end()});
   Parsed parsed;
   try {
     parsed = Parse(args);

@@ -14,7 +14,7 @@ set -euo pipefail
 run=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-translations-l10n
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core libdxflib-dev
 )
 package=(dpkg-dev file)
 xvfb=(xvfb xauth)
@@ -25,6 +25,7 @@ test=(
   locales x11-apps imagemagick
   # desktop files, MIME types and the Debian package, and their tests
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl strace lintian
+  python3-ezdxf  # reads the exported DXF drawings back
 )
 
 case ${1:-test} in
