@@ -401,9 +401,9 @@ bool FrmMain::OpenFile(const QString& path) {
     m_program->MarkSaved();
     m_lastFileName = QFileInfo(path).absoluteFilePath();
     SetFileName(m_lastFileName);
-    m_note->ShowFileNote(QStringLiteral("Программа открыта (кодировка %1) из файла")
-                             .arg(QString::fromLatin1(EncodingName(loaded.encoding))),
-                         m_lastFileName);
+    m_note->ShowFileNote(
+        QStringLiteral("Открыт файл (%1):").arg(QString::fromLatin1(EncodingName(loaded.encoding))),
+        m_lastFileName);
     ui.BtnSaveNC->setToolTip(QString());
     m_preview->Open();
     opened = true;
