@@ -21,6 +21,7 @@
 #include <exception>
 
 #include "ConeWidgets.h"
+#include "DrawingExport.h"
 #include "FieldBinding.h"
 #include "FieldTip.h"
 #include "SaveNote.h"
@@ -328,6 +329,12 @@ void FrmMain::AddFileActions() {
   // The window's own context menu and the program field's list the file actions.
   addAction(open);
   ui.NcPr->addAction(open);
+
+  auto* exportDrawing = new QAction(QString::fromUtf8(kExportAction), this);
+  exportDrawing->setObjectName(QStringLiteral("ActExport"));
+  connect(exportDrawing, &QAction::triggered, this, &FrmMain::ExportNc);
+  addAction(exportDrawing);
+  ui.NcPr->addAction(exportDrawing);
   setContextMenuPolicy(Qt::ActionsContextMenu);
 
   setAcceptDrops(true);
@@ -451,6 +458,25 @@ void FrmMain::UpdateTitle() {
   }
   setWindowTitle(QFileInfo(m_fileName).fileName() + QStringLiteral("[*] — ") + QString::fromUtf8(kAppTitle));
   setWindowModified(ui.NcPr->document()->isModified());
+}
+
+// Exporting the drawing ------------------------------------------------------------------------------
+
+void FrmMain::ExportNc() {
+  Guarded([this] {
+    const std::string text = m_program->Program();
+    // Beside the program's file, with its name: part.iso gives part.svg.
+    QString start = SaveStart(text);
+    const QFileInfo info(start);
+    if (!info.isDir() && !start.isEmpty())
+      start = info.dir().filePath(info.completeBaseName() + QStringLiteral(".svg"));
+    const std::optional<QString> chosen = m_dialogs.GetExportFileName(start);
+    if (!chosen) return;
+    if (const std::optional<QString> error = ExportDrawing(text, *chosen))
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), *error);
+    else
+      m_note->ShowFileNote(QStringLiteral("Чертёж записан в файл"), *chosen);
+  });
 }
 
 }  // namespace kalmoro

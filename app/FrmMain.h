@@ -88,6 +88,7 @@ class FrmMain : public QWidget {
   // Takes a drag or drop that carries one local file; false for any other event.
   bool HandleFileDrop(QEvent* event);
   void OpenNc();
+  void ExportNc();
   // Fills the page of the header's hole with its values and turns to that page.
   void ShowHeaderFields(const ProgramReading& reading);
   // The file the text now belongs to: the title names it, the next save proposes it.

@@ -21,6 +21,7 @@ class QtDialogs : public Dialogs {
   SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
   std::optional<QString> GetOpenFileName(const QString& start) override;
+  std::optional<QString> GetExportFileName(const QString& start) override;
 
  private:
   QPointer<QWidget> m_parent;

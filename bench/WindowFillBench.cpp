@@ -32,6 +32,7 @@ class SilentDialogs : public Dialogs {
   SaveAnswer AskSaveDiscardCancel(const QString&, const QString&) override { return SaveAnswer::Cancel; }
   std::optional<QString> GetSaveFileName(const QString&) override { return std::nullopt; }
   std::optional<QString> GetOpenFileName(const QString&) override { return std::nullopt; }
+  std::optional<QString> GetExportFileName(const QString&) override { return std::nullopt; }
 };
 
 SilentDialogs g_dialogs;

@@ -14,7 +14,7 @@ set -euo pipefail
 run=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev qt6-translations-l10n
-  fonts-liberation fonts-dejavu-core libdxflib-dev
+  fonts-liberation fonts-dejavu-core libdxflib-dev qt6-svg-dev
 )
 package=(dpkg-dev file)
 xvfb=(xvfb xauth)

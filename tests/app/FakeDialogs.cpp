@@ -50,3 +50,8 @@ std::optional<QString> FakeDialogs::GetOpenFileName(const QString& start) {
   if (m_openNames.isEmpty()) return std::nullopt;
   return m_openNames.takeFirst();
 }
+
+std::optional<QString> FakeDialogs::GetExportFileName(const QString&) {
+  if (m_exportNames.isEmpty()) return std::nullopt;
+  return m_exportNames.takeFirst();
+}

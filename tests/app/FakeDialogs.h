@@ -23,6 +23,8 @@ class FakeDialogs : public kalmoro::Dialogs {
   void setNextFileName(std::optional<QString> name) { m_names.append(std::move(name)); }
   // The name the next open dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
   void setNextOpenName(std::optional<QString> name) { m_openNames.append(std::move(name)); }
+  // The name the next export dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
+  void setNextExportName(std::optional<QString> name) { m_exportNames.append(std::move(name)); }
   // The answer to the next Yes/No question. An unqueued question is answered No.
   void setNextAnswer(bool yes) { m_answers.append(yes); }
   // The answer to the next Save/Discard/Cancel question. An unqueued one is answered Cancel, which
@@ -48,6 +50,7 @@ class FakeDialogs : public kalmoro::Dialogs {
   kalmoro::SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
   std::optional<QString> GetOpenFileName(const QString& start) override;
+  std::optional<QString> GetExportFileName(const QString& start) override;
 
  private:
   QList<std::optional<QString>> m_names;
@@ -58,4 +61,5 @@ class FakeDialogs : public kalmoro::Dialogs {
   QStringList m_starts;
   QList<std::optional<QString>> m_openNames;
   QStringList m_openStarts;
+  QList<std::optional<QString>> m_exportNames;
 };
