@@ -64,7 +64,7 @@ LoadResult Refused(const std::string& path, const std::string& reason) {
 }
 
 std::string TooLarge() {
-  return "файл больше " + Number(static_cast<long long>(kMaxProgramFileBytes / (1024 * 1024))) +
+  return "файл больше " + Number(static_cast<long long>(kMaxProgramFileBytes >> 20)) +
          " МБ, программа не может быть такой длинной";
 }
 

@@ -29,7 +29,7 @@ bool LooksBinary(std::string_view bytes);
 
 // Larger files are refused: the largest program the generators write is well below this, and a larger
 // one would make the window unresponsive.
-inline constexpr std::size_t kMaxProgramFileBytes = 8 * 1024 * 1024;
+inline constexpr std::size_t kMaxProgramFileBytes = std::size_t{8} << 20;
 
 struct LoadResult {
   bool loaded = false;
