@@ -75,7 +75,7 @@ class LoadFileTest : public testing::Test {
   }
 
   std::string Write(const std::string& name, const std::string& bytes) const {
-    const std::string path = m_dir + "/" + name;
+    std::string path = m_dir + "/" + name;
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
