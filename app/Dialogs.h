@@ -27,6 +27,12 @@ class Dialogs {
   // exist yet and asks nothing about existing ones. Returns the chosen name, or nothing when the user
   // cancels.
   virtual std::optional<QString> GetSaveFileName(const QString& start) = 0;
+  // Open dialog for an existing program file, opened at start (a file or a folder, as above), offering
+  // "*.iso" and all files. Returns the chosen name, or nothing when the user cancels.
+  virtual std::optional<QString> GetOpenFileName(const QString& start) = 0;
+  // Save dialog for the drawing, offering "*.svg", "*.png" and "*.dxf", opened at start as above; the
+  // chosen filter's ending is added to a name without one. Asks nothing about existing files.
+  virtual std::optional<QString> GetExportFileName(const QString& start) = 0;
 };
 
 }  // namespace kalmoro

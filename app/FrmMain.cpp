@@ -1,21 +1,27 @@
 #include "app/FrmMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QKeySequence>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTabBar>
+#include <QUrl>
 #include <array>
 #include <charconv>
 #include <exception>
 
 #include "ConeWidgets.h"
+#include "DrawingExport.h"
 #include "FieldBinding.h"
 #include "FieldTip.h"
 #include "SaveNote.h"
@@ -25,6 +31,10 @@
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
+#include "load/ProgramLoad.h"
+#include "nc/HoleHeader.h"
+#include "nc/NumberText.h"
+#include "nc/ProgramReader.h"
 #include "save/ProgramFile.h"
 #include "save/ProgramName.h"
 #include "text/Cp1251.h"
@@ -70,6 +80,14 @@ std::string Utf8(const QLineEdit* field) {
 }
 
 // "U+1F600" for a character the user may not be able to see in the message (a zero-width space).
+// The one local file a drag carries, or an empty name.
+QString DraggedFile(const QMimeData* data) {
+  if (!data || !data->hasUrls()) return {};
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+  return urls.front().toLocalFile();
+}
+
 QString CodePointName(const std::string& utf8Char) {
   const QList<uint> ucs4 = QString::fromStdString(utf8Char).toUcs4();
   if (ucs4.isEmpty()) return {};
@@ -145,7 +163,9 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   }
 
   // The toolpath preview of the program field: F5 and the field's context menu open it.
-  ToolpathPreview::Attach(*ui.NcPr, *this);
+  m_preview = ToolpathPreview::Attach(*ui.NcPr, *this);
+
+  AddFileActions();
 }
 
 FrmMain::~FrmMain() = default;
@@ -169,6 +189,8 @@ void FrmMain::Guarded(Body&& body) noexcept {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+  // A file dropped on the program field opens it; dropped text is the field's own business.
+  if (watched == ui.NcPr->viewport() && HandleFileDrop(event)) return true;
   if (event->type() == QEvent::EnabledChange && watched == ui.ConAng) {
     UpdateTip(ui.ConAng);
   } else if (event->type() == QEvent::KeyRelease) {
@@ -233,6 +255,7 @@ void FrmMain::GenCone() {
 }
 
 void FrmMain::ClearProgram() {
+  if (m_opening) return;
   Guarded([this] { m_program->Clear(); });
 }
 
@@ -290,9 +313,170 @@ bool FrmMain::SaveToFile() {
   if (!saved.message.empty())
     m_dialogs.ShowInfo(QString::fromUtf8(kSaveTitle), QString::fromStdString(saved.message));
   m_program->MarkSaved();
+  SetFileName(m_lastFileName);
   m_note->ShowSaved(m_lastFileName);
   ui.BtnSaveNC->setToolTip(QStringLiteral("Программа сохранена в файл «%1»").arg(m_lastFileName));
   return true;
+}
+
+// Opening a program ---------------------------------------------------------------------------------
+
+void FrmMain::AddFileActions() {
+  auto* open = new QAction(QString::fromUtf8(kOpenAction), this);
+  open->setObjectName(QStringLiteral("ActOpen"));
+  open->setShortcut(QKeySequence::Open);
+  connect(open, &QAction::triggered, this, &FrmMain::OpenNc);
+  // The window's own context menu and the program field's list the file actions.
+  addAction(open);
+  ui.NcPr->addAction(open);
+
+  auto* exportDrawing = new QAction(QString::fromUtf8(kExportAction), this);
+  exportDrawing->setObjectName(QStringLiteral("ActExport"));
+  connect(exportDrawing, &QAction::triggered, this, &FrmMain::ExportNc);
+  addAction(exportDrawing);
+  ui.NcPr->addAction(exportDrawing);
+  setContextMenuPolicy(Qt::ActionsContextMenu);
+
+  setAcceptDrops(true);
+  ui.NcPr->viewport()->installEventFilter(this);
+  connect(ui.NcPr->document(), &QTextDocument::modificationChanged, this, &FrmMain::UpdateTitle);
+}
+
+bool FrmMain::HandleFileDrop(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (DraggedFile(drag->mimeData()).isEmpty()) return false;
+      drag->acceptProposedAction();
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      const QString path = DraggedFile(drop->mimeData());
+      if (path.isEmpty()) return false;
+      drop->acceptProposedAction();
+      // Asked after the drop has ended: a modal question inside a drop handler stalls the source.
+      QMetaObject::invokeMethod(
+          this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!HandleFileDrop(event)) QWidget::dragEnterEvent(event);
+}
+
+void FrmMain::dropEvent(QDropEvent* event) {
+  if (!HandleFileDrop(event)) QWidget::dropEvent(event);
+}
+
+void FrmMain::OpenNc() {
+  Guarded([this] {
+    QString start = m_lastFileName;
+    if (start.isEmpty()) {
+      start = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+      if (start.isEmpty() || !QFileInfo(start).isDir()) start = QDir::homePath();
+    }
+    if (const std::optional<QString> chosen = m_dialogs.GetOpenFileName(start)) OpenFile(*chosen);
+  });
+}
+
+bool FrmMain::OpenFile(const QString& path) {
+  bool opened = false;
+  Guarded([&] {
+    const LoadResult loaded = LoadProgramFile(QFile::encodeName(path).toStdString());
+    if (!loaded.loaded) {
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(loaded.message));
+      return;
+    }
+    if (!MayClose()) return;
+    const ProgramReading reading = ReadProgram(loaded.text);
+    m_opening = true;
+    try {
+      ShowHeaderFields(reading);
+    } catch (...) {
+      m_opening = false;
+      throw;
+    }
+    m_opening = false;
+    m_program->Replace(loaded.text);
+    // The text is what the file holds: closing now asks nothing, undoing the open makes it unsaved.
+    m_program->MarkSaved();
+    m_lastFileName = QFileInfo(path).absoluteFilePath();
+    SetFileName(m_lastFileName);
+    m_note->ShowFileNote(
+        QStringLiteral("Открыт файл (%1):").arg(QString::fromLatin1(EncodingName(loaded.encoding))),
+        m_lastFileName);
+    ui.BtnSaveNC->setToolTip(QString());
+    m_preview->Open();
+    opened = true;
+  });
+  return opened;
+}
+
+void FrmMain::ShowHeaderFields(const ProgramReading& reading) {
+  if (!reading.header) return;
+  const auto text = [](double value) { return QString::fromStdString(StdText(value)); };
+  if (const auto* circle = std::get_if<CircleHeader>(&*reading.header)) {
+    ui.SSTab1->setCurrentIndex(0);
+    ui.ArcDiam->setText(QString::fromStdString(circle->diameter));
+  } else if (const auto* rect = std::get_if<RectHeader>(&*reading.header)) {
+    ui.SSTab1->setCurrentIndex(1);
+    ui.RectWidth->setText(text(rect->width));
+    ui.RectHeight->setText(text(rect->height));
+    ui.RectArc->setText(text(rect->radius));
+  } else if (const auto* cone = std::get_if<ConeHeader>(&*reading.header)) {
+    ui.SSTab1->setCurrentIndex(2);
+    // As if the two diameters and the height were typed: they are given, the angle derived and locked.
+    m_cone->SetText(ConeField::H, StdText(cone->height));
+    m_cone->SetText(ConeField::DDown, StdText(cone->lower));
+    m_cone->SetText(ConeField::DUp, StdText(cone->upper));
+    for (ConeField field : {ConeField::H, ConeField::DDown, ConeField::DUp}) SelAuto(*m_cone, field);
+    CalcAng(*m_cone);
+    // The header's own angle, so that the page writes the same header again. The header drops the
+    // sign; it is positive when the lower hole is the wider one.
+    const double angle = cone->lower < cone->upper ? -cone->angle : cone->angle;
+    m_cone->SetText(ConeField::Ang, StdText(angle));
+  }
+}
+
+void FrmMain::SetFileName(const QString& path) {
+  m_fileName = path;
+  UpdateTitle();
+}
+
+// "part.iso* — Генератор …" as editors show it: the file's name, and a mark while the text differs
+// from it. Before a file is known the title is the program's name alone.
+void FrmMain::UpdateTitle() {
+  if (m_fileName.isEmpty()) {
+    setWindowTitle(QString::fromUtf8(kAppTitle));
+    return;
+  }
+  setWindowTitle(QFileInfo(m_fileName).fileName() + QStringLiteral("[*] — ") + QString::fromUtf8(kAppTitle));
+  setWindowModified(ui.NcPr->document()->isModified());
+}
+
+// Exporting the drawing ------------------------------------------------------------------------------
+
+void FrmMain::ExportNc() {
+  Guarded([this] {
+    const std::string text = m_program->Program();
+    // Beside the program's file, with its name: part.iso gives part.svg.
+    QString start = SaveStart(text);
+    const QFileInfo info(start);
+    if (!info.isDir() && !start.isEmpty())
+      start = info.dir().filePath(info.completeBaseName() + QStringLiteral(".svg"));
+    const std::optional<QString> chosen = m_dialogs.GetExportFileName(start);
+    if (!chosen) return;
+    if (const std::optional<QString> error = ExportDrawing(text, *chosen))
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), *error);
+    else
+      m_note->ShowFileNote(QStringLiteral("Чертёж записан в файл"), *chosen);
+  });
 }
 
 }  // namespace kalmoro

@@ -13,7 +13,9 @@ class ConeWidgets;
 class Dialogs;
 class ProgramField;
 class SaveNote;
+class ToolpathPreview;
 struct GenResult;
+struct ProgramReading;
 
 inline constexpr const char* kErrorTitle = "Ошибка";
 inline constexpr const char* kFeedbackTitle = "Обратная связь";
@@ -34,6 +36,8 @@ inline constexpr const char* kAngLockedTip =
     "Чтобы задать угол самому, очистите один из диаметров:\n"
     "поле угла откроется, а этот диаметр будет вычислен\n"
     "по введённому углу.";
+inline constexpr const char* kOpenAction = "Открыть программу…";
+inline constexpr const char* kAppTitle = "Генератор примитивов для RoboFill";
 inline constexpr const char* kFeedbackText =
     "Jabber: kalmoro@jabber.example.org\r\n"
     "E-mail: kalmoro@example.org\r\n"
@@ -50,9 +54,19 @@ class FrmMain : public QWidget {
   explicit FrmMain(Dialogs& dialogs, QWidget* parent = nullptr);
   ~FrmMain() override;
 
+  // Puts the program of a file into the program field as one undo step, after asking about unsaved
+  // work; a program of one of the three holes also turns to its page and fills its fields. A file that
+  // cannot be read, or is no text program, is refused with a message and changes nothing. True when
+  // the program was put in.
+  bool OpenFile(const QString& path);
+  // The file the program field's text was opened from or saved to last; empty before either.
+  const QString& FileName() const { return m_fileName; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void GenArc();
@@ -70,6 +84,16 @@ class FrmMain : public QWidget {
   void UpdateTip(QLineEdit* field);
   void ShowFeedback();
   void ShowResult(const GenResult& result);
+  void AddFileActions();
+  // Takes a drag or drop that carries one local file; false for any other event.
+  bool HandleFileDrop(QEvent* event);
+  void OpenNc();
+  void ExportNc();
+  // Fills the page of the header's hole with its values and turns to that page.
+  void ShowHeaderFields(const ProgramReading& reading);
+  // The file the text now belongs to: the title names it, the next save proposes it.
+  void SetFileName(const QString& path);
+  void UpdateTitle();
 
   // Runs a handler body; an exception that escapes it is shown in an error box, never passed to Qt.
   template <typename Body>
@@ -79,8 +103,11 @@ class FrmMain : public QWidget {
   Dialogs& m_dialogs;
   std::unique_ptr<ConeWidgets> m_cone;
   std::unique_ptr<ProgramField> m_program;
-  SaveNote* m_note = nullptr;  // owned by the window as its child
-  QString m_lastFileName;      // where the save dialog opens: the file chosen last time in this run
+  SaveNote* m_note = nullptr;            // owned by the window as its child
+  QString m_lastFileName;                // where the save dialog opens: the file chosen last time in this run
+  QString m_fileName;                    // the file the text was opened from or saved to; see FileName()
+  ToolpathPreview* m_preview = nullptr;  // owned by the window as its child
+  bool m_opening = false;                // a page change while opening keeps the program field
 };
 
 }  // namespace kalmoro

@@ -82,4 +82,43 @@ std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
   return files.front();
 }
 
+std::optional<QString> QtDialogs::GetOpenFileName(const QString& start) {
+  QFileDialog dialog(m_parent);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  // Programs from other systems often have other names (".nc", ".txt", none at all).
+  dialog.setNameFilters({QStringLiteral("Программы (%1)").arg(QString::fromLatin1(kIsoFilter)),
+                         QStringLiteral("Все файлы (*)")});
+  if (!start.isEmpty() && QFileInfo(start).isDir())
+    dialog.setDirectory(start);
+  else if (!start.isEmpty())
+    dialog.selectFile(start);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front();
+}
+
+std::optional<QString> QtDialogs::GetExportFileName(const QString& start) {
+  QFileDialog dialog(m_parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  const QStringList filters = {QStringLiteral("Рисунок SVG (*.svg)"), QStringLiteral("Рисунок PNG (*.png)"),
+                               QStringLiteral("Чертёж DXF R12 (*.dxf)")};
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(QStringLiteral("svg"));
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, filters](const QString& filter) {
+    static const QStringList suffixes = {QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("dxf")};
+    dialog.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes.front()));
+  });
+  if (!start.isEmpty() && QFileInfo(start).isDir())
+    dialog.setDirectory(start);
+  else if (!start.isEmpty())
+    dialog.selectFile(start);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front();
+}
+
 }  // namespace kalmoro

@@ -20,6 +20,8 @@ class QtDialogs : public Dialogs {
   bool AskYesNo(const QString& title, const QString& text) override;
   SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
+  std::optional<QString> GetOpenFileName(const QString& start) override;
+  std::optional<QString> GetExportFileName(const QString& start) override;
 
  private:
   QPointer<QWidget> m_parent;

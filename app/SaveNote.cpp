@@ -31,12 +31,15 @@ SaveNote::SaveNote(QAbstractScrollArea& field) : QLabel(field.parentWidget()), m
 }
 
 void SaveNote::ShowSaved(const QString& path) {
+  ShowFileNote(QString::fromUtf8(kSavedCaption), path);
+}
+
+void SaveNote::ShowFileNote(const QString& caption, const QString& path) {
   const QWidget* viewport = m_field.viewport();
   const QRect area(viewport->mapTo(parentWidget(), QPoint(0, 0)), viewport->size());
   const int width = area.width() - 2 * kInset;
   const int textWidth = width - 2 * (margin() + frameWidth());
-  setText(QString::fromUtf8(kSavedCaption) + QLatin1Char('\n') +
-          fontMetrics().elidedText(path, Qt::ElideLeft, textWidth));
+  setText(caption + QLatin1Char('\n') + fontMetrics().elidedText(path, Qt::ElideLeft, textWidth));
   setToolTip(path);
   const int height = 2 * fontMetrics().lineSpacing() + 2 * (margin() + frameWidth());
   setGeometry(area.left() + kInset, area.bottom() + 1 - kInset - height, width, height);

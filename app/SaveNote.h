@@ -19,6 +19,8 @@ class SaveNote : public QLabel {
 
   // Shows the saved file's full name (the start elided when it is too long; the tool tip has it all).
   void ShowSaved(const QString& path);
+  // Shows a caption line above a file's full name, elided as above.
+  void ShowFileNote(const QString& caption, const QString& path);
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QUrl>
 
 #include "app/FrmMain.h"
 #include "app/QtDialogs.h"
@@ -14,5 +15,11 @@ int main(int argc, char* argv[]) {
   kalmoro::FrmMain window(dialogs);
   dialogs.SetParentWindow(&window);
   window.show();
+  // "Kalmoro FILE", as the desktop entry starts it for a file opened in a file manager.
+  const QStringList arguments = QApplication::arguments();
+  if (arguments.size() > 1) {
+    const QString& name = arguments.at(1);
+    window.OpenFile(name.startsWith(QStringLiteral("file:")) ? QUrl(name).toLocalFile() : name);
+  }
   return app.exec();
 }

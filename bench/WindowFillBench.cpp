@@ -31,6 +31,8 @@ class SilentDialogs : public Dialogs {
   bool AskYesNo(const QString&, const QString&) override { return false; }
   SaveAnswer AskSaveDiscardCancel(const QString&, const QString&) override { return SaveAnswer::Cancel; }
   std::optional<QString> GetSaveFileName(const QString&) override { return std::nullopt; }
+  std::optional<QString> GetOpenFileName(const QString&) override { return std::nullopt; }
+  std::optional<QString> GetExportFileName(const QString&) override { return std::nullopt; }
 };
 
 SilentDialogs g_dialogs;

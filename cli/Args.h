@@ -17,6 +17,7 @@ inline constexpr const char* kUsage =
     "  kalmoro-gen rect   [--width W] [--height H] [--radius R]\n"
     "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A]\n"
     "  kalmoro-gen check  ФАЙЛ...   проверить программы (\"-\" читает стандартный ввод)\n"
+    "  kalmoro-gen export --dxf ФАЙЛ -o ВЫХОД.dxf   контуры программы в чертёж DXF\n"
     "Общие параметры:\n"
     "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
     "  -h, --help  эта справка\n"

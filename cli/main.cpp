@@ -11,6 +11,7 @@
 
 #include "cli/Args.h"
 #include "cli/Check.h"
+#include "cli/Export.h"
 #include "cli/TerminalText.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
@@ -116,6 +117,7 @@ int Run(const std::vector<std::string_view>& args) {
     std::fputs(kUsage, stdout);
     return kExitOk;
   }
+  if (!args.empty() && args[0] == "export") return RunExport({args.begin() + 1, args.end()});
   if (const auto* check = std::get_if<CheckCommand>(&command))
     return RunCheck({check->files.begin(), check->files.end()});
   if (const auto* error = std::get_if<UsageError>(&command)) {

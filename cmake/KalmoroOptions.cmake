@@ -6,6 +6,16 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 
 target_compile_options(kalmoro_options INTERFACE -Wall -Wextra -Wpedantic)
 
+# Debian's hardening: stack protector, fortified C library calls (they need optimisation, so not in
+# Debug builds), position-independent programs, and a read-only relocation table bound at start.
+option(KALMORO_HARDENING "Build with Debian's hardening flags" ON)
+if(KALMORO_HARDENING AND NOT KALMORO_ASAN AND NOT KALMORO_FUZZ)
+  target_compile_options(kalmoro_options INTERFACE -fstack-protector-strong -fstack-clash-protection
+                                                   $<$<NOT:$<CONFIG:Debug>>:-D_FORTIFY_SOURCE=2>)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+  target_link_options(kalmoro_options INTERFACE -pie -Wl,-z,relro -Wl,-z,now)
+endif()
+
 if(KALMORO_ASAN)
   target_compile_options(kalmoro_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                    -fno-sanitize-recover=undefined)

@@ -10,11 +10,31 @@ include(GNUInstallDirs)
 set(KALMORO_PACKAGING_DIR ${PROJECT_SOURCE_DIR}/packaging)
 
 install(TARGETS kalmoro-gen RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The manual pages, the Debian changelog and the copyright file, compressed as Debian wants them
+# (gzip -9n: no name or time stamp in the header, so the bytes depend on the text alone).
+set(KALMORO_GZIP_DIR ${CMAKE_BINARY_DIR}/packaging)
+file(MAKE_DIRECTORY ${KALMORO_GZIP_DIR})
+function(kalmoro_gzip source output)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${source})
+  execute_process(COMMAND gzip -9nc ${source} OUTPUT_FILE ${KALMORO_GZIP_DIR}/${output} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "gzip could not compress ${source}")
+  endif()
+endfunction()
+kalmoro_gzip(${KALMORO_PACKAGING_DIR}/man/kalmoro-gen.1 kalmoro-gen.1.gz)
+kalmoro_gzip(${KALMORO_PACKAGING_DIR}/debian/changelog changelog.Debian.gz)
+install(FILES ${KALMORO_GZIP_DIR}/kalmoro-gen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(KALMORO_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/kalmoro)
+install(FILES ${KALMORO_PACKAGING_DIR}/debian/copyright ${KALMORO_GZIP_DIR}/changelog.Debian.gz
+        DESTINATION ${KALMORO_DOC_DIR})
 if(TARGET Kalmoro)
   target_compile_definitions(Kalmoro PRIVATE KALMORO_APP_ID="${KALMORO_APP_ID}")
   # Qt's project set-up gives the program an $ORIGIN run path; it needs only the system's libraries.
   set_target_properties(Kalmoro PROPERTIES INSTALL_RPATH "")
   install(TARGETS Kalmoro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  kalmoro_gzip(${KALMORO_PACKAGING_DIR}/man/Kalmoro.1 Kalmoro.1.gz)
+  install(FILES ${KALMORO_GZIP_DIR}/Kalmoro.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   install(FILES ${KALMORO_PACKAGING_DIR}/${KALMORO_APP_ID}.desktop
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${KALMORO_PACKAGING_DIR}/${KALMORO_APP_ID}.metainfo.xml
@@ -25,8 +45,9 @@ endif()
 install(FILES ${KALMORO_PACKAGING_DIR}/kalmoro-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
         RENAME kalmoro.xml)
 
-# A MIME package takes effect only once the database of its folder is rebuilt. Debian's triggers do
-# that for the package; a plain `cmake --install` does it here. Skipped when staging into DESTDIR
+# A MIME package takes effect only once the database of its folder is rebuilt, and the menu entry becomes
+# a file type's default application only once the applications' cache lists it. Debian's triggers do
+# both for the package; a plain `cmake --install` does them here. Skipped when staging into DESTDIR
 # (CPack stages that way too), where the database belongs to the final system.
 install(CODE "
   if(\"\$ENV{DESTDIR}\" STREQUAL \"\")
@@ -34,6 +55,11 @@ install(CODE "
     if(KALMORO_UPDATE_MIME_DATABASE)
       message(STATUS \"Updating the MIME database in \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\")
       execute_process(COMMAND \${KALMORO_UPDATE_MIME_DATABASE} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/mime\")
+    endif()
+    find_program(KALMORO_UPDATE_DESKTOP_DATABASE update-desktop-database)
+    if(KALMORO_UPDATE_DESKTOP_DATABASE AND EXISTS \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+      message(STATUS \"Updating the desktop database in \${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
+      execute_process(COMMAND \${KALMORO_UPDATE_DESKTOP_DATABASE} \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications\")
     endif()
   endif()
 ")

@@ -282,8 +282,10 @@ int WriteReplacement(const Target& t, std::string_view bytes, bool unnamed, stru
   int error = PWriteAll(file.Get(), bytes, 0);
   if (!error && t.exists) {
     // The owner first: a change of owner would clear the mode's special bits.
-    if (::fchown(file.Get(), t.stat.st_uid, t.stat.st_gid) != 0)
-      ::fchown(file.Get(), static_cast<uid_t>(-1), t.stat.st_gid);
+    if (::fchown(file.Get(), t.stat.st_uid, t.stat.st_gid) != 0 &&
+        ::fchown(file.Get(), static_cast<uid_t>(-1), t.stat.st_gid) != 0) {
+      // Neither owner nor group can be given: the file keeps the saver's, as a new file would.
+    }
     if (::fchmod(file.Get(), t.stat.st_mode & 0777) != 0) error = errno;
   }
   if (!error && ::fsync(file.Get()) != 0) error = errno;

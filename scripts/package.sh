@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh package
 build=${KALMORO_PACKAGE_BUILD_DIR:-build-package}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DKALMORO_BUILD_TESTS=OFF -DKALMORO_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -29,8 +29,14 @@ if ! $xvfb && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${
   esac
 fi
 
-bash scripts/install-deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# Only what the window needs; the test tools come with scripts/test.sh.
+bash scripts/install-deps.sh run
+if $xvfb; then bash scripts/install-deps.sh xvfb; fi
+# A new build folder leaves the tests and benchmarks out (their libraries come with scripts/test.sh); an
+# existing one keeps its settings.
+options=()
+[ -f "$build/CMakeCache.txt" ] || options=(-DKALMORO_BUILD_TESTS=OFF -DKALMORO_BUILD_BENCH=OFF)
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target Kalmoro kalmoro-gen
 
 if ! $xvfb; then

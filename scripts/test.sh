@@ -6,15 +6,16 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh test
 build=${KALMORO_BUILD_DIR:-build}
 jobs=$(nproc)
 
+# Tests and benchmarks on, also in a build folder scripts/run.sh made without them.
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON \
-  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON
+  -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DKALMORO_BUILD_TESTS=ON -DKALMORO_BUILD_BENCH=ON
 cmake --build "$build" -j"$jobs"
 
-mapfile -t sources < <(find text nc save fields holes app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
+mapfile -t sources < <(find text nc save load fields holes app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
 style_status=0
 echo "== clang-format: ${#sources[@]} files"
 clang-format --dry-run --Werror "${sources[@]}" || style_status=$?

@@ -44,3 +44,14 @@ std::optional<QString> FakeDialogs::GetSaveFileName(const QString& start) {
   if (m_names.isEmpty()) return std::nullopt;
   return m_names.takeFirst();
 }
+
+std::optional<QString> FakeDialogs::GetOpenFileName(const QString& start) {
+  m_openStarts.append(start);
+  if (m_openNames.isEmpty()) return std::nullopt;
+  return m_openNames.takeFirst();
+}
+
+std::optional<QString> FakeDialogs::GetExportFileName(const QString&) {
+  if (m_exportNames.isEmpty()) return std::nullopt;
+  return m_exportNames.takeFirst();
+}

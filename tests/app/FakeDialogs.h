@@ -21,6 +21,10 @@ class FakeDialogs : public kalmoro::Dialogs {
 
   // The name the next save dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
   void setNextFileName(std::optional<QString> name) { m_names.append(std::move(name)); }
+  // The name the next open dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
+  void setNextOpenName(std::optional<QString> name) { m_openNames.append(std::move(name)); }
+  // The name the next export dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
+  void setNextExportName(std::optional<QString> name) { m_exportNames.append(std::move(name)); }
   // The answer to the next Yes/No question. An unqueued question is answered No.
   void setNextAnswer(bool yes) { m_answers.append(yes); }
   // The answer to the next Save/Discard/Cancel question. An unqueued one is answered Cancel, which
@@ -36,6 +40,8 @@ class FakeDialogs : public kalmoro::Dialogs {
   QList<Message> saveQuestions() const;
   // The start name each save dialog was opened at.
   const QStringList& saveStarts() const { return m_starts; }
+  // The start name each open dialog was opened at.
+  const QStringList& openStarts() const { return m_openStarts; }
   void clearMessages() { m_messages.clear(); }
 
   void ShowError(const QString& title, const QString& text) override;
@@ -43,6 +49,8 @@ class FakeDialogs : public kalmoro::Dialogs {
   bool AskYesNo(const QString& title, const QString& text) override;
   kalmoro::SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
+  std::optional<QString> GetOpenFileName(const QString& start) override;
+  std::optional<QString> GetExportFileName(const QString& start) override;
 
  private:
   QList<std::optional<QString>> m_names;
@@ -51,4 +59,7 @@ class FakeDialogs : public kalmoro::Dialogs {
   std::optional<QString> m_throw;
   QList<Message> m_messages;
   QStringList m_starts;
+  QList<std::optional<QString>> m_openNames;
+  QStringList m_openStarts;
+  QList<std::optional<QString>> m_exportNames;
 };

@@ -50,6 +50,10 @@ expected="-rwxr-xr-x root/root ./usr/bin/Kalmoro
 -rw-r--r-- root/root ./usr/share/applications/$id.desktop
 -rw-r--r-- root/root ./usr/share/metainfo/$id.metainfo.xml
 -rw-r--r-- root/root ./usr/share/mime/packages/kalmoro.xml
+-rw-r--r-- root/root ./usr/share/man/man1/Kalmoro.1.gz
+-rw-r--r-- root/root ./usr/share/man/man1/kalmoro-gen.1.gz
+-rw-r--r-- root/root ./usr/share/doc/kalmoro/copyright
+-rw-r--r-- root/root ./usr/share/doc/kalmoro/changelog.Debian.gz
 -rw-r--r-- root/root ./usr/share/icons/hicolor/scalable/apps/$id.svg"
 for s in $sizes; do expected+=$'\n'"-rw-r--r-- root/root ./usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done
 files=$(dpkg-deb -c "$deb" | awk '$6 !~ /\/$/ { print $1, $2, $6 }' | sort -k3)
@@ -62,6 +66,16 @@ for program in Kalmoro kalmoro-gen; do
   readelf -d "$root/usr/bin/$program" | grep -Eq 'RPATH|RUNPATH' && fail "$program must not carry a run path"
 done
 readelf -d "$root/usr/bin/Kalmoro" | grep -q 'NEEDED.*Network' && fail "the window must not link a network library"
+
+# Debian's policy, as lintian reads it: no error, and none of the hardening tags. Run where lintian is
+# installed (scripts/install-deps.sh installs it with the test tools).
+if command -v lintian >/dev/null 2>&1; then
+  lintian --tag-display-limit 0 "$deb" >"$scratch/lintian.txt" 2>&1 || true
+  errors=$(grep -E '^E: |hardening' "$scratch/lintian.txt" || true)
+  [ -z "$errors" ] || fail "lintian must find no error and no hardening tag:"$'\n'"$errors"
+else
+  echo "lintian is not installed: the package's policy check is left out" >&2
+fi
 
 # kalmoro-gen from the unpacked package writes exactly what the built one writes.
 cd "$scratch"

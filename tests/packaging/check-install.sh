@@ -24,10 +24,14 @@ usr/bin/kalmoro-gen
 usr/share/applications/$id.desktop
 usr/share/metainfo/$id.metainfo.xml
 usr/share/mime/packages/kalmoro.xml
+usr/share/man/man1/Kalmoro.1.gz
+usr/share/man/man1/kalmoro-gen.1.gz
+usr/share/doc/kalmoro/copyright
+usr/share/doc/kalmoro/changelog.Debian.gz
 usr/share/icons/hicolor/scalable/apps/$id.svg"
 for s in $sizes; do expected+=$'\n'"usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done
-# The MIME database files the install rebuilt are checked below, not listed.
-installed=$(cd "$root" && find . -type f ! -path './usr/share/mime/*' -printf '%P\n' -o -path './usr/share/mime/packages/*' -printf '%P\n' | sort)
+# The MIME database files and the applications' cache the install rebuilt are checked below, not listed.
+installed=$(cd "$root" && find . -type f ! -path './usr/share/mime/*' ! -name mimeinfo.cache -printf '%P\n' -o -path './usr/share/mime/packages/*' -printf '%P\n' | sort)
 expect_same_lines "the installed files" "$installed" "$(sort <<<"$expected")"
 
 for s in $sizes; do
@@ -39,8 +43,9 @@ grep -q '<svg' "$share/icons/hicolor/scalable/apps/$id.svg" || fail "the scalabl
 desktop=$share/applications/$id.desktop
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate must accept $desktop: $out"
 key() { sed -n "s/^$1=//p" "$desktop"; }
-expect_eq "Exec of the menu entry (the program takes no file)" "$(key Exec)" "Kalmoro"
-[ -x "$root/usr/bin/$(key Exec)" ] || fail "Exec=$(key Exec) must name an installed program in bin/"
+expect_eq "Exec of the menu entry (one file, from a file manager)" "$(key Exec)" "Kalmoro %f"
+[ -x "$root/usr/bin/Kalmoro" ] || fail "Exec=$(key Exec) must name an installed program in bin/"
+expect_eq "the program types the entry opens" "$(key MimeType)" "text/x.kalmoro-hole-program;text/x.iso-nc-program;"
 expect_eq "Icon of the menu entry" "$(key Icon)" "$id"
 expect_eq "Categories of the menu entry" "$(key Categories)" "Graphics;Engineering;"
 [ -n "$(key 'Name\[ru\]')" ] && [ -n "$(key 'Comment\[ru\]')" ] && [ -n "$(key Name)" ] && [ -n "$(key Comment)" ] ||

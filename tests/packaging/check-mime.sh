@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The installed MIME types recognise saved programs by their first bytes under any name, while "*.iso"
 # keeps meaning a disc image for everything else; asked as a desktop user would, with xdg-mime.
-# Usage: check-mime.sh SHARE_DIR KALMORO_GEN   (SHARE_DIR: the installed share/ with a rebuilt mime/)
+# Usage: check-mime.sh SHARE_DIR KALMORO_GEN APP_ID   (SHARE_DIR: the installed share/ with a rebuilt mime/
+# and applications/mimeinfo.cache)
 source "$(dirname "$0")/lib.sh"
-share=$1 gen=$2
+share=$1 gen=$2 id=$3
 need xdg-mime xdg-utils
 # Outside a desktop session xdg-mime asks `mimetype`, which reads the shared-mime-info database;
 # without it xdg-mime would fall back to `file`, which knows nothing of the types.
@@ -42,4 +43,11 @@ disc.iso $disc
 notes.iso $disc
 percent-comment.iso $disc
 EOF_TABLE
+
+# Both program types open in Kalmoro: the menu entry, from the applications' cache the install rebuilt.
+for type in $kalmoro $iso; do
+  actual=$(env -i PATH="$PATH" HOME="$scratch" XDG_DATA_DIRS="$share" XDG_DATA_HOME="$scratch/none" \
+    XDG_CONFIG_HOME="$scratch/none" XDG_CONFIG_DIRS="$scratch/none" xdg-mime query default "$type" 2>&1) || true
+  expect_eq "the default application of $type" "$actual" "$id.desktop"
+done
 finish
