@@ -44,8 +44,8 @@ std::string DiameterText(double mm) {
   return FormatNumber(mm, 1, 3);
 }
 
-// The angle from both diameters and the height when all three are non-zero (the angle field then
-// disabled), otherwise "0.0" with the angle field enabled; the angle becomes automatic either way.
+}  // namespace
+
 void CalcAng(ConeFields& fields) {
   if (Leading(fields, ConeField::DDown) != 0.0 && Leading(fields, ConeField::DUp) != 0.0 &&
       Leading(fields, ConeField::H) != 0.0) {
@@ -73,7 +73,6 @@ void CalcAng(ConeFields& fields) {
   fields.SetBackground(ConeField::Ang, kAutoColor);
 }
 
-// The automatic diameter from the given one, the angle and the height, when the height is non-zero.
 void CalcD(ConeFields& fields) {
   if (Leading(fields, ConeField::H) == 0.0) return;
   double height = 0.0;
@@ -99,8 +98,6 @@ void CalcD(ConeFields& fields) {
   derive(ConeField::DDown, ConeField::DUp);
 }
 
-// The field given (cyan) when it holds a non-zero number, else automatic (white); the picture for the
-// diameters as they stand.
 void SelAuto(ConeFields& fields, ConeField field) {
   fields.SetBackground(field, Leading(fields, field) != 0.0 ? kGivenColor : kAutoColor);
   const double upper = Leading(fields, ConeField::DUp);
@@ -113,8 +110,6 @@ void SelAuto(ConeFields& fields, ConeField field) {
     fields.ShowPicture(ConePicture::Equal);
   }
 }
-
-}  // namespace
 
 void OnConeKeyRelease(ConeFields& fields, ConeField field) {
   if (field == ConeField::Ang) {

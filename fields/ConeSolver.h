@@ -34,9 +34,10 @@ class ConeFields {
   virtual void ShowPicture(ConePicture picture) = 0;
 };
 
-// The key-release handler of a cone field: marks the field given or automatic and shows the picture for
-// the diameters (SelAuto), then derives the angle (CalcAng); for the angle field it first derives the
-// automatic diameter (CalcD), then marks the field.
+void CalcAng(ConeFields& fields);
+void CalcD(ConeFields& fields);
+void SelAuto(ConeFields& fields, ConeField field);
+// The key-release handler of a cone field: SelAuto then CalcAng, or for the angle CalcD then SelAuto.
 void OnConeKeyRelease(ConeFields& fields, ConeField field);
 
 // Plain values, start state of the window: all "0", white, angle enabled, no picture.
