@@ -17,7 +17,7 @@
 #include <QTextCursor>
 #include <memory>
 
-#include "app/Dialogs.h"
+#include "SilentDialogs.h"
 #include "app/FrmMain.h"
 #include "app/ProgramField.h"
 #include "app/preview/ProgramText.h"
@@ -28,16 +28,7 @@ namespace {
 using namespace kalmoro;
 
 // Nothing is shown or asked while measuring.
-class SilentDialogs : public Dialogs {
- public:
-  void ShowError(const QString&, const QString&) override {}
-  void ShowInfo(const QString&, const QString&) override {}
-  bool AskYesNo(const QString&, const QString&) override { return false; }
-  SaveAnswer AskSaveDiscardCancel(const QString&, const QString&) override { return SaveAnswer::Cancel; }
-  std::optional<QString> GetSaveFileName(const QString&) override { return std::nullopt; }
-};
-
-SilentDialogs g_dialogs;
+bench::SilentDialogs g_dialogs;
 
 // One press and release, as the keyboard sends them, then every event they posted (the repaint too).
 void Key(QWidget* widget, Qt::Key key, const QString& text) {

@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Dialogs.h"
+#include "SilentDialogs.h"
 #include "app/FrmMain.h"
 #include "app/ProgramField.h"
 #include "app/preview/ProgramText.h"
@@ -24,18 +24,7 @@ namespace {
 using namespace kalmoro;
 
 // Nothing is shown or asked while measuring.
-class SilentDialogs : public Dialogs {
- public:
-  void ShowError(const QString&, const QString&) override {}
-  void ShowInfo(const QString&, const QString&) override {}
-  bool AskYesNo(const QString&, const QString&) override { return false; }
-  SaveAnswer AskSaveDiscardCancel(const QString&, const QString&) override { return SaveAnswer::Cancel; }
-  std::optional<QString> GetSaveFileName(const QString&) override { return std::nullopt; }
-  std::optional<QString> GetOpenFileName(const QString&) override { return std::nullopt; }
-  std::optional<QString> GetExportFileName(const QString&) override { return std::nullopt; }
-};
-
-SilentDialogs g_dialogs;
+bench::SilentDialogs g_dialogs;
 
 QPlainTextEdit* ProgramOf(FrmMain& window) {
   return window.findChild<QPlainTextEdit*>(QStringLiteral("NcPr"));
