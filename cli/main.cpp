@@ -117,7 +117,7 @@ int Run(const std::vector<std::string_view>& args) {
     return kExitOk;
   }
   if (const auto* check = std::get_if<CheckCommand>(&command))
-    return RunCheck({check->files.begin(), check->files.end()});
+    return RunCheck({check->files.begin(), check->files.end()}, check->machine);
   if (const auto* error = std::get_if<UsageError>(&command)) {
     std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error->message).c_str(), kUsage);
     return kExitUsage;
