@@ -1,5 +1,7 @@
 #include "app/FrmMain.h"
 
+#include <QAction>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QEvent>
@@ -20,6 +22,7 @@
 #include "FieldTip.h"
 #include "SaveNote.h"
 #include "app/Dialogs.h"
+#include "app/MachineDialog.h"
 #include "app/ProgramField.h"
 #include "app/preview/ToolpathPreview.h"
 #include "holes/ConeHole.h"
@@ -145,7 +148,7 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   }
 
   // The toolpath preview of the program field: F5 and the field's context menu open it.
-  ToolpathPreview::Attach(*ui.NcPr, *this);
+  AddMachineAction(*ToolpathPreview::Attach(*ui.NcPr, *this));
 }
 
 FrmMain::~FrmMain() = default;
@@ -293,6 +296,24 @@ bool FrmMain::SaveToFile() {
   m_note->ShowSaved(m_lastFileName);
   ui.BtnSaveNC->setToolTip(QStringLiteral("Программа сохранена в файл «%1»").arg(m_lastFileName));
   return true;
+}
+
+void FrmMain::AddMachineAction(ToolpathPreview& preview) {
+  const StoredMachine stored = LoadMachineProfile();
+  preview.SetMachine(stored.profile, stored.saved, stored.error);
+  auto* action = new QAction(QStringLiteral("Станок…"), this);
+  action->setObjectName(QStringLiteral("ActMachine"));
+  addAction(action);
+  connect(action, &QAction::triggered, &preview, [this, &preview] { EditMachine(preview); });
+  connect(&preview, &ToolpathPreview::MachineRequested, this, [this, &preview] { EditMachine(preview); });
+}
+
+void FrmMain::EditMachine(ToolpathPreview& preview) {
+  auto* dialog = new MachineDialog(LoadMachineProfile(), &preview);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, &preview,
+          [dialog, &preview] { preview.SetMachine(dialog->Saved(), true); });
+  dialog->open();
 }
 
 }  // namespace kalmoro

@@ -13,6 +13,7 @@ class ConeWidgets;
 class Dialogs;
 class ProgramField;
 class SaveNote;
+class ToolpathPreview;
 struct GenResult;
 
 inline constexpr const char* kErrorTitle = "Ошибка";
@@ -70,6 +71,10 @@ class FrmMain : public QWidget {
   void UpdateTip(QLineEdit* field);
   void ShowFeedback();
   void ShowResult(const GenResult& result);
+  // The machine profile: read (never written) at start and given to the preview; the action "Станок…"
+  // (ActMachine) and the preview's button open the dialog, which saves it.
+  void AddMachineAction(ToolpathPreview& preview);
+  void EditMachine(ToolpathPreview& preview);
 
   // Runs a handler body; an exception that escapes it is shown in an error box, never passed to Qt.
   template <typename Body>
