@@ -26,6 +26,7 @@
 #include "FieldTip.h"
 #include "SaveNote.h"
 #include "app/Dialogs.h"
+#include "app/MachineDialog.h"
 #include "app/ProgramField.h"
 #include "app/preview/ToolpathPreview.h"
 #include "holes/ConeHole.h"
@@ -164,6 +165,7 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
 
   // The toolpath preview of the program field: F5 and the field's context menu open it.
   m_preview = ToolpathPreview::Attach(*ui.NcPr, *this);
+  AddMachineAction(*m_preview);
 
   AddFileActions();
 }
@@ -477,6 +479,26 @@ void FrmMain::ExportNc() {
     else
       m_note->ShowFileNote(QStringLiteral("Чертёж записан в файл"), *chosen);
   });
+}
+
+// The machine ------------------------------------------------------------------------------------
+
+void FrmMain::AddMachineAction(ToolpathPreview& preview) {
+  const StoredMachine stored = LoadMachineProfile();
+  preview.SetMachine(stored.profile, stored.saved, stored.error);
+  auto* action = new QAction(QStringLiteral("Станок…"), this);
+  action->setObjectName(QStringLiteral("ActMachine"));
+  addAction(action);
+  connect(action, &QAction::triggered, &preview, [this, &preview] { EditMachine(preview); });
+  connect(&preview, &ToolpathPreview::MachineRequested, this, [this, &preview] { EditMachine(preview); });
+}
+
+void FrmMain::EditMachine(ToolpathPreview& preview) {
+  auto* dialog = new MachineDialog(LoadMachineProfile(), &preview);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, &preview,
+          [dialog, &preview] { preview.SetMachine(dialog->Saved(), true); });
+  dialog->open();
 }
 
 }  // namespace kalmoro

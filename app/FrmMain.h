@@ -94,6 +94,10 @@ class FrmMain : public QWidget {
   // The file the text now belongs to: the title names it, the next save proposes it.
   void SetFileName(const QString& path);
   void UpdateTitle();
+  // The machine profile: read (never written) at start and given to the preview; the action "Станок…"
+  // (ActMachine) and the preview's button open the dialog, which saves it.
+  void AddMachineAction(ToolpathPreview& preview);
+  void EditMachine(ToolpathPreview& preview);
 
   // Runs a handler body; an exception that escapes it is shown in an error box, never passed to Qt.
   template <typename Body>

@@ -90,6 +90,30 @@ Command ParseGenerate(const std::vector<std::string_view>& args) {
   return command;
 }
 
+// The profile option stands first; what follows it is files.
+Command ParseCheck(const std::vector<std::string_view>& args) {
+  CheckCommand command;
+  std::size_t i = 1;
+  constexpr std::string_view kMachine = "--machine";
+  while (i < args.size() && args[i].starts_with(kMachine)) {
+    std::string_view arg = args[i];
+    std::optional<std::string_view> value;
+    if (arg.size() > kMachine.size()) {
+      if (arg[kMachine.size()] != '=') break;  // a file named "--machinery"
+      value = arg.substr(kMachine.size() + 1);
+    } else {
+      if (i + 1 >= args.size()) return UsageError{"у параметра --machine нет значения"};
+      value = args[++i];
+    }
+    if (command.machine) return UsageError{"параметр --machine указан дважды"};
+    if (value->empty()) return UsageError{"пустое имя файла в --machine"};
+    command.machine = std::string(*value);
+    ++i;
+  }
+  command.files.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+  return command;
+}
+
 }  // namespace
 
 std::string GenerateCommand::Text(const std::string& option) const {
@@ -101,7 +125,7 @@ Command ParseArgs(const std::vector<std::string_view>& args) {
   if (std::find(args.begin(), args.end(), "-h") != args.end() ||
       std::find(args.begin(), args.end(), "--help") != args.end())
     return HelpCommand{};
-  if (!args.empty() && args[0] == "check") return CheckCommand{{args.begin() + 1, args.end()}};
+  if (!args.empty() && args[0] == "check") return ParseCheck(args);
   return ParseGenerate(args);
 }
 

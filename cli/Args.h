@@ -16,7 +16,9 @@ inline constexpr const char* kUsage =
     "  kalmoro-gen circle [--diameter D]\n"
     "  kalmoro-gen rect   [--width W] [--height H] [--radius R]\n"
     "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A]\n"
-    "  kalmoro-gen check  ФАЙЛ...   проверить программы (\"-\" читает стандартный ввод)\n"
+    "  kalmoro-gen check  [--machine ПРОФИЛЬ] ФАЙЛ...\n"
+    "                     проверить программы (\"-\" читает стандартный ввод) для станка из\n"
+    "                     ПРОФИЛЯ (machine.ini; без него станок по умолчанию)\n"
     "  kalmoro-gen export --dxf ФАЙЛ -o ВЫХОД.dxf   контуры программы в чертёж DXF\n"
     "Общие параметры:\n"
     "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
@@ -27,10 +29,11 @@ inline constexpr const char* kUsage =
 // "-h" or "--help" anywhere: print kUsage.
 struct HelpCommand {};
 
-// "check FILE…": every argument after "check" is a file to check, whatever it looks like (none is
-// allowed here: RunCheck says what is missing).
+// "check [--machine PROFILE] FILE…": every argument after "check" and its option is a file to check,
+// whatever it looks like (none is allowed here: RunCheck says what is missing).
 struct CheckCommand {
   std::vector<std::string> files;
+  std::optional<std::string> machine;  // the machine profile file, "--machine FILE" or "--machine=FILE"
 };
 
 // "circle", "rect" or "cone" with its options.

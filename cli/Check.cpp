@@ -7,6 +7,8 @@
 #include <string>
 
 #include "cli/TerminalText.h"
+#include "nc/MachineCheck.h"
+#include "nc/MachineProfile.h"
 #include "nc/ProgramReader.h"
 #include "text/Cp1251.h"
 
@@ -62,13 +64,36 @@ std::string Reason(int error) {
   }
 }
 
+// The profile named on the command line, or a message on standard error.
+std::optional<MachineProfile> ReadProfile(const std::string& name) {
+  const std::string shown = Shown(name);
+  errno = 0;
+  const std::optional<std::string> bytes = ReadAll(name);
+  if (!bytes) {
+    std::fprintf(stderr, "kalmoro-gen: не удалось прочитать профиль станка «%s»: %s\n", shown.c_str(),
+                 Reason(errno).c_str());
+    return std::nullopt;
+  }
+  const MachineProfileReading reading = ParseMachineProfile(*bytes);
+  if (!reading.profile)
+    std::fprintf(stderr, "kalmoro-gen: ошибка в профиле станка «%s», %s\n", shown.c_str(),
+                 Shown(MachineProfileErrorText(reading)).c_str());
+  return reading.profile;
+}
+
 }  // namespace
 
-int RunCheck(const std::vector<std::string_view>& files) {
+int RunCheck(const std::vector<std::string_view>& files, const std::optional<std::string>& machineFile) {
   if (files.empty()) {
     std::fputs("kalmoro-gen: команде check нужен хотя бы один файл (или «-» для стандартного ввода)\n",
                stderr);
     return kExitUnreadable;
+  }
+  MachineProfile machine;
+  if (machineFile) {
+    const std::optional<MachineProfile> profile = ReadProfile(*machineFile);
+    if (!profile) return kExitUnreadable;
+    machine = *profile;
   }
   int status = kExitClean;
   for (const std::string_view name : files) {
@@ -85,11 +110,16 @@ int RunCheck(const std::vector<std::string_view>& files) {
       }
       text = DecodeCp1251(*bytes);  // the bytes go before the reading begins
     }
-    const ProgramReading reading = ReadProgram(text);
+    ProgramReading reading = ReadProgram(text);
+    CheckMachine(reading, machine);
     for (const Problem& p : reading.problems)
-      std::printf("%s:%d: %s\n", shown.c_str(), p.line, Shown(p.text).c_str());
+      std::printf("%s:%d: %s%s\n", shown.c_str(), p.line, p.kind == ProblemKind::Note ? "примечание: " : "",
+                  Shown(p.text).c_str());
     if (reading.problemsLeftOut > 0) std::printf("%s: и ещё %zu\n", shown.c_str(), reading.problemsLeftOut);
     std::printf("%s: %s\n", shown.c_str(), SummaryText(reading).c_str());
+    if (!reading.empty)
+      std::printf("%s: %s%s\n", shown.c_str(), CuttingTimeText(EstimateCuttingTime(reading, machine)).c_str(),
+                  machineFile ? "" : "; станок по умолчанию");
     if (ProblemCount(reading) > 0 && status == kExitClean) status = kExitProblems;
   }
   return std::fflush(stdout) == 0 ? status : kExitUnreadable;

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 namespace kalmoro {
 
 // "kalmoro-gen check FILE…": prints each file's problems as "FILE:LINE: text" and then what the file
-// encodes; "-" reads standard input. Files are read as Windows-1251. Returns 0 when no file has a
-// problem, 1 when some has, 2 when a file cannot be read or none is named.
-int RunCheck(const std::vector<std::string_view>& files);
+// encodes and the estimated cutting time; "-" reads standard input. Files are read as Windows-1251.
+// Notes are printed as "FILE:LINE: примечание: text" and do not count. The machine is the profile file
+// given, else the default one (no travel). Returns 0 when no file has a problem, 1 when some has, 2
+// when a file cannot be read, none is named, or the profile cannot be read (then nothing is checked).
+int RunCheck(const std::vector<std::string_view>& files, const std::optional<std::string>& machine = {});
 
 }  // namespace kalmoro

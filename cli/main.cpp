@@ -119,7 +119,7 @@ int Run(const std::vector<std::string_view>& args) {
   }
   if (!args.empty() && args[0] == "export") return RunExport({args.begin() + 1, args.end()});
   if (const auto* check = std::get_if<CheckCommand>(&command))
-    return RunCheck({check->files.begin(), check->files.end()});
+    return RunCheck({check->files.begin(), check->files.end()}, check->machine);
   if (const auto* error = std::get_if<UsageError>(&command)) {
     std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error->message).c_str(), kUsage);
     return kExitUsage;

@@ -18,10 +18,14 @@ enum class ProblemKind {
   Compensation,  // right-hand compensation, no D word, a rapid move with compensation on
   Deviation,     // a move off the header's hole, or a taper that disagrees with it
   Direction,     // a contour cut clockwise
-  Taper,         // a taper steeper than the generator's limit
+  Taper,         // a taper steeper than the generator's or the machine's limit
+  WireRadius,    // an arc the wire cannot cut: its radius is below the wire's radius plus the gap
+  Travel,        // a move beyond the machine's travel
+  Note,          // not a fault: something the user should know (corners the wire rounds)
 };
 
-// Something wrong with a program, at a source line (from 1), in Russian.
+// Something wrong with a program, at a source line (from 1), in Russian; or, of kind Note, something
+// worth knowing that is not wrong: notes are never counted as problems.
 struct Problem {
   int line = 0;
   ProblemKind kind = ProblemKind::Structure;

@@ -48,9 +48,11 @@ ProgramReading ReadProgram(std::string_view text);
 // ("ошибок нет", "ошибок: 3").
 std::string HoleText(const ProgramReading& reading);
 std::string ProblemCountText(std::size_t problems);
-// All the problems a reading found, those left out included.
+// All the problems a reading found, those left out included; notes are not problems.
 inline std::size_t ProblemCount(const ProgramReading& r) {
-  return r.problems.size() + r.problemsLeftOut;
+  std::size_t notes = 0;
+  for (const Problem& p : r.problems) notes += p.kind == ProblemKind::Note ? 1 : 0;
+  return r.problems.size() - notes + r.problemsLeftOut;
 }
 std::string SummaryText(const ProgramReading& reading);
 

@@ -56,4 +56,33 @@ QRectF RectOf(const Box& box) {
   return {QPointF(box.minX, box.minY), QPointF(box.maxX, box.maxY)};
 }
 
+std::vector<QPointF> OffsetPolyline(std::span<const QPointF> points, double offset) {
+  std::vector<QPointF> path;
+  for (const QPointF& p : points)
+    if (path.empty() || path.back() != p) path.push_back(p);
+  if (path.size() < 2) return {};
+  const auto left = [](QPointF a, QPointF b) {
+    const QPointF d = b - a;
+    const double length = std::hypot(d.x(), d.y());
+    return QPointF(-d.y() / length, d.x() / length);
+  };
+  std::vector<QPointF> out;
+  out.reserve(path.size() + 8);
+  out.push_back(path.front() + left(path[0], path[1]) * offset);
+  for (std::size_t k = 1; k + 1 < path.size(); ++k) {
+    const QPointF n1 = left(path[k - 1], path[k]), n2 = left(path[k], path[k + 1]);
+    const QPointF sum = n1 + n2;
+    const double squared = QPointF::dotProduct(sum, sum);
+    // The sides meet 2·offset / |n1 + n2| from the corner, along the bisector.
+    if (squared > 0.25) {
+      out.push_back(path[k] + sum * (2 * offset / squared));
+    } else {
+      out.push_back(path[k] + n1 * offset);
+      out.push_back(path[k] + n2 * offset);
+    }
+  }
+  out.push_back(path.back() + left(path[path.size() - 2], path.back()) * offset);
+  return out;
+}
+
 }  // namespace kalmoro

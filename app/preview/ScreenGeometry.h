@@ -2,6 +2,8 @@
 
 #include <QPointF>
 #include <QRectF>
+#include <span>
+#include <vector>
 
 #include "nc/Toolpath.h"
 
@@ -26,5 +28,10 @@ void AddFinite(Box& box, QPointF point);
 
 // The box as a rectangle; an empty (null) rectangle for an empty box.
 QRectF RectOf(const Box& box);
+
+// The polyline moved sideways by offset, to the left of its direction (a negative offset moves it to
+// the right): each corner at the meeting of its two moved sides, or cut off with two points where
+// that meeting lies more than four offsets away (a sharp turn). Repeated points are skipped.
+std::vector<QPointF> OffsetPolyline(std::span<const QPointF> points, double offset);
 
 }  // namespace kalmoro

@@ -1,12 +1,15 @@
 #include "app/preview/ToolpathPreview.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTextBlock>
@@ -19,6 +22,7 @@
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
+#include "nc/MachineCheck.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -32,6 +36,21 @@ constexpr int kLargeDelayMs = 250;
 QString Length(double millimetres) {
   return QString::fromStdString(FormatNumber(millimetres, 3, 3)) + QStringLiteral(" мм");
 }
+
+QString Coord(double millimetres) {
+  return QString::fromStdString(FormatNumber(millimetres, 3, 3));
+}
+
+// "10.000 × 5.000 мм (X −5.000…5.000, Y −2.500…2.500)"
+QString Extents(const Box& box) {
+  if (box.Empty()) return QStringLiteral("—");
+  return QStringLiteral("%1 × %2 мм (X %3…%4, Y %5…%6)")
+      .arg(Coord(box.Width()), Coord(box.Height()), Coord(box.minX), Coord(box.maxX), Coord(box.minY),
+           Coord(box.maxY));
+}
+
+// Notes are told apart from problems in the list: another word in front, another colour.
+const QColor kNoteColor(0x2b, 0x5c, 0x9e);
 
 // Where each line of the text the reader gets starts in the document: FromEditorText ends a line at
 // every paragraph or line separator, LF, CR and CR LF, and document positions count the raw text's
@@ -86,14 +105,42 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
   fit->setObjectName(QStringLiteral("Fit"));
   fit->setText(QStringLiteral("Вписать"));
   fit->setToolTip(QStringLiteral("Вписать рисунок в окно (то же — двойной щелчок по рисунку)"));
-  auto* hint =
-      new QLabel(QStringLiteral("Колесо — масштаб, перетаскивание — сдвиг, щелчок — строка программы"), this);
-  hint->setForegroundRole(QPalette::PlaceholderText);
+  m_standardViews = new QComboBox(this);
+  m_standardViews->setObjectName(QStringLiteral("StandardViews"));
+  m_standardViews->addItems({QStringLiteral("Изометрия"), QStringLiteral("Сверху"), QStringLiteral("Спереди"),
+                             QStringLiteral("Сбоку")});
+  m_standardViews->setToolTip(QStringLiteral("Стандартный вид; перетаскивание поворачивает рисунок"));
+  m_standardViews->setVisible(false);
+  m_wireCentre = new QCheckBox(QStringLiteral("Центр проволоки"), this);
+  m_wireCentre->setObjectName(QStringLiteral("WireCentre"));
+  m_wireCentre->setChecked(true);
+  m_wireCentre->setToolTip(
+      QStringLiteral("Путь центра проволоки: контур, смещённый внутрь на радиус проволоки с зазором"));
+  auto* machine = new QToolButton(this);
+  machine->setObjectName(QStringLiteral("Machine"));
+  machine->setText(QStringLiteral("Станок…"));
+  machine->setToolTip(QStringLiteral("Проволока, зазор, предел конусности, ход осей и скорость резания"));
   auto* top = new QHBoxLayout;
   top->addWidget(m_views);
+  top->addWidget(m_standardViews);
   top->addStretch();
-  top->addWidget(hint);
+  top->addWidget(m_wireCentre);
+  top->addWidget(machine);
   top->addWidget(fit);
+
+  auto* hint = new QLabel(
+      QStringLiteral("Колесо — масштаб, перетаскивание — сдвиг (в 3D — поворот), щелчок — строка программы, "
+                     "Shift+щелчок — измерить"),
+      this);
+  hint->setObjectName(QStringLiteral("Hint"));
+  hint->setForegroundRole(QPalette::PlaceholderText);
+  hint->setWordWrap(true);
+  m_cursor = new QLabel(this);
+  m_cursor->setObjectName(QStringLiteral("Cursor"));
+  m_cursor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  auto* under = new QHBoxLayout;
+  under->addWidget(hint, 1);
+  under->addWidget(m_cursor);
 
   m_view = new ToolpathView(this);
   m_view->setObjectName(QStringLiteral("ToolpathView"));
@@ -112,21 +159,48 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
   layout->setSpacing(4);
   layout->addLayout(top);
   layout->addWidget(m_view, 1);
+  layout->addLayout(under);
   layout->addWidget(m_status);
   layout->addWidget(m_problems);
-  resize(660, 640);
+  // Small enough for a laptop beside the main window, large enough that the drawing, the legend and
+  // the scale bar keep apart and no line of text breaks inside a word.
+  m_view->setMinimumSize(380, 260);
+  m_cursor->setMinimumWidth(m_cursor->fontMetrics().horizontalAdvance(
+      QStringLiteral("X -0000.000 Y -0000.000 · верх X -0000.000 Y -0000.000")));
+  setMinimumSize(layout->minimumSize().expandedTo(QSize(620, 560)));
+  resize(700, 680);
 
   m_timer.setSingleShot(true);
   connect(&m_timer, &QTimer::timeout, this, &ToolpathPreview::UpdateNow);
   connect(&program, &QPlainTextEdit::textChanged, this, &ToolpathPreview::ScheduleUpdate);
+  m_characters = program.document()->characterCount();
+  connect(program.document(), &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
+    // Replacing the whole text (a program generated or opened) is a new program: fit it to the view.
+    // QTextDocument counts one character more than the text holds.
+    if (from == 0 && removed >= m_characters - 1 && added > 0) m_refit = true;
+    m_characters = m_program ? m_program->document()->characterCount() : 0;
+    m_beforeClick.reset();
+  });
   connect(&program, &QPlainTextEdit::cursorPositionChanged, this, &ToolpathPreview::FollowCaret);
   connect(m_views, &QTabBar::currentChanged, this, [this](int index) {
     m_view->SetMode(index == 1 ? ToolpathView::Mode::Oblique : ToolpathView::Mode::Plan);
+    m_standardViews->setVisible(index == 1);
+    m_cursor->clear();
   });
+  connect(m_standardViews, &QComboBox::activated, this, [this](int index) {
+    constexpr ToolpathView::StandardView kViews[] = {
+        ToolpathView::StandardView::Isometric, ToolpathView::StandardView::Top,
+        ToolpathView::StandardView::Front, ToolpathView::StandardView::Side};
+    if (index >= 0 && index < 4) m_view->SetStandardView(kViews[index]);
+  });
+  connect(m_wireCentre, &QCheckBox::toggled, m_view, &ToolpathView::SetWireCentreShown);
+  connect(machine, &QToolButton::clicked, this, &ToolpathPreview::MachineRequested);
   connect(fit, &QToolButton::clicked, m_view, &ToolpathView::Fit);
-  connect(m_view, &ToolpathView::MoveClicked, this, [this](int move) {
-    if (m_scene && move >= 0 && move < m_scene->MoveCount()) GoToLine(m_scene->LineOf(move));
-  });
+  connect(m_view, &ToolpathView::MoveClicked, this, &ToolpathPreview::DrawingClicked);
+  connect(m_view, &ToolpathView::DoubleClicked, this, &ToolpathPreview::UndoClickForDoubleClick);
+  connect(m_view, &ToolpathView::CursorMoved, this, &ToolpathPreview::ShowCursor);
+  connect(m_view, &ToolpathView::CursorLeft, m_cursor, &QLabel::clear);
+  connect(m_view, &ToolpathView::Measured, this, &ToolpathPreview::ShowMeasure);
   connect(m_problems, &QListWidget::itemClicked, this, &ToolpathPreview::ProblemChosen);
   connect(m_problems, &QListWidget::itemActivated, this, &ToolpathPreview::ProblemChosen);
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -168,7 +242,8 @@ void ToolpathPreview::UpdateNow() {
     const QString raw = m_program->document()->toRawText();
     m_lineStarts = LineStarts(raw);
     m_reading = ReadProgram(FromEditorText(raw));
-    m_scene = std::make_shared<const ToolpathScene>(m_reading);
+    CheckMachine(m_reading, m_machine);
+    m_scene = std::make_shared<const ToolpathScene>(m_reading, m_machine.WireOffset());
   } catch (const std::exception& e) {
     // Out of memory for a monstrous text: the preview says so and stays usable.
     m_reading = ProgramReading{};
@@ -177,8 +252,58 @@ void ToolpathPreview::UpdateNow() {
     m_scene = std::make_shared<const ToolpathScene>();
   }
   m_view->SetScene(m_scene);
+  m_measured.clear();
+  if (std::exchange(m_refit, false)) m_view->Fit();
   ShowStatus();
   FollowCaret();
+}
+
+void ToolpathPreview::SetMachine(const MachineProfile& machine, bool saved, const QString& error) {
+  m_machine = machine;
+  m_machineSaved = saved;
+  m_machineError = error;
+  m_stale = true;
+  if (isVisible()) UpdateNow();
+}
+
+void ToolpathPreview::ShowCursor(QPointF point) {
+  QString text = QStringLiteral("X %1 Y %2").arg(Coord(point.x()), Coord(point.y()));
+  // A cone's upper point above the cursor: the same direction from the axis, at the upper radius.
+  if (m_reading.encoded) {
+    if (const auto* cone = std::get_if<ConeHeader>(&m_reading.encoded->dimensions); cone && cone->lower > 0) {
+      const double k = cone->upper / cone->lower;
+      text += QStringLiteral(" · верх X %1 Y %2").arg(Coord(point.x() * k), Coord(point.y() * k));
+    }
+  }
+  if (!m_measured.isEmpty()) text += QStringLiteral(" · ") + m_measured;
+  m_cursor->setText(text);
+}
+
+void ToolpathPreview::ShowMeasure(QPointF from, QPointF to) {
+  const QPointF d = to - from;
+  m_measured = QStringLiteral("расстояние %1 (ΔX %2, ΔY %3)")
+                   .arg(Length(std::hypot(d.x(), d.y())), Coord(d.x()), Coord(d.y()));
+  m_cursor->setText(m_measured);
+}
+
+void ToolpathPreview::DrawingClicked(int move) {
+  if (!m_program || !m_scene || move < 0 || move >= m_scene->MoveCount()) {
+    m_beforeClick.reset();
+    return;
+  }
+  const std::pair<int, int> before{m_program->textCursor().position(),
+                                   m_program->verticalScrollBar()->value()};
+  GoToLine(m_scene->LineOf(move));
+  m_beforeClick = before;
+}
+
+void ToolpathPreview::UndoClickForDoubleClick() {
+  if (!m_program || !m_beforeClick) return;
+  const auto [position, scroll] = *std::exchange(m_beforeClick, std::nullopt);
+  QTextCursor cursor(m_program->document());
+  cursor.setPosition(std::clamp(position, 0, m_program->document()->characterCount() - 1));
+  m_program->setTextCursor(cursor);
+  m_program->verticalScrollBar()->setValue(scroll);
 }
 
 void ToolpathPreview::ShowStatus() {
@@ -199,24 +324,48 @@ void ToolpathPreview::ShowStatus() {
                 .arg(ProblemCount(r) == 0 ? QStringLiteral("#1a7f37") : QStringLiteral("#c62828"), verdict);
   const QString hole = QString::fromStdString(HoleText(r));
   double lower = 0, upper = 0;
+  std::vector<Move> contour;
   for (const Move& m : r.moves) {
     lower += PathLength(m, false);
     upper += PathLength(m, true);
+    if (m.compensated) contour.push_back(m);
   }
+  // Only a tapered program has an upper contour of its own.
+  QString lengths = r.tapered ? QStringLiteral("Длина пути: нижний контур %1, верхний контур %2")
+                                    .arg(Length(lower), Length(upper))
+                              : QStringLiteral("Длина пути: %1").arg(Length(lower));
+  QString extents;
+  if (!contour.empty()) {
+    extents = r.tapered ? QStringLiteral("<br>Габариты: нижний контур %1; верхний %2")
+                              .arg(Extents(BoundsOf(contour, false)), Extents(BoundsOf(contour, true)))
+                        : QStringLiteral("<br>Габариты контура: %1").arg(Extents(BoundsOf(contour, false)));
+  }
+  QString time = QString::fromStdString(CuttingTimeText(EstimateCuttingTime(r, m_machine)));
+  time[0] = time[0].toUpper();
+  const QString machine =
+      !m_machineError.isEmpty()
+          ? QStringLiteral("станок по умолчанию: профиль не прочитан (%1)").arg(m_machineError)
+          : (m_machineSaved ? QStringLiteral("станок из профиля") : QStringLiteral("станок по умолчанию"));
   m_status->setText(verdict + QStringLiteral(" · кадров: %1 · ").arg(r.blocks) + hole.toHtmlEscaped() +
-                    QStringLiteral("<br>Длина пути: нижний контур %1, верхний контур %2")
-                        .arg(Length(lower), Length(upper)));
+                    QStringLiteral("<br>") + lengths + extents + QStringLiteral("<br>") +
+                    time.toHtmlEscaped() + QStringLiteral(" · ") + machine.toHtmlEscaped());
 
   for (const Problem& p : r.problems) {
-    auto* item = new QListWidgetItem(
-        QStringLiteral("Строка %1: %2").arg(p.line).arg(QString::fromStdString(p.text)), m_problems);
+    const bool note = p.kind == ProblemKind::Note;
+    auto* item =
+        new QListWidgetItem(QStringLiteral("%1 %2: %3")
+                                .arg(note ? QStringLiteral("Примечание, строка") : QStringLiteral("Строка"))
+                                .arg(p.line)
+                                .arg(QString::fromStdString(p.text)),
+                            m_problems);
     item->setData(Qt::UserRole, p.line);
+    if (note) item->setForeground(kNoteColor);
   }
   if (r.problemsLeftOut > 0) {
     auto* item = new QListWidgetItem(QStringLiteral("и ещё %1").arg(r.problemsLeftOut), m_problems);
     item->setFlags(Qt::NoItemFlags);
   }
-  if (r.problems.empty()) {
+  if (ProblemCount(r) == 0) {
     auto* item = new QListWidgetItem(QString::fromUtf8(kNoProblems), m_problems);
     item->setFlags(Qt::NoItemFlags);
   }

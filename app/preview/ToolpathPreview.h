@@ -4,10 +4,15 @@
 #include <QTimer>
 #include <QWidget>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
+#include "nc/MachineProfile.h"
 #include "nc/ProgramReader.h"
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -48,21 +53,46 @@ class ToolpathPreview : public QWidget {
   const ProgramReading& Reading() const { return m_reading; }
   ToolpathView* View() const { return m_view; }
 
+  // The machine the program is checked against and its time estimated with: saved by the user, or the
+  // default one (saved false); error names what was wrong with a saved profile that could not be read.
+  void SetMachine(const MachineProfile& machine, bool saved, const QString& error = {});
+  const MachineProfile& Machine() const { return m_machine; }
+
+ signals:
+  // The user asked to describe the machine ("Станок…").
+  void MachineRequested();
+
  private:
   void ScheduleUpdate();
   void ShowStatus();
   void FollowCaret();
   void GoToLine(int line);
   void ProblemChosen(QListWidgetItem* item);
+  void ShowCursor(QPointF point);
+  void ShowMeasure(QPointF from, QPointF to);
+  void DrawingClicked(int move);
+  void UndoClickForDoubleClick();
 
   QPointer<QPlainTextEdit> m_program;
   QTabBar* m_views;
   ToolpathView* m_view;
   QLabel* m_status;
   QListWidget* m_problems;
+  QLabel* m_cursor;
+  QString m_measured;  // the last distance measured, shown beside the cursor's coordinates
+  QComboBox* m_standardViews;
+  QCheckBox* m_wireCentre;
   QTimer m_timer;
   bool m_stale = true;
   bool m_placed = false;
+  bool m_refit = false;  // the whole text was replaced: a new program is fitted to the view
+  int m_characters = 0;  // in the field's document, after its last change
+  // Where the caret and the field's scroll stood before a click on the drawing moved them, so that the
+  // second click of a double click, which fits the view, can put them back.
+  std::optional<std::pair<int, int>> m_beforeClick;
+  MachineProfile m_machine;
+  bool m_machineSaved = false;
+  QString m_machineError;
   ProgramReading m_reading;
   std::shared_ptr<const ToolpathScene> m_scene;
   std::vector<int> m_lineStarts;  // where each program line starts in the field's document

@@ -22,7 +22,7 @@ QPointF ToQt(const Point& p) {
 
 }  // namespace
 
-ToolpathScene::ToolpathScene(const ProgramReading& reading)
+ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
     : m_tapered(reading.tapered), m_wireHeight(reading.wireHeight) {
   if (m_wireHeight && *m_wireHeight == 0) m_wireHeight.reset();
   std::size_t arcs = 0;
@@ -50,13 +50,36 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading)
   }
   m_bounds = RectOf(box);
   SampleWires(reading.moves);
-  // The moves at the lines of problems are drawn as faults.
+  // The moves at the lines of problems are drawn as faults; notes are none.
   m_faulty.assign(m_lines.size(), false);
   for (const Problem& p : reading.problems) {
+    if (p.kind == ProblemKind::Note) continue;
     const auto [from, to] = std::equal_range(m_lines.begin(), m_lines.end(), p.line);
     for (auto it = from; it != to; ++it) m_faulty[static_cast<std::size_t>(it - m_lines.begin())] = true;
   }
   m_anyFaulty = std::find(m_faulty.begin(), m_faulty.end(), true) != m_faulty.end();
+
+  m_snaps.reserve(reading.moves.size() * 2 + 1);
+  if (!reading.moves.empty()) m_snaps.push_back(ToQt({reading.moves.front().x0, reading.moves.front().y0}));
+  for (const Move& m : reading.moves) {
+    m_snaps.push_back(ToQt({m.x, m.y}));
+    if (m.kind == Move::Kind::Arc) m_snaps.push_back(ToQt({m.i, m.j}));
+  }
+  if (wireOffset > 0) {
+    // The first run of moves with compensation on is the cut the wire's centre follows.
+    std::vector<QPointF> cut;
+    bool inRun = false;
+    for (int k = 0; k < MoveCount(); ++k) {
+      if (!Compensated(k)) {
+        if (inRun) break;
+        continue;
+      }
+      inRun = true;
+      const auto points = Points(k, false);
+      cut.insert(cut.end(), points.begin(), points.end());
+    }
+    m_wireCentre = OffsetPolyline(cut, wireOffset);
+  }
 }
 
 void ToolpathScene::AddMove(const Move& move, int segments) {

@@ -20,7 +20,8 @@ class ToolpathScene {
   using Wire = std::pair<QPointF, QPointF>;
 
   ToolpathScene() = default;
-  explicit ToolpathScene(const ProgramReading& reading);
+  // wireOffset: how far the wire's centre runs inside the cut (its radius plus the gap); 0 for none.
+  explicit ToolpathScene(const ProgramReading& reading, double wireOffset = 0);
 
   int MoveCount() const { return static_cast<int>(m_lines.size()); }
   // The polyline of a move on the lower contour, or on the upper one (the lower one when the
@@ -43,6 +44,11 @@ class ToolpathScene {
   // The smallest rectangle (X, Y in millimetres) that holds both contours; empty without moves.
   QRectF Bounds() const { return m_bounds; }
   const std::vector<Wire>& Wires() const { return m_wires; }
+  // The path of the wire's centre along the cut (the moves with compensation on, lower contour),
+  // offset to the left of the cut, into the hole; empty without a wire offset or a cut.
+  const std::vector<QPointF>& WireCentre() const { return m_wireCentre; }
+  // The points a measurement snaps to: where every move ends, and the centre of every arc.
+  const std::vector<QPointF>& SnapPoints() const { return m_snaps; }
 
  private:
   void AddMove(const Move& move, int segments);
@@ -55,6 +61,8 @@ class ToolpathScene {
   std::vector<bool> m_faulty;
   bool m_anyFaulty = false;
   std::vector<Wire> m_wires;
+  std::vector<QPointF> m_wireCentre;
+  std::vector<QPointF> m_snaps;
   bool m_tapered = false;
   std::optional<double> m_wireHeight;
   QRectF m_bounds;

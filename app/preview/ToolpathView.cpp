@@ -33,13 +33,15 @@ const QColor kWire(110, 116, 128, 120);
 const QColor kHighlight(0, 190, 90, 150);
 const QColor kStart(20, 20, 20);
 const QColor kFault(214, 40, 40, 200);
+const QColor kWireCentre(120, 40, 170);
+const QColor kMeasure(0, 120, 110);
 
 constexpr double kCutWidth = 2.2;   // the cut with compensation on
 constexpr double kPathWidth = 1.1;  // lead-in and exit
-// Oblique view: the Y axis recedes at this angle, shortened by half; heights are upright.
-constexpr double kDepthAngle = 35 * std::numbers::pi / 180;
-constexpr double kDepthScale = 0.5;
-constexpr double kNearPixels = 24;     // a click farther than this from every move names none
+constexpr double kDegree = std::numbers::pi / 180;
+constexpr double kOrbitDegreesPerPixel = 0.5;
+constexpr double kSnapPixels = 10;  // a measured point this near a move's end or an arc's centre snaps to it
+constexpr double kNearPixels = 24;  // a click farther than this from every move names none
 constexpr double kMinZoom = 1.0 / 16;  // of the fitted scale
 constexpr double kMaxScale = 1e5;      // pixels per millimetre: a pixel is 10 nm, labels keep 6 decimals
 
@@ -79,12 +81,15 @@ QFont SmallFont(const QFont& base) {
   return font;
 }
 
-std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<double> height, bool faults) {
+std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<double> height, bool faults,
+                                       bool wireCentre) {
   std::vector<LegendEntry> entries = {{kLower, kCutWidth, QStringLiteral("Нижний контур (X, Y)")}};
   if (upper) entries.push_back({kUpper, kCutWidth, QStringLiteral("Верхний контур (X+U, Y+V)")});
   entries.push_back({kLower, kPathWidth, QStringLiteral("Подход и отход (без коррекции)")});
   if (oblique && height) entries.push_back({kWire.darker(120), 1, QStringLiteral("Проволока")});
+  if (wireCentre) entries.push_back({kWireCentre, 1, QStringLiteral("Центр проволоки")});
   if (faults) entries.push_back({kFault, kCutWidth, QStringLiteral("Кадр с ошибкой")});
+  entries.push_back({kHighlight, 7, QStringLiteral("Строка под курсором")});
   entries.push_back({kStart, 0, QStringLiteral("Начало")});
   if (oblique) {
     entries.push_back({QColor(), -1,
@@ -98,13 +103,14 @@ std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<d
 
 ToolpathView::ToolpathView(QWidget* parent) : QWidget(parent) {
   setAttribute(Qt::WA_OpaquePaintEvent);
-  setMouseTracking(false);
+  setMouseTracking(true);  // the cursor's coordinates
   setCursor(Qt::CrossCursor);
   setFocusPolicy(Qt::ClickFocus);
 }
 
 void ToolpathView::SetScene(std::shared_ptr<const ToolpathScene> scene) {
   m_scene = scene ? std::move(scene) : std::make_shared<ToolpathScene>();
+  m_measure.clear();
   if (m_highlight >= m_scene->MoveCount()) m_highlight = -1;
   UpdateBounds();
   if (m_fitted) Fit();
@@ -114,8 +120,34 @@ void ToolpathView::SetScene(std::shared_ptr<const ToolpathScene> scene) {
 void ToolpathView::SetMode(Mode mode) {
   if (mode == m_mode) return;
   m_mode = mode;
+  m_measure.clear();
   UpdateBounds();
   Fit();
+}
+
+void ToolpathView::SetStandardView(StandardView view) {
+  switch (view) {
+    case StandardView::Top:
+      m_yaw = 0, m_pitch = 90;
+      break;
+    case StandardView::Front:
+      m_yaw = 0, m_pitch = 0;
+      break;
+    case StandardView::Side:
+      m_yaw = -90, m_pitch = 0;
+      break;
+    case StandardView::Isometric:
+      m_yaw = -45, m_pitch = 35.264;
+      break;
+  }
+  UpdateBounds();
+  Fit();
+}
+
+void ToolpathView::SetWireCentreShown(bool shown) {
+  if (shown == m_wireCentreShown) return;
+  m_wireCentreShown = shown;
+  Invalidate();
 }
 
 void ToolpathView::SetHighlight(int move) {
@@ -129,14 +161,13 @@ double ToolpathView::Height() const {
   return m_scene->WireHeight().value_or(0);
 }
 
+// The 3D view is an orthographic one: the table turned by the yaw about the vertical, then tilted
+// towards the viewer by the pitch. Every axis keeps its true scale; only what recedes is foreshortened.
 QTransform ToolpathView::Projection(bool upper) const {
   if (m_mode == Mode::Plan) return {};
-  return {1,
-          0,
-          kDepthScale * std::cos(kDepthAngle),
-          kDepthScale * std::sin(kDepthAngle),
-          0,
-          upper ? Height() : 0};
+  const double cy = std::cos(m_yaw * kDegree), sy = std::sin(m_yaw * kDegree);
+  const double sp = std::sin(m_pitch * kDegree), cp = std::cos(m_pitch * kDegree);
+  return {cy, sy * sp, -sy, cy * sp, 0, upper ? Height() * cp : 0};
 }
 
 QPointF ToolpathView::Project(QPointF p, bool upper) const {
@@ -228,6 +259,29 @@ void ToolpathView::paintEvent(QPaintEvent* /*event*/) {
   painter.drawPixmap(0, 0, m_cache);
   painter.setRenderHint(QPainter::Antialiasing);
   PaintHighlight(painter);
+  PaintMeasure(painter);
+}
+
+void ToolpathView::PaintMeasure(QPainter& painter) const {
+  if (m_measure.empty() || m_mode != Mode::Plan) return;
+  painter.save();
+  painter.setPen(QPen(kMeasure, 1.5));
+  const QPointF a = ToWidget(m_measure.front(), false);
+  if (m_measure.size() == 2) {
+    const QPointF b = ToWidget(m_measure.back(), false);
+    painter.drawLine(a, b);
+    const QPointF d = m_measure.back() - m_measure.front();
+    painter.setFont(SmallFont(font()));
+    painter.drawText(
+        (a + b) / 2 + QPointF(6, -6),
+        QString::fromStdString(FormatNumber(std::hypot(d.x(), d.y()), 3, 3)) + QStringLiteral(" мм"));
+  }
+  for (const QPointF& p : m_measure) {
+    const QPointF w = ToWidget(p, false);
+    painter.drawLine(w + QPointF(-6, 0), w + QPointF(6, 0));
+    painter.drawLine(w + QPointF(0, -6), w + QPointF(0, 6));
+  }
+  painter.restore();
 }
 
 void ToolpathView::PaintDrawing(QPainter& painter) const {
@@ -347,12 +401,13 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   const bool oblique = m_mode == Mode::Oblique;
   const bool showUpper = ShowsUpper();
 
-  Arrows arrows(size());
+  Arrows arrows(size()), upperArrows(size());
   auto paintContour = [&](bool upper, const QColor& color) {
     Coverage cutCover(size()), pathCover(size());
     const QTransform toWidget = ContourToWidget(upper);
-    ScreenPath cut(clip, &cutCover, upper ? nullptr : &arrows);
-    ScreenPath path(clip, &pathCover, upper ? nullptr : &arrows);
+    Arrows* marks = upper ? &upperArrows : &arrows;
+    ScreenPath cut(clip, &cutCover, marks);
+    ScreenPath path(clip, &pathCover, marks);
     int lastCut = -2, lastPath = -2;
     for (int m = 0; m < moves; ++m) {
       const bool compensated = m_scene->Compensated(m);
@@ -368,14 +423,25 @@ void ToolpathView::PaintContours(QPainter& painter) const {
     painter.drawPath(cut.Path());
   };
 
-  paintContour(false, kLower);
+  // The upper contour first, so that the lower one, which the table cuts, stays on top where they meet.
+  if (showUpper) paintContour(true, kUpper);
   if (oblique && Height() != 0) {
     painter.setPen(QPen(kWire, 1));
     for (const ToolpathScene::Wire& wire : m_scene->Wires())
       painter.drawLine(ToWidget(wire.first, false), ToWidget(wire.second, true));
   }
-  if (showUpper) paintContour(true, kUpper);
+  paintContour(false, kLower);
+  if (showUpper) PaintArrows(painter, upperArrows, kUpper.darker(120));
   PaintArrows(painter, arrows, kLower.darker(120));
+  if (m_wireCentreShown && !m_scene->WireCentre().empty()) {
+    ScreenPath centre(clip, nullptr, nullptr);
+    const QTransform toWidget = ContourToWidget(false);
+    for (const QPointF& p : m_scene->WireCentre()) centre.Add(toWidget.map(p));
+    QPen pen(kWireCentre, 1);
+    pen.setStyle(Qt::DashLine);
+    painter.setPen(pen);
+    painter.drawPath(centre.Path());
+  }
 
   if (const auto start = m_scene->Start()) {
     painter.setPen(QPen(kPaper, 1.5));
@@ -420,7 +486,8 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
 
 std::vector<LegendEntry> ToolpathView::Legend() const {
   return LegendEntries(ShowsUpper(), m_mode == Mode::Oblique,
-                       m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt, m_scene->AnyFaulty());
+                       m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt, m_scene->AnyFaulty(),
+                       m_wireCentreShown && !m_scene->WireCentre().empty());
 }
 
 double ToolpathView::LegendHeight() const {
@@ -522,23 +589,61 @@ int ToolpathView::MoveNear(QPointF at) const {
   return best;
 }
 
+QPointF ToolpathView::SnapAt(QPointF at) const {
+  QPointF best = WidgetToPlane(at);
+  double bestDistance = kSnapPixels * kSnapPixels;
+  for (const QPointF& p : m_scene->SnapPoints()) {
+    const QPointF d = ToWidget(p, false) - at;
+    const double distance = QPointF::dotProduct(d, d);
+    if (distance <= bestDistance) {
+      bestDistance = distance;
+      best = p;
+    }
+  }
+  return best;
+}
+
 void ToolpathView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
   m_pressed = true;
   m_dragging = false;
+  m_afterDoubleClick = false;  // a new click, whatever ended the last one
+  m_measuring = (event->modifiers() & Qt::ShiftModifier) != 0 && m_mode == Mode::Plan;
   m_pressAt = m_dragFrom = event->position();
 }
 
 void ToolpathView::mouseMoveEvent(QMouseEvent* event) {
-  if (!m_pressed) return QWidget::mouseMoveEvent(event);
   const QPointF at = event->position();
+  if (!m_pressed) {
+    if (m_mode == Mode::Plan) {
+      emit CursorMoved(WidgetToPlane(at));
+    } else {
+      emit CursorLeft();
+    }
+    return QWidget::mouseMoveEvent(event);
+  }
   if (!m_dragging && (at - m_pressAt).manhattanLength() < QApplication::startDragDistance()) return;
   if (!m_dragging) setCursor(Qt::ClosedHandCursor);
   m_dragging = true;
-  m_offset += at - m_dragFrom;
+  const QPointF step = at - m_dragFrom;
   m_dragFrom = at;
+  if (m_mode == Mode::Oblique) {
+    // Orbit: across turns about the vertical, up and down tilts, the table's origin staying put.
+    const QPointF origin = PlaneToWidget(Project(QPointF(0, 0), false));
+    m_yaw = std::remainder(m_yaw - step.x() * kOrbitDegreesPerPixel, 360.0);
+    m_pitch = std::clamp(m_pitch + step.y() * kOrbitDegreesPerPixel, -90.0, 90.0);
+    UpdateBounds();
+    m_offset += origin - PlaneToWidget(Project(QPointF(0, 0), false));
+  } else {
+    m_offset += step;
+  }
   m_fitted = false;
   Invalidate();
+}
+
+void ToolpathView::leaveEvent(QEvent* event) {
+  emit CursorLeft();
+  QWidget::leaveEvent(event);
 }
 
 void ToolpathView::mouseReleaseEvent(QMouseEvent* event) {
@@ -550,8 +655,14 @@ void ToolpathView::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   if (std::exchange(m_afterDoubleClick, false)) return;
-  const int move = MoveNear(event->position());
-  if (move >= 0) emit MoveClicked(move);
+  if (m_measuring) {
+    if (m_measure.size() >= 2) m_measure.clear();
+    m_measure.push_back(SnapAt(event->position()));
+    if (m_measure.size() == 2) emit Measured(m_measure[0], m_measure[1]);
+    update();
+    return;
+  }
+  emit MoveClicked(MoveNear(event->position()));
 }
 
 void ToolpathView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -561,6 +672,7 @@ void ToolpathView::mouseDoubleClickEvent(QMouseEvent* event) {
   m_dragging = false;
   m_pressAt = m_dragFrom = event->position();
   Fit();
+  emit DoubleClicked();
 }
 
 void ToolpathView::wheelEvent(QWheelEvent* event) {

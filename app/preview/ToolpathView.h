@@ -12,9 +12,10 @@
 
 class QPainter;
 
-// The drawing of the toolpath preview: the plan of both contours, or an oblique view of the wire
-// between them. It fits the drawing to the widget, zooms with the wheel about the cursor, pans by
-// dragging and fits again on a double click; a click names the nearest move.
+// The drawing of the toolpath preview: the plan of both contours, or a 3D view of the wire between
+// them that turns. It fits the drawing to the widget, zooms with the wheel about the cursor, pans (plan)
+// or orbits (3D) by dragging and fits again on a double click; a click names the nearest move, and in
+// the plan Shift+click measures between two points, snapping to move ends and arc centres.
 namespace kalmoro {
 
 class ToolpathView : public QWidget {
@@ -22,6 +23,8 @@ class ToolpathView : public QWidget {
 
  public:
   enum class Mode { Plan, Oblique };
+  // The standard directions of the 3D view.
+  enum class StandardView { Top, Front, Side, Isometric };
 
   explicit ToolpathView(QWidget* parent = nullptr);
 
@@ -33,6 +36,20 @@ class ToolpathView : public QWidget {
   void SetHighlight(int move);
   int Highlight() const { return m_highlight; }
   void Fit();
+  // Turns the 3D view to a standard direction and fits it.
+  void SetStandardView(StandardView view);
+  // The 3D view's direction in degrees: turned about the vertical, and raised above the table (90 looks
+  // straight down).
+  double Yaw() const { return m_yaw; }
+  double Pitch() const { return m_pitch; }
+  // The wire's centre path, drawn thin over the cut.
+  void SetWireCentreShown(bool shown);
+  bool WireCentreShown() const { return m_wireCentreShown; }
+  // The points of the measurement under way (none, one, or the two measured), in millimetres.
+  const std::vector<QPointF>& MeasuredPoints() const { return m_measure; }
+  // The snap point nearest a widget point within a few pixels, else the point itself, in millimetres
+  // (plan only).
+  QPointF SnapAt(QPointF widgetPoint) const;
 
   // What the drawing holds, in millimetres: X and Y in the plan; in the oblique view X and the
   // height on the drawing's vertical. Empty without moves.
@@ -45,7 +62,14 @@ class ToolpathView : public QWidget {
   QSize sizeHint() const override { return {640, 460}; }
 
  signals:
+  // A click on the drawing, and the move nearest it (-1 for none).
   void MoveClicked(int move);
+  void DoubleClicked();
+  // The cursor over the plan, in millimetres; CursorLeft when it leaves the plan or the widget.
+  void CursorMoved(QPointF point);
+  void CursorLeft();
+  // Two points measured with Shift+click, in millimetres.
+  void Measured(QPointF from, QPointF to);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -56,6 +80,7 @@ class ToolpathView : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   // The map from a contour's X, Y to the drawing plane (millimetres): the plan itself, or the
@@ -82,6 +107,7 @@ class ToolpathView : public QWidget {
   void PaintScaleBar(QPainter& painter) const;
   void PaintFaults(QPainter& painter) const;
   void PaintHighlight(QPainter& painter) const;
+  void PaintMeasure(QPainter& painter) const;
 
   std::shared_ptr<const ToolpathScene> m_scene = std::make_shared<ToolpathScene>();
   Mode m_mode = Mode::Plan;
@@ -97,6 +123,10 @@ class ToolpathView : public QWidget {
   bool m_pressed = false;
   bool m_dragging = false;
   bool m_afterDoubleClick = false;
+  bool m_measuring = false;  // the press was a Shift+click
+  double m_yaw = -45, m_pitch = 35.264;
+  bool m_wireCentreShown = true;
+  std::vector<QPointF> m_measure;
 };
 
 }  // namespace kalmoro

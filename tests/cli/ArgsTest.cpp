@@ -58,6 +58,30 @@ TEST(Args, CheckTakesEveryFurtherArgumentAsAFile) {
   EXPECT_TRUE(std::get<CheckCommand>(none).files.empty());
 }
 
+TEST(Args, CheckTakesTheMachineProfileBeforeItsFiles) {
+  const struct {
+    std::vector<std::string_view> args;
+    std::optional<std::string> machine;
+    std::vector<std::string> files;
+  } rows[] = {
+      {{"check", "--machine", "m.ini", "a.iso"}, "m.ini", {"a.iso"}},
+      {{"check", "--machine=m.ini", "a.iso", "--machine"}, "m.ini", {"a.iso", "--machine"}},
+      {{"check", "--machinery", "a.iso"}, std::nullopt, {"--machinery", "a.iso"}},
+      {{"check", "--machine", "m.ini"}, "m.ini", {}},
+  };
+  for (const auto& row : rows) {
+    const Command command = ParseArgs(row.args);
+    const auto* check = std::get_if<CheckCommand>(&command);
+    ASSERT_NE(check, nullptr) << row.args[1];
+    EXPECT_EQ(check->machine, row.machine) << row.args[1];
+    EXPECT_EQ(check->files, row.files) << row.args[1];
+  }
+  for (const std::vector<std::string_view>& bad : {std::vector<std::string_view>{"check", "--machine"},
+                                                   {"check", "--machine="},
+                                                   {"check", "--machine", "a", "--machine", "b"}})
+    EXPECT_TRUE(std::holds_alternative<UsageError>(ParseArgs(bad))) << bad.size();
+}
+
 TEST(Args, OptionsBecomeFieldTextsAndTheRestKeepTheInitialTexts) {
   const Command command = ParseArgs({"cone", "--lower", "2,5", "--angle=-5", "-o", "part"});
   const auto* generate = std::get_if<GenerateCommand>(&command);

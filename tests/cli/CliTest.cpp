@@ -278,7 +278,11 @@ TEST(Cli, CheckReportsProblemsAtTheirLinesAndWhatEachFileEncodes) {
 
   RunResult r = RunGen({"check", "clean.iso"}, dir);
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "clean.iso: круглое отверстие D10; кадров: 13; ошибок нет\n");
+  EXPECT_EQ(
+      r.out,
+      "clean.iso: круглое отверстие D10; кадров: 13; ошибок нет\n"
+      "clean.iso: время резания ≈ 4.2 мин (оценка: контур 3.1 мин, подвод и отвод 1.1 мин, высота 10 мм); "
+      "станок по умолчанию\n");
 
   r = RunGen({"check", "clean.iso", "broken.iso"}, dir);
   EXPECT_EQ(r.status, 1) << "a problem in one file: " << r.err;
@@ -295,6 +299,56 @@ TEST(Cli, CheckReportsProblemsAtTheirLinesAndWhatEachFileEncodes) {
   EXPECT_EQ(r.status, 2) << "an unreadable file";
   EXPECT_NE(r.err.find("«missing.iso»: файл не найден"), std::string::npos) << r.err;
   EXPECT_EQ(RunGen({"check"}, dir).status, 2) << "no file named";
+  fs::remove_all(dir);
+}
+
+// check --machine holds the programs against the machine's profile: the wire's radius at a corner, the
+// taper head's angle at the first steep block, a sharp corner as a note; a bad profile checks nothing.
+TEST(Cli, CheckAgainstTheMachineProfile) {
+  const fs::path dir = ScratchDir() / "machine";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  ASSERT_EQ(RunGen({"rect", "--radius", "0.1", "-o", "small"}, dir).status, 0);
+  ASSERT_EQ(RunGen({"rect", "--radius", "0", "-o", "sharp"}, dir).status, 0);
+  ASSERT_EQ(RunGen({"cone", "--height", "10", "--lower", "10", "--upper", "8", "-o", "cone"}, dir).status, 0);
+  std::ofstream(dir / "machine.ini") << "[machine]\nmax_taper_angle = 10 ; degrees\ncutting_rate = 50\n";
+  std::ofstream(dir / "bad.ini") << "[machine]\n\nmax_taper_angle = 1O\n";
+
+  RunResult r = RunGen({"check", "--machine", "machine.ini", "small.iso"}, dir);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.out.find("small.iso:7: Кадр N6: радиус 0.1 мм меньше радиуса проволоки с зазором 0.145 мм\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("small.iso: время резания ≈ 7.1 мин (оценка: контур 6 мин"), std::string::npos)
+      << r.out;
+  EXPECT_EQ(r.out.find("станок по умолчанию"), std::string::npos) << r.out;
+
+  r = RunGen({"check", "--machine=machine.ini", "sharp.iso"}, dir);
+  EXPECT_EQ(r.status, 0) << "a note is not a problem: " << r.out;
+  EXPECT_NE(r.out.find("sharp.iso:6: примечание: Кадр N5: углы будут скруглены радиусом 0.145 мм"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("ошибок нет"), std::string::npos) << r.out;
+
+  r = RunGen({"check", "--machine", "machine.ini", "cone.iso"}, dir);
+  EXPECT_EQ(r.status, 1) << r.out;
+  EXPECT_NE(r.out.find("cone.iso:4: Кадр N3: конусность 11.421° круче предела станка 10°\n"),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(r.out.find("высота 10 мм)\n"), std::string::npos) << "the cone's own height: " << r.out;
+
+  r = RunGen({"check", "--machine", "bad.ini", "cone.iso"}, dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "") << "nothing is checked against a bad profile";
+  EXPECT_EQ(
+      r.err,
+      "kalmoro-gen: ошибка в профиле станка «bad.ini», строка 3: значение «1O» ключа «max_taper_angle» не "
+      "число (дробная часть пишется через точку)\n");
+  r = RunGen({"check", "--machine", "none.ini", "cone.iso"}, dir);
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("не удалось прочитать профиль станка «none.ini»: файл не найден"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(RunGen({"check", "--machine"}, dir).status, 2);
   fs::remove_all(dir);
 }
 

@@ -1,0 +1,186 @@
+#include "app/MachineDialog.h"
+
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+#include <string>
+
+#include "nc/NumberText.h"
+#include "save/FileReplace.h"
+
+namespace kalmoro {
+namespace {
+
+// A profile file is a few hundred bytes; a larger one is not a profile.
+constexpr qint64 kMaxProfileBytes = qint64{64} * 1024;
+
+struct KeyText {
+  const char* key;
+  const char* label;
+};
+
+const KeyText kKeys[] = {
+    {"wire_diameter", "Диаметр проволоки, мм"},
+    {"spark_gap", "Искровой зазор (на сторону), мм"},
+    {"max_taper_angle", "Наибольший угол конуса, °"},
+    {"travel_x", "Ход стола по X, мм"},
+    {"travel_y", "Ход стола по Y, мм"},
+    {"travel_u", "Ход конусной головки по U, мм"},
+    {"travel_v", "Ход конусной головки по V, мм"},
+    {"cutting_rate", "Скорость резания, мм²/мин"},
+    {"height", "Высота заготовки, мм"},
+};
+
+QString Number(double value) {
+  return QString::fromStdString(FormatNumber(value, 0, 6));
+}
+
+// The value a key holds in a profile; nothing for travel not given.
+std::optional<double> ValueOf(const MachineProfile& p, std::string_view key) {
+  if (key == "wire_diameter") return p.wireDiameter;
+  if (key == "spark_gap") return p.sparkGap;
+  if (key == "max_taper_angle") return p.maxTaperAngle;
+  if (key == "travel_x") return p.travelX;
+  if (key == "travel_y") return p.travelY;
+  if (key == "travel_u") return p.travelU;
+  if (key == "travel_v") return p.travelV;
+  if (key == "cutting_rate") return p.cuttingRate;
+  if (key == "height") return p.height;
+  return std::nullopt;
+}
+
+}  // namespace
+
+QString MachineProfilePath() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+         QStringLiteral("/kalmoro/machine.ini");
+}
+
+StoredMachine LoadMachineProfile() {
+  StoredMachine stored;
+  QFile file(MachineProfilePath());
+  if (!file.exists()) return stored;
+  if (!file.open(QIODevice::ReadOnly)) {
+    stored.error = QStringLiteral("machine.ini: не удалось прочитать файл (%1)").arg(file.errorString());
+    return stored;
+  }
+  if (file.size() > kMaxProfileBytes) {
+    stored.error = QStringLiteral("machine.ini: файл слишком велик для профиля станка");
+    return stored;
+  }
+  const QByteArray bytes = file.readAll();
+  const MachineProfileReading reading =
+      ParseMachineProfile(std::string_view(bytes.constData(), bytes.size()));
+  if (!reading.profile) {
+    stored.error = QStringLiteral("machine.ini, ") + QString::fromStdString(MachineProfileErrorText(reading));
+    return stored;
+  }
+  stored.profile = *reading.profile;
+  stored.saved = true;
+  return stored;
+}
+
+MachineDialog::MachineDialog(const StoredMachine& stored, QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("MachineDialog"));
+  setWindowTitle(QString::fromUtf8(kMachineTitle));
+  const MachineProfile defaults;
+  auto* form = new QFormLayout;
+  for (const KeyText& k : kKeys) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QString::fromLatin1(k.key));
+    const std::optional<double> fallback = ValueOf(defaults, k.key);
+    edit->setPlaceholderText(fallback ? Number(*fallback) + QStringLiteral(" (по умолчанию)")
+                                      : QStringLiteral("не задан: не проверяется"));
+    if (stored.saved) {
+      if (const std::optional<double> value = ValueOf(stored.profile, k.key)) edit->setText(Number(*value));
+    }
+    form->addRow(QString::fromUtf8(k.label), edit);
+    m_fields.push_back({k.key, edit, QString::fromUtf8(k.label)});
+  }
+  m_state = new QLabel(this);
+  m_state->setObjectName(QStringLiteral("State"));
+  m_state->setWordWrap(true);
+  if (!stored.error.isEmpty()) {
+    m_state->setText(QStringLiteral("Профиль не прочитан, действуют значения по умолчанию: ") + stored.error);
+  } else if (stored.saved) {
+    m_state->setText(QStringLiteral("Профиль: ") + QDir::toNativeSeparators(MachineProfilePath()));
+  } else {
+    m_state->setText(QStringLiteral("Профиль не сохранён: действуют значения по умолчанию."));
+  }
+  m_error = new QLabel(this);
+  m_error->setObjectName(QStringLiteral("Error"));
+  m_error->setWordWrap(true);
+  m_error->setStyleSheet(QStringLiteral("color:#c62828"));
+  m_error->hide();
+  auto* buttons = new QDialogButtonBox(this);
+  QPushButton* save = buttons->addButton(QStringLiteral("Сохранить"), QDialogButtonBox::AcceptRole);
+  save->setObjectName(QStringLiteral("Save"));
+  QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
+  cancel->setObjectName(QStringLiteral("Cancel"));
+  connect(save, &QPushButton::clicked, this, &MachineDialog::Save);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_state);
+  layout->addLayout(form);
+  layout->addWidget(new QLabel(
+      QStringLiteral("Пустое поле — значение по умолчанию; ход осей без значения не проверяется."), this));
+  layout->addWidget(m_error);
+  layout->addWidget(buttons);
+}
+
+void MachineDialog::Save() {
+  // The fields become a profile text and go through the same reader as the file, so the dialog and
+  // scripts agree on what a profile may hold.
+  std::string text = "[machine]\n";
+  std::vector<const Field*> atLine = {nullptr, nullptr};  // line numbers from 1; line 1 is the section
+  for (const Field& f : m_fields) {
+    const QString value = f.edit->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+    if (value.isEmpty()) continue;
+    if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char(';'))) {
+      m_error->setText(QStringLiteral("«%1»: значение не число").arg(f.label));
+      m_error->show();
+      f.edit->setFocus();
+      return;
+    }
+    text += std::string(f.key) + " = " + value.toStdString() + "\n";
+    atLine.push_back(&f);
+  }
+  const MachineProfileReading reading = ParseMachineProfile(text);
+  if (!reading.profile) {
+    const Field* field = reading.line > 0 && static_cast<std::size_t>(reading.line) < atLine.size()
+                             ? atLine[reading.line]
+                             : nullptr;
+    m_error->setText(field
+                         ? QStringLiteral("«%1»: %2").arg(field->label, QString::fromStdString(reading.error))
+                         : QString::fromStdString(reading.error));
+    m_error->show();
+    if (field) field->edit->setFocus();
+    return;
+  }
+  const QString path = MachineProfilePath();
+  if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+    m_error->setText(QStringLiteral("Не удалось создать папку «%1»")
+                         .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath())));
+    m_error->show();
+    return;
+  }
+  const SaveResult saved =
+      ReplaceFileContents(QFile::encodeName(path).toStdString(), MachineProfileText(*reading.profile));
+  if (!saved.Saved()) {
+    m_error->setText(QString::fromStdString(saved.message));
+    m_error->show();
+    return;
+  }
+  m_saved = *reading.profile;
+  accept();
+}
+
+}  // namespace kalmoro

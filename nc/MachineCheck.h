@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+
+#include "nc/MachineProfile.h"
+#include "nc/ProgramReader.h"
+
+// What a program asks of the machine and its wire, held against the machine's profile: run by `check`
+// and by the preview on a program already read.
+namespace kalmoro {
+
+// Adds to the reading's problems, each at its line, in the order of lines:
+// - an arc the wire cannot cut: with compensation on, the wire's centre runs inside a counter-clockwise
+//   arc by the wire's radius plus the gap, so a smaller radius cannot be cut (kind WireRadius);
+// - sharp inside corners of the contour, which the wire rounds to that radius: a note at the first one
+//   (kind Note), not a problem;
+// - the first block whose taper is steeper than the machine's angle (kind Taper); the wire height is
+//   the program's R word, or the profile's height;
+// - the first block beyond the machine's travel in X or Y (from the start point) and in U or V (from the
+//   upright wire), when the profile gives it (kind Travel).
+// Keeps at most kShownProblems, dropping notes before problems.
+void CheckMachine(ProgramReading& reading, const MachineProfile& machine);
+
+// The cutting time of a program, in minutes: the length the wire cuts times the height, over the
+// cutting rate. Rapid moves cut nothing; a tapered move counts the mean of its lower and upper
+// lengths. The contour is the run of moves with compensation on, once round to where it began; the
+// lead-in comes before it, the exit after.
+struct CuttingTime {
+  double contour = 0;
+  double leadInAndExit = 0;
+  double height = 0;  // the height used, mm
+  double Total() const { return contour + leadInAndExit; }
+};
+
+// The height is the program's R word, else the profile's height (a round or rectangular hole).
+CuttingTime EstimateCuttingTime(const ProgramReading& reading, const MachineProfile& machine);
+
+// "время резания ≈ 3.2 мин (оценка: контур 3.1 мин, подвод и отвод 0.1 мин, высота 10 мм)".
+std::string CuttingTimeText(const CuttingTime& time);
+// Minutes as shown: one decimal below 10, whole minutes above; "< 0.1" for a moment.
+std::string MinutesText(double minutes);
+
+}  // namespace kalmoro

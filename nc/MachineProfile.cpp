@@ -1,0 +1,169 @@
+#include "nc/MachineProfile.h"
+
+#include <array>
+#include <cmath>
+
+#include "nc/NumberText.h"
+#include "text/Ascii.h"
+
+namespace kalmoro {
+namespace {
+
+constexpr std::string_view kSection = "machine";
+// Longer than any line a person or a script writes for these keys: anything longer is refused, so a
+// binary file gives one short message.
+constexpr std::size_t kMaxLine = 1000;
+
+enum class Range { Positive, NotNegative, Angle };
+
+struct Key {
+  std::string_view name;
+  Range range;
+  double MachineProfile::*value = nullptr;
+  std::optional<double> MachineProfile::*optional = nullptr;
+};
+
+const std::array<Key, 9> kKeys{{
+    {"wire_diameter", Range::Positive, &MachineProfile::wireDiameter, nullptr},
+    {"spark_gap", Range::NotNegative, &MachineProfile::sparkGap, nullptr},
+    {"max_taper_angle", Range::Angle, &MachineProfile::maxTaperAngle, nullptr},
+    {"travel_x", Range::Positive, nullptr, &MachineProfile::travelX},
+    {"travel_y", Range::Positive, nullptr, &MachineProfile::travelY},
+    {"travel_u", Range::Positive, nullptr, &MachineProfile::travelU},
+    {"travel_v", Range::Positive, nullptr, &MachineProfile::travelV},
+    {"cutting_rate", Range::Positive, &MachineProfile::cuttingRate, nullptr},
+    {"height", Range::Positive, &MachineProfile::height, nullptr},
+}};
+
+// The text of a key or value in a message in quotes: control characters as "?", cut after about 80
+// bytes at a character's start.
+std::string Quoted(std::string_view text) {
+  std::string out;
+  for (std::size_t k = 0; k < text.size(); ++k) {
+    const auto c = static_cast<unsigned char>(text[k]);
+    if (out.size() >= 80 && (c & 0xC0) != 0x80) break;
+    out += (c >= 0x20 && c != 0x7F) ? text[k] : '?';
+  }
+  if (out.size() < text.size()) out += "…";
+  return "«" + out + "»";
+}
+
+const char* RangeText(Range range) {
+  switch (range) {
+    case Range::Positive:
+      return "должно быть больше нуля";
+    case Range::NotNegative:
+      return "не может быть меньше нуля";
+    case Range::Angle:
+      return "должно быть больше 0 и меньше 180 градусов";
+  }
+  return "";
+}
+
+bool InRange(double v, Range range) {
+  switch (range) {
+    case Range::Positive:
+      return v > 0;
+    case Range::NotNegative:
+      return v >= 0;
+    case Range::Angle:
+      return v > 0 && v < 180;
+  }
+  return false;
+}
+
+}  // namespace
+
+MachineProfileReading ParseMachineProfile(std::string_view text) {
+  MachineProfileReading r;
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  MachineProfile profile;
+  std::array<bool, kKeys.size()> seen{};
+  bool inSection = false;
+  bool sawSection = false;
+  const auto fail = [&r](int line, std::string error) {
+    r.line = line;
+    r.error = std::move(error);
+    return r;
+  };
+  int lineNo = 1;
+  for (std::size_t start = 0; start < text.size(); ++lineNo) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
+    start = end + 1;
+    if (line.size() > kMaxLine)
+      return fail(lineNo, "строка длиннее " + std::to_string(kMaxLine) + " символов");
+    if (const std::size_t comment = line.find(';'); comment != std::string_view::npos)
+      line = line.substr(0, comment);
+    line = Trim(line);
+    if (line.empty() || line.front() == '#') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']') return fail(lineNo, "раздел без закрывающей скобки: " + Quoted(line));
+      const std::string_view name = Trim(line.substr(1, line.size() - 2));
+      if (name != kSection)
+        return fail(lineNo,
+                    "неизвестный раздел " + Quoted(name) + ": ключи станка стоят в разделе [machine]");
+      if (sawSection) return fail(lineNo, "раздел [machine] повторяется");
+      inSection = sawSection = true;
+      continue;
+    }
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos)
+      return fail(lineNo, "нужна запись «ключ = значение», а стоит " + Quoted(line));
+    const std::string_view name = Trim(line.substr(0, eq));
+    const std::string_view value = Trim(line.substr(eq + 1));
+    std::size_t index = 0;
+    while (index < kKeys.size() && kKeys[index].name != name) ++index;
+    if (index == kKeys.size()) return fail(lineNo, "неизвестный ключ " + Quoted(name));
+    if (!inSection) return fail(lineNo, "ключ " + Quoted(name) + " стоит вне раздела [machine]");
+    const Key& key = kKeys[index];
+    if (seen[index]) return fail(lineNo, "ключ " + Quoted(name) + " повторяется");
+    seen[index] = true;
+    if (value.empty()) return fail(lineNo, "у ключа " + Quoted(name) + " нет значения");
+    const std::optional<double> number = FullValue(value);
+    if (!number || !std::isfinite(*number))
+      return fail(lineNo, "значение " + Quoted(value) + " ключа " + Quoted(name) +
+                              " не число (дробная часть пишется через точку)");
+    if (!InRange(*number, key.range))
+      return fail(lineNo, "значение ключа " + Quoted(name) + " " + RangeText(key.range));
+    if (key.value)
+      profile.*key.value = *number;
+    else
+      profile.*key.optional = *number;
+  }
+  r.profile = profile;
+  return r;
+}
+
+std::string MachineProfileErrorText(const MachineProfileReading& reading) {
+  if (reading.line <= 0) return reading.error;
+  return "строка " + std::to_string(reading.line) + ": " + reading.error;
+}
+
+std::string MachineProfileText(const MachineProfile& p) {
+  std::string out = "[machine]\n";
+  const auto put = [&out](std::string_view key, double value, std::string_view comment) {
+    // Plain decimals, never the exponent form, which the reader does not take.
+    std::string line = std::string(key) + " = " + FormatNumber(value, 0, 15);
+    if (!comment.empty()) {
+      if (line.size() < 26) line.append(26 - line.size(), ' ');
+      line += "; ";
+      line += comment;
+    }
+    out += line + "\n";
+  };
+  put("wire_diameter", p.wireDiameter, "mm");
+  put("spark_gap", p.sparkGap, "mm, each side");
+  put("max_taper_angle", p.maxTaperAngle, "degrees, full cone angle the machine can cut");
+  if (p.travelX) put("travel_x", *p.travelX, "mm, table range centred on the start point");
+  if (p.travelY) put("travel_y", *p.travelY, "");
+  if (p.travelU) put("travel_u", *p.travelU, "mm, taper head range");
+  if (p.travelV) put("travel_v", *p.travelV, "");
+  put("cutting_rate", p.cuttingRate, "mm²/min (contour length × height per minute)");
+  put("height", p.height, "mm, workpiece height for holes whose program gives none");
+  return out;
+}
+
+}  // namespace kalmoro
