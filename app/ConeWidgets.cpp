@@ -21,17 +21,16 @@ void ConeWidgets::SetText(ConeField field, const std::string& text) {
   if (!edit->hasFocus()) edit->setCursorPosition(0);
 }
 
-Rgb ConeWidgets::Background(ConeField field) const {
-  const QColor c = Edit(field)->palette().color(QPalette::Active, QPalette::Base);
-  return Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-             static_cast<std::uint8_t>(c.blue())};
+ConeSource ConeWidgets::Source(ConeField field) const {
+  return Edit(field)->palette().color(QPalette::Active, QPalette::Base) == kGivenColor ? ConeSource::Given
+                                                                                       : ConeSource::Derived;
 }
 
-void ConeWidgets::SetBackground(ConeField field, Rgb color) {
+void ConeWidgets::SetSource(ConeField field, ConeSource source) {
   QLineEdit* edit = Edit(field);
   QPalette palette = edit->palette();
   // All colour groups, so that a disabled angle field shows the same white.
-  palette.setColor(QPalette::Base, QColor(color.r, color.g, color.b));
+  palette.setColor(QPalette::Base, source == ConeSource::Given ? kGivenColor : kDerivedColor);
   edit->setPalette(palette);
 }
 

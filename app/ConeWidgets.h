@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <array>
 #include <optional>
 
@@ -14,6 +15,10 @@ namespace kalmoro {
 // The cone solver's view of the cone page: the four real fields, their background colours (the
 // palette's Base role, exactly as set) and the picture in view, which takes the pixmap of one of the
 // three hidden stores.
+// The window shows a value the user gave on pale cyan, a derived one (or none yet) on white.
+inline const QColor kGivenColor(192, 255, 255);
+inline const QColor kDerivedColor(255, 255, 255);
+
 class ConeWidgets : public ConeFields {
  public:
   struct Widgets {
@@ -32,8 +37,8 @@ class ConeWidgets : public ConeFields {
   // Sets the field's text; its change binding runs the character check. Unless the field has the
   // focus, it then shows its text from the first character.
   void SetText(ConeField field, const std::string& text) override;
-  Rgb Background(ConeField field) const override;
-  void SetBackground(ConeField field, Rgb color) override;
+  ConeSource Source(ConeField field) const override;
+  void SetSource(ConeField field, ConeSource source) override;
   void SetAngEnabled(bool enabled) override;
   // Before the first key release (None) the drawing of equal holes is shown.
   void ShowPicture(ConePicture picture) override;

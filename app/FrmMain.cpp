@@ -133,7 +133,7 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   m_cone = std::make_unique<ConeWidgets>(ConeWidgets::Widgets{
       ui.ConH, ui.ConDUp, ui.ConDDown, ui.ConAng, ui.PictCone0, ui.PictCone1, ui.PictCone2, ui.PictCone3});
   for (ConeField field : {ConeField::H, ConeField::DUp, ConeField::DDown, ConeField::Ang})
-    m_cone->SetBackground(field, kAutoColor);
+    m_cone->SetSource(field, ConeSource::Derived);
   m_cone->ShowPicture(ConePicture::None);
   for (QLineEdit* field : {ui.ConH, ui.ConDUp, ui.ConDDown, ui.ConAng}) field->installEventFilter(this);
   ui.Logo->installEventFilter(this);

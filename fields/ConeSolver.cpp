@@ -70,7 +70,7 @@ void CalcAng(ConeFields& fields) {
     fields.SetAngEnabled(true);
     fields.SetText(ConeField::Ang, "0.0");
   }
-  fields.SetBackground(ConeField::Ang, kAutoColor);
+  fields.SetSource(ConeField::Ang, ConeSource::Derived);
 }
 
 void CalcD(ConeFields& fields) {
@@ -88,7 +88,8 @@ void CalcD(ConeFields& fields) {
 
   // The automatic (white) diameter is the given one plus 2 * offset, whichever of the two it is.
   const auto derive = [&](ConeField automatic, ConeField given) {
-    if (fields.Background(automatic) != kAutoColor || fields.Background(given) == kAutoColor) return;
+    if (fields.Source(automatic) != ConeSource::Derived || fields.Source(given) == ConeSource::Derived)
+      return;
     // A failed step writes nothing: the automatic diameter keeps its text.
     const Value base = Full(fields, given);
     const Value diameter = base ? Finite(*base + 2.0 * offset) : std::nullopt;
@@ -99,7 +100,7 @@ void CalcD(ConeFields& fields) {
 }
 
 void SelAuto(ConeFields& fields, ConeField field) {
-  fields.SetBackground(field, Leading(fields, field) != 0.0 ? kGivenColor : kAutoColor);
+  fields.SetSource(field, Leading(fields, field) != 0.0 ? ConeSource::Given : ConeSource::Derived);
   const double upper = Leading(fields, ConeField::DUp);
   const double lower = Leading(fields, ConeField::DDown);
   if (upper > lower) {
@@ -129,14 +130,6 @@ std::string PlainConeFields::Text(ConeField field) const {
 // angle may carry a sign.
 void PlainConeFields::SetText(ConeField field, const std::string& text) {
   m_texts[Index(field)] = CheckInputErr(text, field == ConeField::Ang);
-}
-
-Rgb PlainConeFields::Background(ConeField field) const {
-  return m_colors[Index(field)];
-}
-
-void PlainConeFields::SetBackground(ConeField field, Rgb color) {
-  m_colors[Index(field)] = color;
 }
 
 }  // namespace kalmoro

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 #include <string>
 
 // Keeps the four cone values consistent while the user types: derives the angle from the diameters
@@ -13,12 +12,9 @@ enum class ConeField { H, DUp, DDown, Ang };
 // The drawing in view: the store it was taken from, or none before the first key release.
 enum class ConePicture { None = 0, UpperWider = 1, UpperNarrower = 2, Equal = 3 };
 
-struct Rgb {
-  std::uint8_t r = 255, g = 255, b = 255;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
-inline constexpr Rgb kGivenColor{192, 255, 255};
-inline constexpr Rgb kAutoColor{255, 255, 255};
+// Whether a field holds a value the user gave, or one the solver derives (or none yet): the window shows
+// the two apart.
+enum class ConeSource { Derived, Given };
 
 // The four cone fields as the solver sees them. The window implements this over its widgets; tests
 // and the command-line tool use PlainConeFields. SetText must pass the text through the field check,
@@ -28,8 +24,8 @@ class ConeFields {
   virtual ~ConeFields() = default;
   virtual std::string Text(ConeField field) const = 0;
   virtual void SetText(ConeField field, const std::string& text) = 0;
-  virtual Rgb Background(ConeField field) const = 0;
-  virtual void SetBackground(ConeField field, Rgb color) = 0;
+  virtual ConeSource Source(ConeField field) const = 0;
+  virtual void SetSource(ConeField field, ConeSource source) = 0;
   virtual void SetAngEnabled(bool enabled) = 0;
   virtual void ShowPicture(ConePicture picture) = 0;
 };
@@ -40,13 +36,13 @@ void SelAuto(ConeFields& fields, ConeField field);
 // The key-release handler of a cone field: SelAuto then CalcAng, or for the angle CalcD then SelAuto.
 void OnConeKeyRelease(ConeFields& fields, ConeField field);
 
-// Plain values, start state of the window: all "0", white, angle enabled, no picture.
+// Plain values, start state of the window: all "0", none given, angle enabled, no picture.
 class PlainConeFields : public ConeFields {
  public:
   std::string Text(ConeField field) const override;
   void SetText(ConeField field, const std::string& text) override;
-  Rgb Background(ConeField field) const override;
-  void SetBackground(ConeField field, Rgb color) override;
+  ConeSource Source(ConeField field) const override { return m_sources[Index(field)]; }
+  void SetSource(ConeField field, ConeSource source) override { m_sources[Index(field)] = source; }
   void SetAngEnabled(bool enabled) override { m_angEnabled = enabled; }
   void ShowPicture(ConePicture picture) override { m_picture = picture; }
 
@@ -57,7 +53,8 @@ class PlainConeFields : public ConeFields {
   static std::size_t Index(ConeField field) { return static_cast<std::size_t>(field); }
 
   std::array<std::string, 4> m_texts{"0", "0", "0", "0"};
-  std::array<Rgb, 4> m_colors{kAutoColor, kAutoColor, kAutoColor, kAutoColor};
+  std::array<ConeSource, 4> m_sources{ConeSource::Derived, ConeSource::Derived, ConeSource::Derived,
+                                      ConeSource::Derived};
   bool m_angEnabled = true;
   ConePicture m_picture = ConePicture::None;
 };

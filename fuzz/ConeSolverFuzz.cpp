@@ -80,9 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (CheckInputErr(text, kFields[i] == ConeField::Ang) != text)
         Fail("every cone field holds a text the field check leaves as it is",
              "after step " + std::to_string(step) + ":" + State(fields));
-      const Rgb color = fields.Background(kFields[i]);
-      Require(color == kGivenColor || color == kAutoColor,
-              "a field's background is the given or the automatic colour");
+      const ConeSource source = fields.Source(kFields[i]);
+      Require(source == ConeSource::Given || source == ConeSource::Derived, "a field is given or derived");
     }
     if (action != 0 && fields.Picture() == ConePicture::None)
       Fail("a key release shows a drawing", State(fields));

@@ -9,9 +9,9 @@
 
 namespace kalmoro {
 
-// A colour in failure messages, as rgb(r, g, b).
-void PrintTo(const Rgb& c, std::ostream* os) {
-  *os << "rgb(" << int{c.r} << ", " << int{c.g} << ", " << int{c.b} << ")";
+// Given or derived, in failure messages.
+void PrintTo(ConeSource source, std::ostream* os) {
+  *os << (source == ConeSource::Given ? "given" : "derived");
 }
 
 namespace {
@@ -73,7 +73,7 @@ void Perform(PlainConeFields& fields, const Action& action) {
 // The state expected after a script; unset members are not checked.
 struct Want {
   std::optional<std::string> h = {}, dUp = {}, dDown = {}, ang = {};
-  std::optional<Rgb> hColor = {}, dUpColor = {}, dDownColor = {}, angColor = {};
+  std::optional<ConeSource> hColor = {}, dUpColor = {}, dDownColor = {}, angColor = {};
   std::optional<bool> angEnabled = {};
   std::optional<ConePicture> picture = {};
 };
@@ -84,8 +84,8 @@ struct SolverCase {
   Want want;
 };
 
-const Rgb kGiven = kGivenColor;
-const Rgb kAuto = kAutoColor;
+const ConeSource kGiven = ConeSource::Given;
+const ConeSource kAuto = ConeSource::Derived;
 const std::string kHuge(400, '9');  // beyond the range of a double: no full conversion
 
 const Script kLower20Upper10Height50 = Set(F::DDown, "20") + Set(F::DUp, "10") + Set(F::H, "50");
@@ -214,12 +214,12 @@ TEST_P(SolverTest, KeyByKey) {
 
   const Want& w = c.want;
   const auto check = [&](F field, const char* label, const std::optional<std::string>& text,
-                         const std::optional<Rgb>& color) {
+                         const std::optional<ConeSource>& color) {
     if (text) {
       EXPECT_EQ(fields.Text(field), *text) << label << " text";
     }
     if (color) {
-      EXPECT_EQ(fields.Background(field), *color) << label << " background";
+      EXPECT_EQ(fields.Source(field), *color) << label << " given or derived";
     }
   };
   check(F::H, "ConH", w.h, w.hColor);
