@@ -65,13 +65,10 @@ SaveAnswer QtDialogs::AskSaveDiscardCancel(const QString& title, const QString& 
   }
 }
 
-std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
-  QFileDialog dialog(m_parent);
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(QString::fromLatin1(kIsoFilter));
-  // The window asks its own question, naming the file with ".iso" added.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+namespace {
+
+// Opens a file dialog in the start folder, or on the start file, and gives the file chosen.
+std::optional<QString> Run(QFileDialog& dialog, const QString& start) {
   if (!start.isEmpty() && QFileInfo(start).isDir())
     dialog.setDirectory(start);
   else if (!start.isEmpty())
@@ -82,6 +79,18 @@ std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
   return files.front();
 }
 
+}  // namespace
+
+std::optional<QString> QtDialogs::GetSaveFileName(const QString& start) {
+  QFileDialog dialog(m_parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(QString::fromLatin1(kIsoFilter));
+  // The window asks its own question, naming the file with ".iso" added.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  return Run(dialog, start);
+}
+
 std::optional<QString> QtDialogs::GetOpenFileName(const QString& start) {
   QFileDialog dialog(m_parent);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -89,14 +98,7 @@ std::optional<QString> QtDialogs::GetOpenFileName(const QString& start) {
   // Programs from other systems often have other names (".nc", ".txt", none at all).
   dialog.setNameFilters({QStringLiteral("Программы (%1)").arg(QString::fromLatin1(kIsoFilter)),
                          QStringLiteral("Все файлы (*)")});
-  if (!start.isEmpty() && QFileInfo(start).isDir())
-    dialog.setDirectory(start);
-  else if (!start.isEmpty())
-    dialog.selectFile(start);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-  return files.front();
+  return Run(dialog, start);
 }
 
 std::optional<QString> QtDialogs::GetExportFileName(const QString& start) {
@@ -111,14 +113,7 @@ std::optional<QString> QtDialogs::GetExportFileName(const QString& start) {
     static const QStringList suffixes = {QStringLiteral("svg"), QStringLiteral("png"), QStringLiteral("dxf")};
     dialog.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes.front()));
   });
-  if (!start.isEmpty() && QFileInfo(start).isDir())
-    dialog.setDirectory(start);
-  else if (!start.isEmpty())
-    dialog.selectFile(start);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-  return files.front();
+  return Run(dialog, start);
 }
 
 }  // namespace kalmoro
