@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ProblemText.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -30,14 +31,6 @@ constexpr double kMaxTaperAngle = 30;
 constexpr double kExitRadius = 0.35;
 // Problems of this check beyond this many are counted only.
 constexpr std::size_t kMaxProblems = 500;
-
-std::string Num(double value) {
-  return FormatNumber(value, 0, 3);
-}
-
-std::string BlockPrefix(const Move& m) {
-  return m.block > 0 ? "Кадр N" + std::to_string(m.block) + ": " : std::string();
-}
 
 // The ideal boundary of a contour: a circle, or a rectangle with rounded corners, about the origin.
 struct Shape {

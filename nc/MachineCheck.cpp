@@ -4,6 +4,7 @@
 #include <cmath>
 #include <span>
 
+#include "ProblemText.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -16,14 +17,6 @@ constexpr double kWordSlack = 0.0015;
 constexpr double kUncutCorner = 0.001;
 // The largest taper offset error of rounded words (two words, U and V, each half a thousandth).
 constexpr double kTaperSlack = 0.0021;
-
-std::string Num(double value) {
-  return FormatNumber(value, 0, 3);
-}
-
-std::string BlockPrefix(const Move& m) {
-  return m.block > 0 ? "Кадр N" + std::to_string(m.block) + ": " : std::string();
-}
 
 double Radius(const Move& m) {
   return std::hypot(m.x - m.i, m.y - m.j);
