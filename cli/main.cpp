@@ -86,10 +86,13 @@ GenResult Generate(const GenerateCommand& command) {
   if (command.hole == "circle") return GenCircle(command.Text("--diameter"));
   if (command.hole == "rect")
     return GenRect(command.Text("--width"), command.Text("--height"), command.Text("--radius"));
-  if (const auto disagreement = ConeDisagreement(command)) return GenResult::Refusal(*disagreement);
   const PlainConeFields cone = ConeValues(command);
-  return GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
-                 cone.Text(ConeField::Ang));
+  GenResult result = GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
+                             cone.Text(ConeField::Ang));
+  // The generator's own refusals first; then a typed angle that the other values do not make.
+  if (!result.Ok()) return result;
+  if (const auto disagreement = ConeDisagreement(command)) return GenResult::Refusal(*disagreement);
+  return result;
 }
 
 int RunGenerate(const GenerateCommand& command) {
