@@ -68,20 +68,30 @@ std::vector<QPointF> OffsetPolyline(std::span<const QPointF> points, double offs
   };
   std::vector<QPointF> out;
   out.reserve(path.size() + 8);
-  out.push_back(path.front() + left(path[0], path[1]) * offset);
-  for (std::size_t k = 1; k + 1 < path.size(); ++k) {
-    const QPointF n1 = left(path[k - 1], path[k]), n2 = left(path[k], path[k + 1]);
+  const auto corner = [&](QPointF at, QPointF n1, QPointF n2) {
     const QPointF sum = n1 + n2;
     const double squared = QPointF::dotProduct(sum, sum);
     // The sides meet 2·offset / |n1 + n2| from the corner, along the bisector.
     if (squared > 0.25) {
-      out.push_back(path[k] + sum * (2 * offset / squared));
+      out.push_back(at + sum * (2 * offset / squared));
     } else {
-      out.push_back(path[k] + n1 * offset);
-      out.push_back(path[k] + n2 * offset);
+      out.push_back(at + n1 * offset);
+      out.push_back(at + n2 * offset);
     }
-  }
-  out.push_back(path.back() + left(path[path.size() - 2], path.back()) * offset);
+  };
+  // A closed contour has a corner where it ends and begins again, like any other.
+  const bool closed = path.size() > 2 && path.front() == path.back();
+  const QPointF first = left(path[0], path[1]), last = left(path[path.size() - 2], path.back());
+  if (closed)
+    corner(path.front(), last, first);
+  else
+    out.push_back(path.front() + first * offset);
+  for (std::size_t k = 1; k + 1 < path.size(); ++k)
+    corner(path[k], left(path[k - 1], path[k]), left(path[k], path[k + 1]));
+  if (closed)
+    out.push_back(out.front());
+  else
+    out.push_back(path.back() + last * offset);
   return out;
 }
 

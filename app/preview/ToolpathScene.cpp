@@ -114,6 +114,7 @@ void ToolpathScene::SampleWires(const std::vector<Move>& moves) {
     while (at + 1 < path.size() && before + lengths[at] < target) before += lengths[at++];
     const double t = lengths[at] > 0 ? std::clamp((target - before) / lengths[at], 0.0, 1.0) : 0.0;
     m_wires.emplace_back(ToQt(PointAt(*path[at], t, false)), ToQt(PointAt(*path[at], t, true)));
+    m_wireMoves.push_back(static_cast<int>(path[at] - moves.data()));
   }
 }
 

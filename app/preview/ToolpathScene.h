@@ -44,6 +44,8 @@ class ToolpathScene {
   // The smallest rectangle (X, Y in millimetres) that holds both contours; empty without moves.
   QRectF Bounds() const { return m_bounds; }
   const std::vector<Wire>& Wires() const { return m_wires; }
+  // The move each wire of Wires() stands on.
+  int WireMove(std::size_t wire) const { return m_wireMoves[wire]; }
   // The path of the wire's centre along the cut (the moves with compensation on, lower contour),
   // offset to the left of the cut, into the hole; empty without a wire offset or a cut.
   const std::vector<QPointF>& WireCentre() const { return m_wireCentre; }
@@ -61,6 +63,7 @@ class ToolpathScene {
   std::vector<bool> m_faulty;
   bool m_anyFaulty = false;
   std::vector<Wire> m_wires;
+  std::vector<int> m_wireMoves;
   std::vector<QPointF> m_wireCentre;
   std::vector<QPointF> m_snaps;
   bool m_tapered = false;

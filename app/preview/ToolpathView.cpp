@@ -586,6 +586,18 @@ int ToolpathView::MoveNear(QPointF at) const {
       }
     }
   }
+  // In 3D a click on a wire picks the move it stands on.
+  if (m_mode == Mode::Oblique && Height() != 0) {
+    const auto& wires = m_scene->Wires();
+    for (std::size_t w = 0; w < wires.size(); ++w) {
+      const double distance =
+          SquaredDistanceToSegment(at, ToWidget(wires[w].first, false), ToWidget(wires[w].second, true));
+      if (distance < bestDistance) {
+        bestDistance = distance;
+        best = m_scene->WireMove(w);
+      }
+    }
+  }
   return best;
 }
 

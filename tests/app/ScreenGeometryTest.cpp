@@ -87,6 +87,8 @@ class ScreenGeometryTest : public QObject {
   void legendFillsRowsWithoutOverlap_data();
   void legendFillsRowsWithoutOverlap();
   void boundsSkipPointsBeyondAnySize();
+  void offsetPathKeepsItsDistance_data();
+  void offsetPathKeepsItsDistance();
 };
 
 void ScreenGeometryTest::clipKeepsOnlyThePieceInside_data() {
@@ -371,6 +373,43 @@ void ScreenGeometryTest::boundsSkipPointsBeyondAnySize() {
        {QPointF(1, 2), QPointF(kInf, 0), QPointF(kNaN, 9), QPointF(5, -kInf), QPointF(-3, 4)})
     kalmoro::AddFinite(box, p);
   QCOMPARE(kalmoro::RectOf(box), QRectF(QPointF(-3, 2), QPointF(1, 4)));
+}
+
+void ScreenGeometryTest::offsetPathKeepsItsDistance_data() {
+  QTest::addColumn<QList<QPointF>>("path");
+  QTest::addColumn<double>("offset");
+  const auto polygon = [](int sides, double radius) {
+    QList<QPointF> points;
+    for (int k = 0; k <= sides; ++k) {
+      const double a = 2 * std::numbers::pi * k / sides;
+      points.append({radius * std::cos(a), radius * std::sin(a)});
+    }
+    return points;
+  };
+  QTest::newRow("square inwards") << polygon(4, 10) << 1.0;
+  QTest::newRow("hexagon inwards") << polygon(6, 5) << 0.145;
+  QTest::newRow("fine circle inwards") << polygon(64, 3) << 0.145;
+  QTest::newRow("straight line") << QList<QPointF>{{0, 0}, {5, 0}, {10, 0}} << 0.5;
+  QTest::newRow("rectangle from the middle of a side")
+      << QList<QPointF>{{0, 5}, {-10, 5}, {-10, -5}, {10, -5}, {10, 5}, {0, 5}} << 0.145;
+  QTest::newRow("repeated points") << QList<QPointF>{{0, 0}, {0, 0}, {4, 0}, {4, 0}, {4, 4}} << 0.3;
+}
+
+// Every point of the wire's centre path stands the offset away from a convex contour, on its left (inside
+// a counter-clockwise hole), the corner where a closed contour ends and begins included.
+void ScreenGeometryTest::offsetPathKeepsItsDistance() {
+  QFETCH(QList<QPointF>, path);
+  QFETCH(double, offset);
+  const std::vector<QPointF> points(path.begin(), path.end());
+  const std::vector<QPointF> out = kalmoro::OffsetPolyline(points, offset);
+  QVERIFY2(out.size() >= 2, "an offset path of a path with length");
+  for (const QPointF& p : out) {
+    double nearest = kInf;
+    for (std::size_t k = 1; k < points.size(); ++k)
+      nearest = std::min(nearest, std::sqrt(kalmoro::SquaredDistanceToSegment(p, points[k - 1], points[k])));
+    QVERIFY2(std::fabs(nearest - offset) < 1e-9,
+             qPrintable(QStringLiteral("a point %1 from the path instead of %2").arg(nearest).arg(offset)));
+  }
 }
 
 QTEST_MAIN(ScreenGeometryTest)
