@@ -123,7 +123,7 @@ BENCHMARK(BM_ProcessFloorLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
 // `kalmoro-gen check` on a file: the wall time and the peak memory of the process (ru_maxrss), against
 // the size of the file. The floor is the same check of an empty file: the process itself.
 std::string CheckInput(int kind) {
-  const std::string path = "/tmp/kalmoro-bench-check-" + std::to_string(kind) + ".iso";
+  std::string path = "/tmp/kalmoro-bench-check-" + std::to_string(kind) + ".iso";
   if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
     std::fclose(existing);
     return path;
@@ -147,6 +147,7 @@ void BM_CheckProcess(benchmark::State& state) {
   const std::string path = CheckInput(static_cast<int>(state.range(0)));
   std::vector<std::string> args = {KALMORO_GEN_PATH, "check", path};
   std::vector<char*> argv;
+  argv.reserve(args.size() + 1);
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;

@@ -211,8 +211,8 @@ std::vector<Mutation> Mutations(const Program& p, std::mt19937& random) {
       l.replace(g, 3, "G02");
     else
       l.insert(l.find('X'), "G02");
-    if (static_cast<std::size_t>(line + 1) < edited.size()) {
-      std::string& next = edited[static_cast<std::size_t>(line + 1)];
+    if (static_cast<std::size_t>(line) + 1 < edited.size()) {
+      std::string& next = edited[static_cast<std::size_t>(line) + 1];
       if (next.find('I') != std::string::npos && next.find("G0") == std::string::npos)
         next.insert(next.find('X'), "G03");
     }
