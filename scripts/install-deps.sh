@@ -26,6 +26,7 @@ test=(
   # desktop files, MIME types and the Debian package, and their tests
   desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl strace lintian
   python3-ezdxf  # reads the exported DXF drawings back
+  poppler-utils  # counts and renders the pages of the setup sheet PDF
 )
 
 case ${1:-test} in
