@@ -193,6 +193,10 @@ void SheetTest::pdfHasTheSheetAndEveryLine_data() {
   QTest::newRow("long program") << QByteArray::fromStdString(many) << "М 1:1"
                                 << "ошибок:"
                                 << "Длина контура:";
+  QTest::newRow("coordinate beyond any scale")
+      << QByteArray("N1G92X0Y0\r\nN2G01X1" + QByteArray(20, '0') + ".000Y0\r\nN3M02\r\n") << ""
+      << "ошибок:"
+      << "Чертёж не помещается";
   QTest::newRow("no moves") << QByteArray("(ТОЛЬКО ТЕКСТ)\r\n") << ""
                             << "ошибок:"
                             << "нет перемещений";
