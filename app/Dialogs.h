@@ -33,6 +33,9 @@ class Dialogs {
   // Save dialog for the drawing, offering "*.svg", "*.png" and "*.dxf", opened at start as above; the
   // chosen filter's ending is added to a name without one. Asks nothing about existing files.
   virtual std::optional<QString> GetExportFileName(const QString& start) = 0;
+  // Save dialog for the setup sheet, offering "*.pdf", opened at start as above; ".pdf" is added to a
+  // name without an ending. Asks nothing about existing files.
+  virtual std::optional<QString> GetPdfFileName(const QString& start) = 0;
 };
 
 }  // namespace kalmoro

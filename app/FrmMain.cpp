@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,6 +13,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTabBar>
@@ -28,6 +31,7 @@
 #include "app/Dialogs.h"
 #include "app/MachineDialog.h"
 #include "app/ProgramField.h"
+#include "app/SetupSheet.h"
 #include "app/preview/ToolpathPreview.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
@@ -168,6 +172,7 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   AddMachineAction(*m_preview);
 
   AddFileActions();
+  AddSheetActions();
 }
 
 FrmMain::~FrmMain() = default;
@@ -499,6 +504,67 @@ void FrmMain::EditMachine(ToolpathPreview& preview) {
   connect(dialog, &QDialog::accepted, &preview,
           [dialog, &preview] { preview.SetMachine(dialog->Saved(), true); });
   dialog->open();
+}
+
+// The setup sheet ------------------------------------------------------------------------------------
+
+void FrmMain::AddSheetActions() {
+  auto* print = new QAction(QString::fromUtf8(kPrintAction), this);
+  print->setObjectName(QStringLiteral("ActPrint"));
+  print->setShortcut(QKeySequence::Print);
+  connect(print, &QAction::triggered, this, &FrmMain::PrintSheet);
+  auto* pdf = new QAction(QString::fromUtf8(kSheetPdfAction), this);
+  pdf->setObjectName(QStringLiteral("ActSheetPdf"));
+  connect(pdf, &QAction::triggered, this, &FrmMain::SaveSheetPdf);
+  for (QAction* action : {print, pdf}) {
+    addAction(action);
+    ui.NcPr->addAction(action);
+  }
+}
+
+void FrmMain::PrintSheet() {
+  Guarded([this] {
+    std::string text = m_program->Program();
+    if (ReadProgram(text).empty) {
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle),
+                          QStringLiteral("Программа пуста: печатать нечего."));
+      return;
+    }
+    // The sheet of the program as it stood when asked for, whatever is typed while the preview is open.
+    auto sheet = std::make_shared<const SheetContent>(
+        MakeSheetContent(std::move(text), m_fileName, QDate::currentDate(), m_preview->Machine()));
+    auto* dialog = new QPrintPreviewDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle(QString::fromUtf8(kSheetTitle));
+    SetSheetPageLayout(*dialog->printer());
+    connect(dialog, &QPrintPreviewDialog::paintRequested, dialog,
+            [sheet](QPrinter* printer) { PaintSetupSheet(*sheet, *printer); });
+    dialog->open();
+  });
+}
+
+void FrmMain::SaveSheetPdf() {
+  Guarded([this] {
+    std::string text = m_program->Program();
+    if (ReadProgram(text).empty) {
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle),
+                          QStringLiteral("Программа пуста: лист наладки не нужен."));
+      return;
+    }
+    // Beside the program's file, with its name: part.iso gives part.pdf.
+    QString start = SaveStart(text);
+    const QFileInfo info(start);
+    if (!info.isDir() && !start.isEmpty())
+      start = info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
+    const std::optional<QString> chosen = m_dialogs.GetPdfFileName(start);
+    if (!chosen) return;
+    const SheetContent sheet =
+        MakeSheetContent(std::move(text), m_fileName, QDate::currentDate(), m_preview->Machine());
+    if (const std::optional<QString> error = WriteSetupSheetPdf(sheet, *chosen))
+      m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), *error);
+    else
+      m_note->ShowFileNote(QStringLiteral("Лист наладки записан в файл"), *chosen);
+  });
 }
 
 }  // namespace kalmoro

@@ -98,6 +98,12 @@ class FrmMain : public QWidget {
   // (ActMachine) and the preview's button open the dialog, which saves it.
   void AddMachineAction(ToolpathPreview& preview);
   void EditMachine(ToolpathPreview& preview);
+  // The setup sheet of the program as it stands: "Печать…" (Ctrl+P, ActPrint) opens the print
+  // preview, "Лист наладки в PDF…" (ActSheetPdf) writes it as a PDF. Nothing for an empty program,
+  // which is said.
+  void AddSheetActions();
+  void PrintSheet();
+  void SaveSheetPdf();
 
   // Runs a handler body; an exception that escapes it is shown in an error box, never passed to Qt.
   template <typename Body>

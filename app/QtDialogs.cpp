@@ -116,4 +116,20 @@ std::optional<QString> QtDialogs::GetExportFileName(const QString& start) {
   return Run(dialog, start);
 }
 
+std::optional<QString> QtDialogs::GetPdfFileName(const QString& start) {
+  QFileDialog dialog(m_parent);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters({QStringLiteral("Документ PDF (*.pdf)")});
+  dialog.setDefaultSuffix(QStringLiteral("pdf"));
+  if (!start.isEmpty() && QFileInfo(start).isDir())
+    dialog.setDirectory(start);
+  else if (!start.isEmpty())
+    dialog.selectFile(start);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+  return files.front();
+}
+
 }  // namespace kalmoro

@@ -22,6 +22,7 @@ class QtDialogs : public Dialogs {
   std::optional<QString> GetSaveFileName(const QString& start) override;
   std::optional<QString> GetOpenFileName(const QString& start) override;
   std::optional<QString> GetExportFileName(const QString& start) override;
+  std::optional<QString> GetPdfFileName(const QString& start) override;
 
  private:
   QPointer<QWidget> m_parent;

@@ -16,6 +16,7 @@ class SilentDialogs : public Dialogs {
   std::optional<QString> GetSaveFileName(const QString&) override { return std::nullopt; }
   std::optional<QString> GetOpenFileName(const QString&) override { return std::nullopt; }
   std::optional<QString> GetExportFileName(const QString&) override { return std::nullopt; }
+  std::optional<QString> GetPdfFileName(const QString&) override { return std::nullopt; }
 };
 
 }  // namespace kalmoro::bench

@@ -189,20 +189,24 @@ void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
   }
 }
 
-CuttingTime EstimateCuttingTime(const ProgramReading& r, const MachineProfile& machine) {
-  CuttingTime t;
-  t.height = r.wireHeight && *r.wireHeight > 0 ? *r.wireHeight : machine.height;
+CutLengths CutLengthsOf(const ProgramReading& r, bool upper) {
+  CutLengths lengths;
   const Run run = CompensatedRun(r.moves);
   const std::size_t contourEnd = ContourEnd(r.moves, run);
-  double contour = 0, other = 0;
   for (std::size_t k = 0; k < r.moves.size(); ++k) {
     const Move& m = r.moves[k];
     if (m.rapid) continue;
-    const double length = (PathLength(m, false) + PathLength(m, true)) / 2;
-    (k >= run.first && k < contourEnd ? contour : other) += length;
+    (k >= run.first && k < contourEnd ? lengths.contour : lengths.leadInAndExit) += PathLength(m, upper);
   }
-  t.contour = contour * t.height / machine.cuttingRate;
-  t.leadInAndExit = other * t.height / machine.cuttingRate;
+  return lengths;
+}
+
+CuttingTime EstimateCuttingTime(const ProgramReading& r, const MachineProfile& machine) {
+  CuttingTime t;
+  t.height = r.wireHeight && *r.wireHeight > 0 ? *r.wireHeight : machine.height;
+  const CutLengths lower = CutLengthsOf(r, false), upper = CutLengthsOf(r, true);
+  t.contour = (lower.contour + upper.contour) / 2 * t.height / machine.cuttingRate;
+  t.leadInAndExit = (lower.leadInAndExit + upper.leadInAndExit) / 2 * t.height / machine.cuttingRate;
   return t;
 }
 

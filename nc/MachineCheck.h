@@ -32,7 +32,16 @@ struct CuttingTime {
   double Total() const { return contour + leadInAndExit; }
 };
 
-// The height is the program's R word, else the profile's height (a round or rectangular hole).
+// The lengths the wire cuts, in millimetres, on the lower contour or on the upper one, split as the
+// cutting time is: the contour, and the lead-in and exit. Rapid moves cut nothing.
+struct CutLengths {
+  double contour = 0;
+  double leadInAndExit = 0;
+};
+CutLengths CutLengthsOf(const ProgramReading& reading, bool upper);
+
+// The height is the program's R word, else the profile's height (a round or rectangular hole). The
+// lengths are the mean of CutLengthsOf on the two contours.
 CuttingTime EstimateCuttingTime(const ProgramReading& reading, const MachineProfile& machine);
 
 // "время резания ≈ 3.2 мин (оценка: контур 3.1 мин, подвод и отвод 0.1 мин, высота 10 мм)".

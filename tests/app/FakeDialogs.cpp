@@ -55,3 +55,9 @@ std::optional<QString> FakeDialogs::GetExportFileName(const QString&) {
   if (m_exportNames.isEmpty()) return std::nullopt;
   return m_exportNames.takeFirst();
 }
+
+std::optional<QString> FakeDialogs::GetPdfFileName(const QString& start) {
+  m_pdfStarts.append(start);
+  if (m_pdfNames.isEmpty()) return std::nullopt;
+  return m_pdfNames.takeFirst();
+}

@@ -25,6 +25,8 @@ class FakeDialogs : public kalmoro::Dialogs {
   void setNextOpenName(std::optional<QString> name) { m_openNames.append(std::move(name)); }
   // The name the next export dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
   void setNextExportName(std::optional<QString> name) { m_exportNames.append(std::move(name)); }
+  // The name the next PDF dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
+  void setNextPdfName(std::optional<QString> name) { m_pdfNames.append(std::move(name)); }
   // The answer to the next Yes/No question. An unqueued question is answered No.
   void setNextAnswer(bool yes) { m_answers.append(yes); }
   // The answer to the next Save/Discard/Cancel question. An unqueued one is answered Cancel, which
@@ -42,6 +44,8 @@ class FakeDialogs : public kalmoro::Dialogs {
   const QStringList& saveStarts() const { return m_starts; }
   // The start name each open dialog was opened at.
   const QStringList& openStarts() const { return m_openStarts; }
+  // The start name each PDF dialog was opened at.
+  const QStringList& pdfStarts() const { return m_pdfStarts; }
   void clearMessages() { m_messages.clear(); }
 
   void ShowError(const QString& title, const QString& text) override;
@@ -51,6 +55,7 @@ class FakeDialogs : public kalmoro::Dialogs {
   std::optional<QString> GetSaveFileName(const QString& start) override;
   std::optional<QString> GetOpenFileName(const QString& start) override;
   std::optional<QString> GetExportFileName(const QString& start) override;
+  std::optional<QString> GetPdfFileName(const QString& start) override;
 
  private:
   QList<std::optional<QString>> m_names;
@@ -62,4 +67,6 @@ class FakeDialogs : public kalmoro::Dialogs {
   QList<std::optional<QString>> m_openNames;
   QStringList m_openStarts;
   QList<std::optional<QString>> m_exportNames;
+  QList<std::optional<QString>> m_pdfNames;
+  QStringList m_pdfStarts;
 };

@@ -158,6 +158,21 @@ TEST(CuttingTime, ContourLengthTimesHeightOverRate) {
   EXPECT_NEAR(c.contour, (10 + 8) / 2.0 * pi * 10 / 50, 0.01) << "chords run a hair short of the circle";
 }
 
+// The lengths the time is reckoned from, on each contour: a cone's upper contour is its own.
+TEST(CuttingTime, LengthsOfEachContourApart) {
+  const double pi = std::acos(-1.0);
+  const ProgramReading circle = ReadProgram(GenCircle("10").program);
+  const CutLengths lower = CutLengthsOf(circle, false);
+  EXPECT_NEAR(lower.contour, 10 * pi, 1e-9);
+  EXPECT_NEAR(lower.leadInAndExit, 5 + pi * 0.35 / 2 + 4.65 + 0.35, 1e-9);
+  const CutLengths upper = CutLengthsOf(circle, true);
+  EXPECT_NEAR(upper.contour, lower.contour, 1e-12) << "no taper: the upper contour is the lower one";
+
+  const ProgramReading cone = ReadProgram(GenCone("10", "10", "8", "11.421186").program);
+  EXPECT_NEAR(CutLengthsOf(cone, false).contour, 10 * pi, 0.01);
+  EXPECT_NEAR(CutLengthsOf(cone, true).contour, 8 * pi, 0.01);
+}
+
 TEST(CuttingTime, MinutesAsShown) {
   const struct {
     double minutes;

@@ -1,0 +1,321 @@
+// The setup sheet: the drawing's scale, the program split into pages with nothing lost, the PDF read
+// back with poppler's tools, and the window's "Печать…" and "Лист наладки в PDF…".
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "TestWindow.h"
+#include "app/SetupSheet.h"
+#include "holes/ConeHole.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+
+Q_DECLARE_METATYPE(std::optional<double>)
+
+using namespace kalmoro;
+
+namespace {
+
+// What a poppler tool prints for a PDF, or nothing when the tool is not installed.
+std::optional<QString> Poppler(const QString& tool, const QStringList& arguments) {
+  const QString program = QStandardPaths::findExecutable(tool);
+  if (program.isEmpty()) return std::nullopt;
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return QString();
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool WriteFile(const QString& path, const std::string& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) &&
+         file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
+}
+
+int PageCount(const QString& pdf) {
+  const std::optional<QString> info = Poppler(QStringLiteral("pdfinfo"), {pdf});
+  if (!info) return -1;
+  for (const QString& line : info->split(QLatin1Char('\n')))
+    if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
+  return 0;
+}
+
+// The program's lines, split as a reader splits them.
+QStringList Lines(const std::string& program) {
+  QString text = QString::fromStdString(program);
+  text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QStringList lines = text.split(QLatin1Char('\n'));
+  if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
+  return lines;
+}
+
+}  // namespace
+
+class SheetTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { UseScratchHome(m_home); }
+  void cleanup() { m_t.reset(); }
+
+  void scaleIsTheFirstStandardOneThatFits_data();
+  void scaleIsTheFirstStandardOneThatFits();
+  void paginationKeepsEveryCharacter_data();
+  void paginationKeepsEveryCharacter();
+
+  void pdfHasTheSheetAndEveryLine_data();
+  void pdfHasTheSheetAndEveryLine();
+  void pdfRefusesOtherNamesAndKeepsTheOldFile();
+
+  void windowWritesThePdfBesideTheProgram();
+  void windowRefusesAnEmptyProgram_data();
+  void windowRefusesAnEmptyProgram();
+  void printPreviewShowsTheSheet();
+
+ private:
+  QTemporaryDir m_home;
+  std::unique_ptr<TestWindow> m_t;
+};
+
+void SheetTest::scaleIsTheFirstStandardOneThatFits_data() {
+  QTest::addColumn<double>("width");
+  QTest::addColumn<double>("height");
+  QTest::addColumn<std::optional<double>>("reduction");
+  QTest::addColumn<QString>("text");
+  const double inf = std::numeric_limits<double>::infinity();
+  // The area is 180 × 150 mm.
+  QTest::newRow("small hole, true size") << 10.0 << 10.0 << std::optional(1.0) << "М 1:1";
+  QTest::newRow("exactly the area") << 180.0 << 150.0 << std::optional(1.0) << "М 1:1";
+  QTest::newRow("a hair too wide") << 180.01 << 10.0 << std::optional(2.0) << "М 1:2";
+  QTest::newRow("too tall for half") << 10.0 << 301.0 << std::optional(2.5) << "М 1:2.5";
+  QTest::newRow("a point") << 0.0 << 0.0 << std::optional(1.0) << "М 1:1";
+  QTest::newRow("a metre") << 1000.0 << 500.0 << std::optional(10.0) << "М 1:10";
+  QTest::newRow("beyond the drawing standards") << 1e6 << 1e6 << std::optional(1e4) << "М 1:10000";
+  QTest::newRow("too large for any scale") << 1e300 << 1.0 << std::optional<double>() << "";
+  QTest::newRow("not finite") << inf << 1.0 << std::optional<double>() << "";
+  QTest::newRow("not a number") << std::nan("") << 1.0 << std::optional<double>() << "";
+}
+
+void SheetTest::scaleIsTheFirstStandardOneThatFits() {
+  QFETCH(double, width);
+  QFETCH(double, height);
+  QFETCH(std::optional<double>, reduction);
+  QFETCH(QString, text);
+  const std::optional<double> got = DrawingReduction(width, height, 180, 150);
+  QCOMPARE(got, reduction);
+  if (got) QCOMPARE(ScaleText(*got), text);
+  // No area holds nothing.
+  QCOMPARE(DrawingReduction(width, height, 0, 150), std::optional<double>());
+}
+
+void SheetTest::paginationKeepsEveryCharacter_data() {
+  QTest::addColumn<QByteArray>("program");
+  QTest::addColumn<int>("columns");
+  QTest::addColumn<int>("rows");
+  QTest::addColumn<int>("pages");
+  QByteArray long500;
+  for (int k = 1; k <= 500; ++k) long500 += "N" + QByteArray::number(k) + "G01X1.000Y2.000\r\n";
+  QTest::newRow("500 short lines") << long500 << 80 << 70 << 8;
+  QTest::newRow("one row a page") << QByteArray("N1\r\nN2\r\nN3") << 10 << 1 << 3;
+  QTest::newRow("lines wrapped") << QByteArray("0123456789ABCDEFGHIJ\nK\n") << 7 << 3 << 2;
+  QTest::newRow("every line end") << QByteArray("a\r\nb\nc\rd\r\n\r\ne") << 5 << 4 << 2;
+  QTest::newRow("empty lines kept") << QByteArray("\n\n\nx\n") << 5 << 10 << 1;
+  QTest::newRow("Cyrillic by characters") << QByteArray("(КРУГ D10)\r\n") << 4 << 10 << 1;
+  QTest::newRow("emoji never split") << QByteArray(
+                                            "a\xF0\x9F\x98\x80"
+                                            "b\xF0\x9F\x98\x80")
+                                     << 2 << 10 << 1;
+  QTest::newRow("empty text") << QByteArray() << 10 << 10 << 0;
+}
+
+void SheetTest::paginationKeepsEveryCharacter() {
+  QFETCH(QByteArray, program);
+  QFETCH(int, columns);
+  QFETCH(int, rows);
+  QFETCH(int, pages);
+  const std::string text = program.toStdString();
+  const std::vector<SheetPage> got = PaginateProgram(text, columns, rows);
+  QCOMPARE(static_cast<int>(got.size()), pages);
+  // Put back together, the rows give the lines, in order, whole.
+  const QStringList lines = Lines(text);
+  QStringList joined;
+  int lastLine = 0;
+  for (std::size_t p = 0; p < got.size(); ++p) {
+    QVERIFY(!got[p].empty());
+    QVERIFY(static_cast<int>(got[p].size()) <= rows);
+    if (p + 1 < got.size()) QCOMPARE(static_cast<int>(got[p].size()), rows);
+    for (const SheetRow& row : got[p]) {
+      QVERIFY2(row.text.size() <= columns || row.text.size() == 2, qPrintable(row.text));
+      QVERIFY(row.text.isEmpty() || !row.text.back().isHighSurrogate());
+      if (row.continued) {
+        QCOMPARE(row.line, lastLine);
+        joined.back() += row.text;
+      } else {
+        QCOMPARE(row.line, lastLine + 1);
+        lastLine = row.line;
+        joined.append(row.text);
+      }
+    }
+  }
+  QCOMPARE(joined, lines);
+}
+
+void SheetTest::pdfHasTheSheetAndEveryLine_data() {
+  QTest::addColumn<QByteArray>("program");
+  QTest::addColumn<QString>("scale");
+  QTest::addColumn<QString>("verdict");
+  QTest::addColumn<QString>("lengths");
+  QTest::newRow("round hole") << QByteArray::fromStdString(GenCircle("10").program) << "М 1:1"
+                              << "Ошибок нет"
+                              << "Длина контура: 31.416 мм";
+  QTest::newRow("large rectangle") << QByteArray::fromStdString(GenRect("400", "100", "5").program)
+                                   << "М 1:2.5"
+                                   << "Ошибок нет"
+                                   << "Подвод и отвод:";
+  QTest::newRow("cone") << QByteArray::fromStdString(GenCone("10", "10", "8", "11.421186").program) << "М 1:1"
+                        << "Ошибок нет"
+                        << "Длина контура: нижнего";
+  std::string many = GenCircle("10").program;
+  for (int k = 0; k < 300; ++k) many += "(ПРИМЕЧАНИЕ " + std::to_string(k) + ")\r\n";
+  QTest::newRow("long program") << QByteArray::fromStdString(many) << "М 1:1"
+                                << "ошибок:"
+                                << "Длина контура:";
+  QTest::newRow("coordinate beyond any scale")
+      << QByteArray("N1G92X0Y0\r\nN2G01X1" + QByteArray(20, '0') + ".000Y0\r\nN3M02\r\n") << ""
+      << "ошибок:"
+      << "Чертёж не помещается";
+  QTest::newRow("no moves") << QByteArray("(ТОЛЬКО ТЕКСТ)\r\n") << ""
+                            << "ошибок:"
+                            << "нет перемещений";
+}
+
+void SheetTest::pdfHasTheSheetAndEveryLine() {
+  QFETCH(QByteArray, program);
+  QFETCH(QString, scale);
+  QFETCH(QString, verdict);
+  QFETCH(QString, lengths);
+  const QString path = m_home.filePath(QStringLiteral("sheet.pdf"));
+  const SheetContent sheet = MakeSheetContent(program.toStdString(), QStringLiteral("/tmp/part.iso"),
+                                              QDate(2025, 5, 8), MachineProfile());
+  const std::optional<QString> error = WriteSetupSheetPdf(sheet, path);
+  QVERIFY2(!error, qPrintable(error.value_or(QString())));
+  QVERIFY(QFile(path).size() > 1000);
+  const int pages = PageCount(path);
+  if (pages < 0) QSKIP("poppler-utils is not installed");
+  QVERIFY(pages >= 2);
+
+  const std::optional<QString> first = Poppler(
+      QStringLiteral("pdftotext"), {QStringLiteral("-l"), QStringLiteral("1"), path, QStringLiteral("-")});
+  QVERIFY(first);
+  for (const QString& expected :
+       {QStringLiteral("Лист наладки"), QStringLiteral("/tmp/part.iso"), QStringLiteral("08.05.2025"),
+        QStringLiteral("Кадров:"), QStringLiteral("Время резания ≈"), QStringLiteral("оценка"), verdict,
+        lengths, QStringLiteral("лист 1 из %1").arg(pages)})
+    QVERIFY2(first->contains(expected), qPrintable(expected + QStringLiteral(" not in:\n") + *first));
+  if (!scale.isEmpty()) QVERIFY2(first->contains(scale), qPrintable(*first));
+
+  // The program pages hold every line, in order: none lost, none cut.
+  const std::optional<QString> rest = Poppler(
+      QStringLiteral("pdftotext"), {QStringLiteral("-f"), QStringLiteral("2"), path, QStringLiteral("-")});
+  QVERIFY(rest);
+  qsizetype at = 0;
+  for (const QString& line : Lines(program.toStdString())) {
+    const qsizetype found = rest->indexOf(line, at);
+    QVERIFY2(found >= 0, qPrintable(QStringLiteral("line «%1» missing after offset %2").arg(line).arg(at)));
+    at = found + line.size();
+  }
+  QVERIFY(rest->contains(QStringLiteral("лист %1 из %1").arg(pages)));
+}
+
+void SheetTest::pdfRefusesOtherNamesAndKeepsTheOldFile() {
+  const SheetContent sheet =
+      MakeSheetContent(GenCircle("10").program, QString(), QDate(2025, 5, 8), MachineProfile());
+  // A program's name: the sheet must not overwrite it.
+  const QString program = m_home.filePath(QStringLiteral("part.iso"));
+  {
+    QFile file(program);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("N1\r\n");
+  }
+  const std::optional<QString> error = WriteSetupSheetPdf(sheet, program);
+  QVERIFY(error);
+  QVERIFY2(error->contains(QStringLiteral("должно оканчиваться на .pdf")), qPrintable(*error));
+  QCOMPARE(ReadAll(program), QByteArray("N1\r\n"));
+
+  const std::optional<QString> missing =
+      WriteSetupSheetPdf(sheet, m_home.filePath(QStringLiteral("no-such-folder/sheet.pdf")));
+  QVERIFY(missing);
+  QVERIFY2(missing->contains(QStringLiteral("sheet.pdf")), qPrintable(*missing));
+}
+
+void SheetTest::windowWritesThePdfBesideTheProgram() {
+  m_t = std::make_unique<TestWindow>();
+  const QString iso = m_home.filePath(QStringLiteral("hole.iso"));
+  QVERIFY(WriteFile(iso, GenCircle("12").program));
+  QVERIFY(m_t->window.OpenFile(iso));
+  const QString pdf = m_home.filePath(QStringLiteral("hole-sheet.pdf"));
+  QFile::remove(pdf);
+  m_t->dialogs.setNextPdfName(pdf);
+  m_t->window.findChild<QAction*>(QStringLiteral("ActSheetPdf"))->trigger();
+  QVERIFY2(m_t->dialogs.messages().isEmpty(), qPrintable(m_t->dialogs.messages().value(0).text));
+  QCOMPARE(m_t->dialogs.pdfStarts(), QStringList{m_home.filePath(QStringLiteral("hole.pdf"))});
+  QVERIFY(ReadAll(pdf).startsWith("%PDF-"));
+
+  // Cancelled: nothing written.
+  QFile::remove(pdf);
+  m_t->window.findChild<QAction*>(QStringLiteral("ActSheetPdf"))->trigger();
+  QVERIFY(!QFileInfo::exists(pdf));
+  QVERIFY(m_t->dialogs.messages().isEmpty());
+}
+
+void SheetTest::windowRefusesAnEmptyProgram_data() {
+  QTest::addColumn<QString>("action");
+  QTest::newRow("print") << "ActPrint";
+  QTest::newRow("pdf") << "ActSheetPdf";
+}
+
+void SheetTest::windowRefusesAnEmptyProgram() {
+  QFETCH(QString, action);
+  m_t = std::make_unique<TestWindow>();
+  m_t->Program()->clear();
+  m_t->window.findChild<QAction*>(action)->trigger();
+  QCOMPARE(m_t->dialogs.messages().size(), 1);
+  QVERIFY2(m_t->dialogs.messages().front().text.contains(QStringLiteral("Программа пуста")),
+           qPrintable(m_t->dialogs.messages().front().text));
+  QVERIFY(m_t->dialogs.pdfStarts().isEmpty());
+  QVERIFY(!m_t->window.findChild<QPrintPreviewDialog*>());
+}
+
+void SheetTest::printPreviewShowsTheSheet() {
+  m_t = std::make_unique<TestWindow>();
+  m_t->Click("BtnGenArc");
+  auto* print = m_t->window.findChild<QAction*>(QStringLiteral("ActPrint"));
+  QCOMPARE(print->shortcut(), QKeySequence(QKeySequence::Print));
+  print->trigger();
+  auto* dialog = m_t->window.findChild<QPrintPreviewDialog*>();
+  QVERIFY(dialog);
+  QTRY_VERIFY(dialog->isVisible());
+  auto* pages = dialog->findChild<QPrintPreviewWidget*>();
+  QVERIFY(pages);
+  // The round hole's sheet and one page of its program.
+  QTRY_COMPARE(pages->pageCount(), 2);
+  QCOMPARE(dialog->printer()->pageLayout().pageSize().id(), QPageSize::A4);
+  dialog->reject();
+  QTRY_VERIFY(!m_t->window.findChild<QPrintPreviewDialog*>());
+}
+
+QTEST_MAIN(SheetTest)
+#include "SheetTest.moc"
