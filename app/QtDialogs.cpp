@@ -122,14 +122,7 @@ std::optional<QString> QtDialogs::GetPdfFileName(const QString& start) {
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilters({QStringLiteral("Документ PDF (*.pdf)")});
   dialog.setDefaultSuffix(QStringLiteral("pdf"));
-  if (!start.isEmpty() && QFileInfo(start).isDir())
-    dialog.setDirectory(start);
-  else if (!start.isEmpty())
-    dialog.selectFile(start);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
-  return files.front();
+  return Run(dialog, start);
 }
 
 }  // namespace kalmoro
