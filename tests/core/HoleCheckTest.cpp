@@ -97,9 +97,10 @@ double Strays(const std::vector<Move>& a, const std::vector<Move>& b, bool upper
   std::vector<Box> boxes;
   boxes.reserve(b.size());
   for (std::size_t k = 0; k < b.size(); ++k) boxes.push_back(BoundsOf(std::span(b).subspan(k, 1), upper));
-  const auto outside = [](const Box& box, Point p) {
-    return std::hypot(std::max({box.minX - p.x, p.x - box.maxX, 0.0}),
-                      std::max({box.minY - p.y, p.y - box.maxY, 0.0}));
+  const auto outsideSquared = [](const Box& box, Point p) {
+    const double dx = std::max({box.minX - p.x, p.x - box.maxX, 0.0});
+    const double dy = std::max({box.minY - p.y, p.y - box.maxY, 0.0});
+    return dx * dx + dy * dy;
   };
   double worst = 0;
   std::size_t hint = 0;  // the move nearest the last point: nearest the next one too, mostly
@@ -109,7 +110,7 @@ double Strays(const std::vector<Move>& a, const std::vector<Move>& b, bool upper
       const Point p = PointAt(m, static_cast<double>(s) / samples, upper);
       double nearest = DistanceToMove(b[hint], p, upper);
       for (std::size_t k = 0; k < b.size(); ++k) {
-        if (k == hint || outside(boxes[k], p) >= nearest) continue;
+        if (k == hint || outsideSquared(boxes[k], p) >= nearest * nearest) continue;
         const double d = DistanceToMove(b[k], p, upper);
         if (d < nearest) {
           nearest = d;
