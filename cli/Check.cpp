@@ -8,6 +8,7 @@
 
 #include "cli/TerminalText.h"
 #include "nc/ProgramReader.h"
+#include "save/ErrnoText.h"
 #include "text/Cp1251.h"
 
 namespace kalmoro {
@@ -36,20 +37,6 @@ std::optional<std::string> ReadAll(std::string_view name) {
   return bytes;
 }
 
-std::string Reason(int error) {
-  switch (error) {
-    case ENOENT:
-      return "файл не найден";
-    case EACCES:
-    case EPERM:
-      return "нет прав на чтение";
-    case EISDIR:
-      return "это папка";
-    default:
-      return "ошибка чтения (код " + std::to_string(error) + ")";
-  }
-}
-
 }  // namespace
 
 int RunCheck(const std::vector<std::string_view>& files) {
@@ -65,7 +52,7 @@ int RunCheck(const std::vector<std::string_view>& files) {
     const std::optional<std::string> bytes = ReadAll(name);
     if (!bytes) {
       std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
-                   Reason(errno).c_str());
+                   ErrnoReason(errno, FileAccess::Read).c_str());
       status = kExitUnreadable;
       continue;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/Check.h"
+#include "cli/LeftBackups.h"
 #include "cli/TerminalText.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
@@ -191,7 +192,12 @@ GenResult Generate(const Parsed& parsed) {
 int Run(const std::vector<std::string_view>& args) {
   const bool help = std::find(args.begin(), args.end(), "-h") != args.end() ||
                     std::find(args.begin(), args.end(), "--help") != args.end();
-  if (!help && !args.empty() && args[0] == "check") return RunCheck({args.begin() + 1, args.end()});
+  if (!help && !args.empty() && args[0] == "check") {
+    const std::vector<std::string_view> files(args.begin() + 1, args.end());
+    const int status = RunCheck(files);
+    PrintLeftBackups(files);
+    return status;
+  }
   Parsed parsed;
   try {
     parsed = Parse(args);
@@ -211,6 +217,13 @@ int Run(const std::vector<std::string_view>& args) {
   if (parsed.output) {
     const SaveResult saved = SaveProgramFile(*parsed.output, result.program);
     if (!saved.message.empty()) PrintMessage(saved.message);  // on success, a note on what changed
+    // A signal that came while the new program was being put in place: the save is done and said so,
+    // and the tool ends by the signal as it would have.
+    if (const int sig = TakeLateSignal()) {
+      PrintMessage("Файл «" + saved.path +
+                   "» сохранён; сигнал, пришедший во время сохранения, завершает программу.");
+      std::raise(sig);
+    }
     return saved.Saved() ? kExitOk : kExitRefused;
   }
   if (std::fwrite(result.program.data(), 1, result.program.size(), stdout) != result.program.size() ||
@@ -225,9 +238,10 @@ int Run(const std::vector<std::string_view>& args) {
 
 int main(int argc, char** argv) {
   // A file-size limit fails the write with a message instead of ending the tool, and a signal that
-  // ends the tool mid-save leaves the old program and no temporary file.
+  // ends the tool mid-save leaves the old program and no temporary file; one that comes as the new
+  // program is put in place ends the tool once the save is reported.
   std::signal(SIGXFSZ, SIG_IGN);
-  InstallSaveInterruptCleanup();
+  InstallSaveInterruptCleanup(LateSignal::KeepForCaller);
   std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return Run(args);
