@@ -40,6 +40,7 @@
 #include "nc/HoleHeader.h"
 #include "nc/NumberText.h"
 #include "nc/ProgramReader.h"
+#include "save/ProgramBackup.h"
 #include "save/ProgramFile.h"
 #include "save/ProgramName.h"
 #include "text/Cp1251.h"
@@ -305,6 +306,7 @@ bool FrmMain::SaveToFile() {
       !m_dialogs.AskYesNo(QString::fromUtf8(kSaveTitle),
                           QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(m_lastFileName)))
     return false;
+  if (RestoreLeftBackup(path)) return false;
   SaveResult saved = SaveProgramFile(path, text);
   // A read-only file is replaced only when the user says so, in a question that names the reason.
   if (saved.kind == SaveResult::Kind::ReadOnly &&
@@ -565,6 +567,28 @@ void FrmMain::SaveSheetPdf() {
     else
       m_note->ShowFileNote(QStringLiteral("Лист наладки записан в файл"), *chosen);
   });
+}
+
+bool FrmMain::RestoreLeftBackup(const std::string& path) {
+  const std::vector<std::string> backups = FindBackups(path);
+  if (backups.empty()) return false;
+  const QString file = QString::fromStdString(path);
+  if (!m_dialogs.AskYesNo(
+          QString::fromUtf8(kSaveTitle),
+          QStringLiteral("Прошлое сохранение файла «%1» было прервано, прежняя программа осталась "
+                         "в резервной копии «%2». Вернуть её в файл вместо новой программы?")
+              .arg(file, QString::fromStdString(backups.front()))))
+    return false;
+  const SaveResult restored = RestoreBackup(path, backups.front());
+  if (restored.Saved()) {
+    const QString done =
+        QStringLiteral("Прежняя программа возвращена в файл «%1», новая программа не сохранена.");
+    m_dialogs.ShowInfo(QString::fromUtf8(kSaveTitle),
+                       (done.arg(file) + " " + QString::fromStdString(restored.message)).trimmed());
+  } else {
+    m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(restored.message));
+  }
+  return true;
 }
 
 }  // namespace kalmoro

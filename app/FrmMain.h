@@ -75,6 +75,9 @@ class FrmMain : public QWidget {
   void SaveNc();
   // Asks for a name and saves; true only when the file was written.
   bool SaveToFile();
+  // When an interrupted save of the file left its old program in a backup, asks whether to put that
+  // back instead of saving; true when the answer was yes (the program in the field is not saved then).
+  bool RestoreLeftBackup(const std::string& path);
   // Where the save dialog opens: the file chosen last in this run, or at first the documents folder
   // with a name made from the program's header.
   QString SaveStart(const std::string& program) const;

@@ -4,8 +4,12 @@
 #include "app/FrmMain.h"
 #include "app/QtDialogs.h"
 #include "app/QtTranslation.h"
+#include "save/SaveInterrupt.h"
 
 int main(int argc, char* argv[]) {
+  // SIGINT, SIGTERM, SIGHUP or SIGQUIT in the middle of a save leave the old program and no temporary
+  // file; one that comes as the new program is put in place ends the window once it is there.
+  kalmoro::InstallSaveInterruptCleanup();
   QApplication app(argc, argv);
   // The desktop entry's name: the desktop shell shows the window with its menu entry's icon.
   QGuiApplication::setDesktopFileName(QStringLiteral(KALMORO_APP_ID));

@@ -10,6 +10,7 @@
 #include "nc/MachineCheck.h"
 #include "nc/MachineProfile.h"
 #include "nc/ProgramReader.h"
+#include "save/ErrnoText.h"
 #include "text/Cp1251.h"
 
 namespace kalmoro {
@@ -47,21 +48,12 @@ std::optional<std::string> ReadAll(std::string_view name) {
   return bytes;
 }
 
-std::string Reason(int error) {
-  switch (error) {
-    case ENOENT:
-      return "файл не найден";
-    case EACCES:
-    case EPERM:
-      return "нет прав на чтение";
-    case EISDIR:
-      return "это папка";
-    case EFBIG:
-      return "файл больше " + std::to_string(kMaxInputBytes >> 20) +
-             " МБ, программы для станка не бывают такими";
-    default:
-      return "ошибка чтения (код " + std::to_string(error) + ")";
-  }
+// Why a file could not be read, in Russian.
+std::string ReadReason(int error) {
+  if (error == EFBIG)
+    return "файл больше " + std::to_string(kMaxInputBytes >> 20) +
+           " МБ, программы для станка не бывают такими";
+  return ErrnoReason(error, FileAccess::Read);
 }
 
 // The profile named on the command line, or a message on standard error.
@@ -71,7 +63,7 @@ std::optional<MachineProfile> ReadProfile(const std::string& name) {
   const std::optional<std::string> bytes = ReadAll(name);
   if (!bytes) {
     std::fprintf(stderr, "kalmoro-gen: не удалось прочитать профиль станка «%s»: %s\n", shown.c_str(),
-                 Reason(errno).c_str());
+                 ReadReason(errno).c_str());
     return std::nullopt;
   }
   const MachineProfileReading reading = ParseMachineProfile(*bytes);
@@ -104,7 +96,7 @@ int RunCheck(const std::vector<std::string_view>& files, const std::optional<std
       const std::optional<std::string> bytes = ReadAll(name);
       if (!bytes) {
         std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
-                     Reason(errno).c_str());
+                     ReadReason(errno).c_str());
         status = kExitUnreadable;
         continue;
       }

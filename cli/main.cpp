@@ -12,6 +12,7 @@
 #include "cli/Args.h"
 #include "cli/Check.h"
 #include "cli/Export.h"
+#include "cli/LeftBackups.h"
 #include "cli/TerminalText.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
@@ -104,6 +105,13 @@ int RunGenerate(const GenerateCommand& command) {
   if (command.output) {
     const SaveResult saved = SaveProgramFile(*command.output, result.program);
     if (!saved.message.empty()) PrintMessage(saved.message);  // on success, a note on what changed
+    // A signal that came while the new program was being put in place: the save is done and said so,
+    // and the tool ends by the signal as it would have.
+    if (const int sig = TakeLateSignal()) {
+      PrintMessage("Файл «" + saved.path +
+                   "» сохранён; сигнал, пришедший во время сохранения, завершает программу.");
+      std::raise(sig);
+    }
     return saved.Saved() ? kExitOk : kExitRefused;
   }
   if (std::fwrite(result.program.data(), 1, result.program.size(), stdout) != result.program.size() ||
@@ -121,8 +129,12 @@ int Run(const std::vector<std::string_view>& args) {
     return kExitOk;
   }
   if (!args.empty() && args[0] == "export") return RunExport({args.begin() + 1, args.end()});
-  if (const auto* check = std::get_if<CheckCommand>(&command))
-    return RunCheck({check->files.begin(), check->files.end()}, check->machine);
+  if (const auto* check = std::get_if<CheckCommand>(&command)) {
+    const std::vector<std::string_view> files(check->files.begin(), check->files.end());
+    const int status = RunCheck(files, check->machine);
+    PrintLeftBackups(files);
+    return status;
+  }
   if (const auto* error = std::get_if<UsageError>(&command)) {
     std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error->message).c_str(), kUsage);
     return kExitUsage;
@@ -134,9 +146,10 @@ int Run(const std::vector<std::string_view>& args) {
 
 int main(int argc, char** argv) {
   // A file-size limit fails the write with a message instead of ending the tool, and a signal that
-  // ends the tool mid-save leaves the old program and no temporary file.
+  // ends the tool mid-save leaves the old program and no temporary file; one that comes as the new
+  // program is put in place ends the tool once the save is reported.
   std::signal(SIGXFSZ, SIG_IGN);
-  InstallSaveInterruptCleanup();
+  InstallSaveInterruptCleanup(LateSignal::KeepForCaller);
   std::vector<std::string_view> args(argv + 1, argv + argc);
   try {
     return Run(args);

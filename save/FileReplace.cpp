@@ -2,35 +2,40 @@
 
 #include <fcntl.h>
 #include <limits.h>
-#include <sys/random.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <ctime>
+#include <optional>
 #include <vector>
 
+#include "BackupPlaces.h"
+#include "HookPoints.h"
+#include "Restoring.h"
+#include "SaveUndo.h"
+#include "TempFile.h"
+#include "UniqueFd.h"
+#include "save/ErrnoText.h"
 #include "save/SaveHooks.h"
-#include "save/SaveInterrupt.h"
 
 namespace kalmoro {
 namespace {
 
-// errno-like codes of this file, besides the system's.
+// errno-like codes of this file, besides the system's and kUseNamedTemp.
 constexpr int kNotRegularFile = -1;  // a device, pipe or socket has the name
-constexpr int kUseNamedTemp = -2;    // the folder's file system has no unnamed temporary files
 constexpr int kForeignLink = -3;     // a stranger's link in a shared sticky folder
+constexpr int kLockBusy = -4;        // another save holds the file for longer than kLockWaitNs
 constexpr int kMaxSymlinks = 40;
-constexpr int kTempAttempts = 100;
+constexpr int kLockRetries = 20;  // the file replaced by the save that held the lock, found again
+constexpr long long kLockWaitNs = 10'000'000'000LL;
+constexpr long kLockPollMaxNs = 50'000'000L;
 
 SaveHooks g_hooks;
-
-void Pause(SaveHooks::Stage stage) {
-  if (g_hooks.atStage) g_hooks.atStage(stage);
-}
 
 std::string Number(long long value) {
   char buf[24];
@@ -38,64 +43,31 @@ std::string Number(long long value) {
   return std::string(buf, result.ptr);
 }
 
-std::string ErrnoReason(int error) {
+std::string Reason(int error) {
   switch (error) {
-    case ENOENT:
-      return "папка не найдена";
-    case EACCES:
-    case EPERM:
-      return "нет прав на запись";
-    case ENOSPC:
-    case EDQUOT:
-      return "на диске нет места";
-    case EFBIG:
-      return "превышен допустимый размер файла";
-    case EROFS:
-      return "диск доступен только для чтения";
-    case EISDIR:
-      return "с таким именем есть папка";
-    case ENOTDIR:
-      return "часть пути не является папкой";
-    case ENAMETOOLONG:
-      return "слишком длинное имя";
-    case ELOOP:
-      return "слишком много символических ссылок подряд";
-    case ETXTBSY:
-      return "файл занят";
-    case EINVAL:
-      return "недопустимое имя файла";
-    case EIO:
-      return "ошибка ввода-вывода";
     case kNotRegularFile:
       return "это не обычный файл";
     case kForeignLink:
       return "это ссылка другого пользователя в общей папке";
+    case kLockBusy:
+      return "файл сейчас сохраняет другая программа";
     default:
-      return "ошибка ввода-вывода (код " + Number(error) + ")";
+      return ErrnoReason(error, FileAccess::Write);
   }
 }
 
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd = -1) : m_fd(fd) {}
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  ~UniqueFd() { Reset(); }
-  void Reset(int fd = -1) {
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = fd;
-  }
-  int Get() const { return m_fd; }
-  explicit operator bool() const { return m_fd >= 0; }
-
- private:
-  int m_fd;
-};
+std::string Joined(const std::string& first, const std::string& second) {
+  if (first.empty()) return second;
+  return second.empty() ? first : first + " " + second;
+}
 
 // Marks a save in progress for the signal handlers while it lives.
 class SaveInProgress {
  public:
-  SaveInProgress() { MarkSaveStarted(); }
+  SaveInProgress() {
+    const SignalBlock block = BlockInterrupts();
+    MarkSaveStarted();
+  }
   SaveInProgress(const SaveInProgress&) = delete;
   SaveInProgress& operator=(const SaveInProgress&) = delete;
   ~SaveInProgress() { MarkSaveEnded(); }
@@ -110,6 +82,8 @@ struct Target {
   struct stat dirStat {};
   bool exists = false;
   struct stat stat {};
+  UniqueFd file;              // the existing file, open and locked for the save
+  bool fileWritable = false;  // opened for writing
 };
 
 int OpenFolder(Target& t) {
@@ -149,6 +123,56 @@ int ResolveTarget(std::string path, Target& t) {
     if (n < 0) return errno;
     link.resize(static_cast<std::size_t>(n));
     path = link.starts_with('/') ? link : t.dirPath + "/" + link;
+  }
+}
+
+long long Elapsed(const timespec& since) {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  return (now.tv_sec - since.tv_sec) * 1'000'000'000LL + (now.tv_nsec - since.tv_nsec);
+}
+
+// Waits for the lock of the file, at most kLockWaitNs. A file system without locks does without.
+int WaitForLock(int fd) {
+  timespec start{};
+  ::clock_gettime(CLOCK_MONOTONIC, &start);
+  timespec pause{0, 1'000'000L};
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return 0;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) return 0;
+    if (Elapsed(start) > kLockWaitNs) return kLockBusy;
+    ::nanosleep(&pause, nullptr);
+    pause.tv_nsec = std::min(pause.tv_nsec * 2, kLockPollMaxNs);
+  }
+}
+
+// Resolves the name and, when it is an existing file, opens and locks that file for the length of the
+// save, so that saves of it (through any of its names) take turns. A save that held the lock may have
+// put a new file in place meanwhile: then the name is resolved again.
+int ResolveAndLock(const std::string& path, Target& t) {
+  for (int attempt = 0;; ++attempt) {
+    t = Target{};
+    if (const int error = ResolveTarget(path, t)) return error;
+    if (!t.exists || !S_ISREG(t.stat.st_mode)) return 0;
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::openat(t.dir.Get(), t.base.c_str(), O_RDWR | kFlags);
+    t.fileWritable = fd >= 0;
+    if (fd < 0) fd = ::openat(t.dir.Get(), t.base.c_str(), O_RDONLY | kFlags);
+    if (fd < 0) return 0;  // neither readable nor writable by the saver: replaced unlocked, if at all
+    t.file.Reset(fd);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (const int error = WaitForLock(fd)) return error;
+    struct stat locked {};
+    struct stat named {};
+    if (::fstat(fd, &locked) != 0) return errno;
+    if (::fstatat(t.dir.Get(), t.base.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == locked.st_dev && named.st_ino == locked.st_ino) {
+      t.stat = named;
+      PauseAt(SaveHooks::Stage::Locked);
+      return 0;
+    }
+    if (attempt == kLockRetries) return kLockBusy;
   }
 }
 
@@ -192,173 +216,126 @@ bool StickyForbidsRename(const Target& t) {
   return (t.dirStat.st_mode & S_ISVTX) != 0 && me != 0 && t.stat.st_uid != me && t.dirStat.st_uid != me;
 }
 
-// A short name, so that any name the file system takes can be saved through it.
-std::string TempName() {
-  static std::atomic<unsigned> counter{0};
-  unsigned long long bits = 0;
-  if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bits)) {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    bits = static_cast<unsigned long long>(now.tv_nsec) * 6364136223846793005ULL ^
-           static_cast<unsigned long long>(::getpid()) << 32 ^ counter++;
+// Gives the new file the old one's owner, group and mode (without setuid/setgid). A file system that
+// changes none of them (FAT through FUSE answers ENOSYS) fails the save only when the new file does not
+// have the mode already; an owner the saver cannot give is said by the Saved result (LossNote).
+int KeepOwnerAndMode(int fd, const struct stat& old) {
+  // The owner first: a change of owner would clear the mode's special bits.
+  if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+    // Neither owner nor group can be given: the file keeps the saver's, as a new file would.
   }
-  std::string name = ".kalmoro-";
-  for (int i = 0; i < 8; ++i, bits /= 36) name += "0123456789abcdefghijklmnopqrstuvwxyz"[bits % 36];
-  return name;
-}
-
-int CreateNamedTemp(int dir, mode_t mode, UniqueFd& file, std::string& name) {
-  for (int attempt = 0;; ++attempt) {
-    name = TempName();
-    file.Reset(::openat(dir, name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, mode));
-    if (file) return 0;
-    if (errno != EEXIST || attempt == kTempAttempts) return errno;
-  }
-}
-
-// Removes the named temporary file unless it was renamed into place.
-class NamedTemp {
- public:
-  NamedTemp(int dir, std::string name) : m_dir(dir), m_name(std::move(name)) {}
-  NamedTemp(const NamedTemp&) = delete;
-  NamedTemp& operator=(const NamedTemp&) = delete;
-  ~NamedTemp() {
-    if (m_name.empty()) return;
-    const SignalBlock block = BlockInterrupts();
-    if (!m_renamed) ::unlinkat(m_dir, m_name.c_str(), 0);
-    ClearSaveUndo();
-  }
-  // Call with BlockInterrupts() held.
-  int RenameTo(const std::string& base) {
-    if (::renameat(m_dir, m_name.c_str(), m_dir, base.c_str()) != 0) return errno;
-    m_renamed = true;
-    ClearSaveUndo();
-    return 0;
-  }
-
- private:
-  int m_dir;
-  std::string m_name;
-  bool m_renamed = false;
-};
-
-// Names the unnamed file: directly when the target is new, else through a short temporary name that
-// is renamed over the old file at once.
-int LinkUnnamed(const Target& t, int fd) {
-  const std::string proc = "/proc/self/fd/" + Number(fd);
-  const auto link = [&](const std::string& name) {
-    return ::linkat(AT_FDCWD, proc.c_str(), t.dir.Get(), name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
-  };
-  int error = t.exists ? EEXIST : link(t.base);
-  if (error != EEXIST) return error == ENOENT ? kUseNamedTemp : error;
-  std::string temp;
-  for (int attempt = 0; error == EEXIST && attempt <= kTempAttempts; ++attempt)
-    error = link(temp = TempName());
-  if (error) return error == ENOENT ? kUseNamedTemp : error;
-  if (::renameat(t.dir.Get(), temp.c_str(), t.dir.Get(), t.base.c_str()) == 0) return 0;
-  error = errno;
-  ::unlinkat(t.dir.Get(), temp.c_str(), 0);
-  return error;
-}
-
-// Writes bytes to a new file in the target's folder and puts it in place of the old one in one step:
-// the old program stays whole until the new one is complete and on disk. made receives the new
-// file's status, to tell what of the old one it kept.
-int WriteReplacement(const Target& t, std::string_view bytes, bool unnamed, struct stat& made) {
-  const int dir = t.dir.Get();
-  const mode_t createMode = t.exists ? 0600 : 0666;  // a new file gets the umask and default ACL
-  UniqueFd file;
-  std::string tempName;
-  if (unnamed) {
-    file.Reset(::openat(dir, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, createMode));
-    if (!file) return errno == EOPNOTSUPP || errno == EISDIR ? kUseNamedTemp : errno;
-  } else {
-    const SignalBlock block = BlockInterrupts();
-    if (const int error = CreateNamedTemp(dir, createMode, file, tempName)) return error;
-    MarkNamedTemp(dir, tempName);
-  }
-  NamedTemp named(dir, tempName);
-
-  int error = PWriteAll(file.Get(), bytes, 0);
-  if (!error && t.exists) {
-    // The owner first: a change of owner would clear the mode's special bits.
-    if (::fchown(file.Get(), t.stat.st_uid, t.stat.st_gid) != 0 &&
-        ::fchown(file.Get(), static_cast<uid_t>(-1), t.stat.st_gid) != 0) {
-      // Neither owner nor group can be given: the file keeps the saver's, as a new file would.
-    }
-    if (::fchmod(file.Get(), t.stat.st_mode & 0777) != 0) error = errno;
-  }
-  if (!error && ::fsync(file.Get()) != 0) error = errno;
-  if (!error && ::fstat(file.Get(), &made) != 0) error = errno;
-  if (error) return error;
-  Pause(SaveHooks::Stage::TempWritten);
-
-  const SignalBlock block = BlockInterrupts();
-  error = unnamed ? LinkUnnamed(t, file.Get()) : named.RenameTo(t.base);
-  if (error) return error;
-  if (t.dirSyncable && ::fsync(dir) != 0 && errno != EINVAL) return errno;
-  return 0;
-}
-
-int ReadAll(int fd, std::string& out) {
-  for (;;) {
-    char buf[65536];
-    const ssize_t n = ::pread(fd, buf, sizeof buf, static_cast<off_t>(out.size()));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return errno;
-    if (n == 0) return 0;
-    out.append(buf, static_cast<std::size_t>(n));
-  }
-}
-
-// Writes the new bytes over the old ones in the same file, so that its other names, owner, group and
-// attributes stay. The old bytes are kept in memory and put back on failure (restored is set when
-// that worked) or on an interrupting signal, until the new ones are on disk.
-int WriteInPlace(const Target& t, std::string_view bytes, bool& restored) {
-  UniqueFd file(::openat(t.dir.Get(), t.base.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-  if (!file) return errno;
-  struct stat st {};
-  if (::fstat(file.Get(), &st) != 0) return errno;
-  if (!S_ISREG(st.st_mode)) return kNotRegularFile;
-  std::string old;
-  if (const int error = ReadAll(file.Get(), old)) return error;
-
-  const InPlaceUndo undo{file.Get(), old, bytes.size()};
-  {
-    const SignalBlock block = BlockInterrupts();
-    MarkInPlace(&undo);
-  }
-  int error = PWriteAll(file.Get(), bytes, 0);
-  if (!error) Pause(SaveHooks::Stage::InPlaceWritten);
-  if (!error && bytes.size() < old.size() && ::ftruncate(file.Get(), static_cast<off_t>(bytes.size())) != 0)
-    error = errno;
-  // The kernel drops setuid/setgid on a write by anyone but root; drop them for root too.
-  if (!error && (st.st_mode & (S_ISUID | S_ISGID)) != 0) ::fchmod(file.Get(), st.st_mode & 0777);
-  if (!error && ::fsync(file.Get()) != 0) error = errno;
-  if (error) restored = RestoreInPlace(undo);
-  const SignalBlock block = BlockInterrupts();
-  ClearSaveUndo();
-  return error;
+  const mode_t mode = old.st_mode & 0777;
+  if (::fchmod(fd, mode) == 0) return 0;
+  const int error = errno;
+  struct stat now {};
+  return ::fstat(fd, &now) == 0 && (now.st_mode & 07777) == mode ? 0 : error;
 }
 
 // How the save went, beyond the errno value.
 struct Outcome {
-  bool readOnly = false;    // refused as read-only
-  bool restored = true;     // an in-place failure left the old bytes
-  bool replaced = false;    // a new file took the place of an existing one
-  bool attributes = false;  // the existing one had extended attributes of its own
-  struct stat made {};      // the new file
+  bool readOnly = false;          // refused as read-only
+  bool restored = true;           // an in-place failure left the old bytes
+  bool replaced = false;          // a new file took the place of an existing one
+  bool attributes = false;        // the existing one had extended attributes of its own
+  bool backupFailed = false;      // the error is the backup's: the file is untouched
+  std::string keptBackup;         // the old bytes could not be put back: the backup that holds them
+  int folderNotSynced = 0;        // the errno value of the folder's fsync after the rename
+  std::vector<std::string> left;  // backups interrupted saves left
+  struct stat made {};            // the new file
 };
+
+// Writes bytes to a new file in the target's folder and puts it in place of the old one in one step:
+// the old program stays whole until the new one is complete and on disk.
+int WriteReplacement(const Target& t, std::string_view bytes, bool namedOnly, Outcome& out) {
+  // The old mode (the umask applies, so never wider), or for a new file the umask and default ACL.
+  const mode_t createMode = t.exists ? t.stat.st_mode & 0777 : 0666;
+  TempFile temp;
+  if (const int error = temp.Create(t.dir.Get(), createMode, namedOnly)) return error;
+  int error = PWriteAll(temp.Fd(), bytes, 0);
+  if (!error && t.exists) error = KeepOwnerAndMode(temp.Fd(), t.stat);
+  if (!error && ::fsync(temp.Fd()) != 0) error = errno;
+  if (!error && ::fstat(temp.Fd(), &out.made) != 0) error = errno;
+  if (error) return error;
+  PauseAt(SaveHooks::Stage::TempWritten);
+  {
+    const SignalBlock block = BlockInterrupts();
+    // An unnamed file for a new name is linked there at once, unless another save just made it.
+    error = t.exists || namedOnly ? EEXIST : temp.Link(t.base);
+    if (error == EEXIST) error = temp.Replace(t.base);
+    if (error) return error;
+    MarkCommitted();
+    PauseAt(SaveHooks::Stage::Renamed);
+  }
+  if (t.dirSyncable && ::fsync(t.dir.Get()) != 0 && errno != EINVAL) out.folderNotSynced = errno;
+  return 0;
+}
 
 int WriteThroughNewFile(const Target& t, std::string_view bytes, Outcome& out) {
   int error = kUseNamedTemp;
-  if (!g_hooks.namedTempOnly) error = WriteReplacement(t, bytes, true, out.made);
-  if (error == kUseNamedTemp) error = WriteReplacement(t, bytes, false, out.made);
+  if (!NamedTempOnly()) error = WriteReplacement(t, bytes, false, out);
+  if (error == kUseNamedTemp) error = WriteReplacement(t, bytes, true, out);
   out.replaced = error == 0 && t.exists;
   return error;
 }
 
-int Write(const Target& t, std::string_view bytes, ReadOnlyFile readOnly, Outcome& out) {
+// Writes the new bytes over the old ones in the same file, so that its other names, owner, group and
+// attributes stay. A whole copy of the old program is kept in a backup, synced before the file is
+// touched and removed once the new bytes are on disk; the old bytes are also kept in memory and put
+// back on failure (restored is set when that worked) or on an interrupting signal.
+int WriteInPlace(const Target& t, std::string_view bytes, BackupPlaces& backups, Outcome& out) {
+  UniqueFd own;
+  int fd = t.fileWritable ? t.file.Get() : -1;
+  if (fd < 0) {
+    own.Reset(::openat(t.dir.Get(), t.base.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (!own) return errno;
+    fd = own.Get();
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return errno;
+  if (!S_ISREG(st.st_mode)) return kNotRegularFile;
+  std::string old;
+  if (const int error = ReadWhole(fd, old)) return error;
+  if (const int error = backups.Write(old, st)) {
+    out.backupFailed = true;
+    return error;
+  }
+  PauseAt(SaveHooks::Stage::BackupWritten);
+
+  const InPlaceUndo undo{fd, old, bytes.size()};
+  {
+    const SignalBlock block = BlockInterrupts();
+    MarkInPlace(&undo);
+  }
+  int error = PWriteAll(fd, bytes, 0);
+  if (!error) PauseAt(SaveHooks::Stage::InPlaceWritten);
+  // Always cut to the new length: whatever lies beyond it is not this program.
+  if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) error = errno;
+  if (!error) PauseAt(SaveHooks::Stage::InPlaceTruncated);
+  // The kernel drops setuid/setgid on a write by anyone but root; drop them for root too.
+  if (!error && (st.st_mode & (S_ISUID | S_ISGID)) != 0) ::fchmod(fd, st.st_mode & 0777);
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (error) {
+    out.restored = RestoreInPlace(undo);
+    const SignalBlock block = BlockInterrupts();
+    ClearSaveUndo();
+    // Without the old bytes back, the backup is the one whole copy of the old program: it stays.
+    if (out.restored)
+      backups.Remove();
+    else
+      out.keptBackup = backups.Shown();
+    return error;
+  }
+  {
+    const SignalBlock block = BlockInterrupts();
+    MarkCommitted();
+  }
+  PauseAt(SaveHooks::Stage::InPlaceSynced);
+  backups.Remove();
+  return 0;
+}
+
+int Write(const Target& t, std::string_view bytes, ReadOnlyFile readOnly, BackupPlaces& backups,
+          Outcome& out) {
   if (!t.exists) return WriteThroughNewFile(t, bytes, out);
   if (S_ISDIR(t.stat.st_mode)) return EISDIR;
   if (!S_ISREG(t.stat.st_mode)) return kNotRegularFile;
@@ -373,9 +350,9 @@ int Write(const Target& t, std::string_view bytes, ReadOnlyFile readOnly, Outcom
   const bool renameAllowed = ::faccessat(dir, ".", W_OK | X_OK, AT_EACCESS) == 0 && !StickyForbidsRename(t);
   out.attributes = HasOwnAttributes(t);
   const bool keepFile = t.stat.st_nlink > 1 || !CanGiveOwner(t.stat) || out.attributes;
-  if (writable && (keepFile || !renameAllowed)) return WriteInPlace(t, bytes, out.restored);
+  if (writable && (keepFile || !renameAllowed)) return WriteInPlace(t, bytes, backups, out);
   const int error = WriteThroughNewFile(t, bytes, out);
-  if (writable && (error == EACCES || error == EPERM)) return WriteInPlace(t, bytes, out.restored);
+  if (writable && (error == EACCES || error == EPERM)) return WriteInPlace(t, bytes, backups, out);
   return error;
 }
 
@@ -393,27 +370,74 @@ std::string LossNote(const std::string& path, const Target& t, const Outcome& ou
   return lost.empty() ? lost : "Файл «" + path + "» сохранён как новый файл." + lost;
 }
 
+// Names the backups that interrupted saves of the file left.
+std::string LeftNote(const std::string& path, const std::vector<std::string>& left) {
+  if (left.empty()) return {};
+  std::string names;
+  for (const std::string& name : left) names += (names.empty() ? "«" : ", «") + name + "»";
+  return "Прошлое сохранение файла «" + path + "» было прервано: прежняя программа осталась в " +
+         (left.size() == 1 ? "резервной копии " : "резервных копиях ") + names + ".";
+}
+
 }  // namespace
+
+void PauseAt(SaveHooks::Stage stage) {
+  if (g_hooks.atStage) g_hooks.atStage(stage);
+}
+
+bool NamedTempOnly() {
+  return g_hooks.namedTempOnly;
+}
 
 void SetSaveHooks(const SaveHooks& hooks) {
   g_hooks = hooks;
 }
 
-SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, ReadOnlyFile readOnly) {
+SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, ReadOnlyFile readOnly,
+                               const struct stat* restoring) {
   const SignalBlock fileSizeSignal({SIGXFSZ}, SignalBlock::Pending::Discard);
   const SaveInProgress saving;
   Target t;
   Outcome out;
-  int error = ResolveTarget(path, t);
-  if (!error) error = Write(t, bytes, readOnly, out);
+  int error = ResolveAndLock(path, t);
+  std::optional<BackupPlaces> backups;
+  if (!error) {
+    RemoveStaleTemps(t.dir.Get());
+    backups.emplace(t.dir.Get(), t.dirSyncable, t.dirPath == "." ? std::string() : t.dirPath,
+                    CanonicalFolder(t.dir.Get(), t.dirPath), t.base);
+    if (t.exists && S_ISREG(t.stat.st_mode))
+      out.left = backups->Left(t.file.Get(), t.stat.st_uid, restoring, true);
+    error = Write(t, bytes, readOnly, *backups, out);
+  }
+  const std::string left = LeftNote(path, out.left);
   if (error) {
-    std::string message = "Не удалось сохранить файл «" + path + "»: " + ErrnoReason(error) + ".";
-    if (!out.restored) message += " Прежнее содержимое файла восстановить не удалось.";
-    return {SaveResult::Kind::Failed, path, message};
+    const std::string reason =
+        out.backupFailed ? "резервную копию прежней программы записать не удалось (" + Reason(error) + ")"
+                         : Reason(error);
+    std::string message = "Не удалось сохранить файл «" + path + "»: " + reason + ".";
+    if (!out.restored) {
+      message += " Прежнее содержимое файла восстановить не удалось";
+      message += out.keptBackup.empty()
+                     ? "."
+                     : "; прежняя программа сохранена в резервной копии «" + out.keptBackup + "».";
+    }
+    return {SaveResult::Kind::Failed, path, Joined(message, left)};
   }
   if (out.readOnly)
     return {SaveResult::Kind::ReadOnly, path, "Файл «" + path + "» доступен только для чтения"};
-  return {SaveResult::Kind::Saved, path, out.replaced ? LossNote(path, t, out) : std::string()};
+  std::string notes = out.replaced ? LossNote(path, t, out) : std::string();
+  if (out.folderNotSynced != 0) {
+    notes = Joined(
+        notes,
+        "Файл «" + path +
+            "» сохранён, но может не пережить отключение питания: папку не удалось записать на диск (" +
+            Reason(out.folderNotSynced) + ").");
+  }
+  return {SaveResult::Kind::Saved, path, Joined(notes, left)};
+}
+
+SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, ReadOnlyFile readOnly) {
+  return ReplaceFileContents(path, bytes, readOnly, nullptr);
 }
 
 }  // namespace kalmoro

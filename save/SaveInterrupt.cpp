@@ -1,5 +1,6 @@
 #include "save/SaveInterrupt.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,10 +10,12 @@
 #include <cerrno>
 #include <csignal>
 
+#include "SaveUndo.h"
+
 namespace kalmoro {
 namespace {
 
-enum Undo : int { kNothing, kNamedTemp, kInPlace };
+enum Undo : int { kNothing, kNamedTemp, kBackup, kInPlace, kCommitted };
 
 // The save in progress. g_saveThread is written before g_saving is set; the undo fields are read only
 // by a handler on the saving thread, which interrupts that thread, so plain fields do.
@@ -21,15 +24,38 @@ pthread_t g_saveThread;
 std::atomic<int> g_undo{kNothing};
 int g_tempDirFd = -1;
 char g_tempName[64];
+int g_backupDirFd = -1;
+char g_backupName[256];  // empty when there is no backup to remove
 const InPlaceUndo* g_inPlace = nullptr;
+std::atomic<int> g_lateSignal{0};
+LateSignal g_late = LateSignal::EndAfterSave;
 
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
               "the marks are read in signal handlers");
+
+void CopyName(std::string_view name, char* to, std::size_t size) {
+  const std::size_t n = std::min(name.size(), size - 1);
+  std::copy_n(name.data(), n, to);
+  to[n] = '\0';
+}
+
+void RemoveBackup() {
+  if (g_backupName[0] == '\0') return;
+  unlinkat(g_backupDirFd, g_backupName, 0);
+  g_backupName[0] = '\0';
+}
 
 void OnInterrupt(int sig) {
   const int savedErrno = errno;
   if (g_saving.load() && !pthread_equal(pthread_self(), g_saveThread)) {
     pthread_kill(g_saveThread, sig);
+    errno = savedErrno;
+    return;
+  }
+  if (g_saving.load() && g_undo.load() == kCommitted) {
+    // The new program is in place: the save finishes first (MarkSaveEnded, TakeLateSignal).
+    int none = 0;
+    g_lateSignal.compare_exchange_strong(none, sig);
     errno = savedErrno;
     return;
   }
@@ -41,7 +67,8 @@ void OnInterrupt(int sig) {
 
 }  // namespace
 
-void InstallSaveInterruptCleanup() {
+void InstallSaveInterruptCleanup(LateSignal late) {
+  g_late = late;
   for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
     struct sigaction current {};
     if (sigaction(sig, nullptr, &current) != 0) continue;
@@ -59,12 +86,21 @@ void CleanUpInterruptedSave() {
     case kNamedTemp:
       unlinkat(g_tempDirFd, g_tempName, 0);
       break;
+    case kBackup:
+    case kCommitted:
+      RemoveBackup();
+      break;
     case kInPlace:
-      RestoreInPlace(*g_inPlace);
+      // Without the old bytes back the backup is the only whole copy of the old program: it stays.
+      if (RestoreInPlace(*g_inPlace)) RemoveBackup();
       break;
     default:
       break;
   }
+}
+
+int TakeLateSignal() {
+  return g_lateSignal.exchange(0);
 }
 
 int PWriteAll(int fd, std::string_view bytes, long long offset) {
@@ -109,20 +145,33 @@ bool RestoreInPlace(const InPlaceUndo& undo) {
 
 void MarkSaveStarted() {
   g_saveThread = pthread_self();
+  g_backupName[0] = '\0';
   g_saving.store(true);
 }
 
 void MarkNamedTemp(int dirFd, std::string_view name) {
-  const std::size_t n = std::min(name.size(), sizeof g_tempName - 1);
-  std::copy_n(name.data(), n, g_tempName);
-  g_tempName[n] = '\0';
+  CopyName(name, g_tempName, sizeof g_tempName);
   g_tempDirFd = dirFd;
   g_undo.store(kNamedTemp);
+}
+
+void MarkBackup(int dirFd, std::string_view name) {
+  CopyName(name, g_backupName, sizeof g_backupName);
+  g_backupDirFd = dirFd;
+  g_undo.store(kBackup);
 }
 
 void MarkInPlace(const InPlaceUndo* undo) {
   g_inPlace = undo;
   g_undo.store(kInPlace);
+}
+
+void MarkCommitted() {
+  g_undo.store(kCommitted);
+}
+
+void ForgetBackup() {
+  g_backupName[0] = '\0';
 }
 
 void ClearSaveUndo() {
@@ -131,7 +180,11 @@ void ClearSaveUndo() {
 
 void MarkSaveEnded() {
   g_undo.store(kNothing);
+  g_backupName[0] = '\0';
   g_saving.store(false);
+  if (g_late == LateSignal::EndAfterSave) {
+    if (const int sig = TakeLateSignal()) raise(sig);  // the handler ends the process by it
+  }
 }
 
 }  // namespace kalmoro

@@ -1,4 +1,4 @@
-#include "save/SignalBlock.h"
+#include "SignalBlock.h"
 
 #include <pthread.h>
 

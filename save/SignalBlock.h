@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+// Private to save/.
 namespace kalmoro {
 
 // Blocks signals in the calling thread while it lives. Signals that arrive meanwhile are delivered when

@@ -169,9 +169,11 @@ class SaveTest : public QObject {
   void closeAsksBeforeLosingProgram();
   void overwriteQuestion_data();
   void overwriteQuestion();
-  void failingSaveIsReported_data();
-  void failingSaveIsReported();
+  void failedSaveLeavesFolderAsItWasAndSaysWhy_data();
+  void failedSaveLeavesFolderAsItWasAndSaysWhy();
   void unencodableCharacterRefused();
+  void interruptedSaveOffersItsBackup_data();
+  void interruptedSaveOffersItsBackup();
   void editorTextToProgram_data();
   void editorTextToProgram();
   void programToEditorText();
@@ -441,7 +443,7 @@ void SaveTest::overwriteQuestion() {
   QCOMPARE(Files(), QStringList{"part.iso"});
 }
 
-void SaveTest::failingSaveIsReported_data() {
+void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy_data() {
   // Each row starts from the folder "work" holding the program part.iso ("old program") and, with
   // second, its second name copy.iso; the window saves a program of about 78 kB under name (in the scratch
   // folder), answering the questions asked with answers. The reason must stand in the error box.
@@ -470,7 +472,7 @@ void SaveTest::failingSaveIsReported_data() {
 
 // A save that fails leaves the folder as it was, byte for byte and without a temporary file, and says
 // which file and why in one error box.
-void SaveTest::failingSaveIsReported() {
+void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy() {
   QFETCH(Fault, fault);
   QFETCH(bool, second);
   QFETCH(QString, name);
@@ -543,6 +545,49 @@ void SaveTest::unencodableCharacterRefused() {
   Save(Path("new"));
   QVERIFY(!QFile::exists(Path("new.iso")));
   QCOMPARE(Files(), QStringList{"part.iso"});
+}
+
+void SaveTest::interruptedSaveOffersItsBackup_data() {
+  QTest::addColumn<bool>("restore");  // the answer to the question
+  QTest::newRow("Yes puts the old program back and leaves the new one unsaved") << true;
+  QTest::newRow("No saves the new program and keeps the backup") << false;
+}
+
+// A save killed while it wrote part.iso in place left the new bytes over the old ones and the old program
+// whole in its backup: the next save of that name offers to put the backup back instead.
+void SaveTest::interruptedSaveOffersItsBackup() {
+  QFETCH(bool, restore);
+  const QByteArray old = "old program\r\nN2M02\r\n";
+  WriteAll(Path("part.iso"), "%(CIRCLE: D10)\r\nN1G92X0.000Y0.000\r\nN2M02\r\n");
+  WriteAll(Path("part.iso.kalmoro-backup"), old);
+  m_t->Click("BtnGenArc");
+  m_t->dialogs.setNextAnswer(true);  // replace part.iso
+  m_t->dialogs.setNextAnswer(restore);
+  Save(Path("part"));
+
+  const QList<FakeDialogs::Message> questions = m_t->dialogs.questions();
+  QCOMPARE(questions.size(), 2);
+  const QString backup = QFileInfo(m_dir.path()).canonicalFilePath() + "/part.iso.kalmoro-backup";
+  QCOMPARE(questions[1].text, "Прошлое сохранение файла «" + Path("part.iso") +
+                                  "» было прервано, прежняя программа осталась в резервной копии «" + backup +
+                                  "». Вернуть её в файл вместо новой программы?");
+  const FakeDialogs::Message shown = m_t->dialogs.messages().back();
+  QCOMPARE(shown.icon, FakeDialogs::Icon::None);
+  if (restore) {
+    QCOMPARE(ReadAll(Path("part.iso")), old);
+    QCOMPARE(Files(), QStringList{"part.iso"});
+    QCOMPARE(shown.text,
+             "Прежняя программа возвращена в файл «" + Path("part.iso") + "», новая программа не сохранена.");
+    QVERIFY(!m_t->Find<QLabel>("SaveNote")->isVisible());
+    QVERIFY2(!m_t->window.close(), "the new program is not saved: closing asks, and Cancel keeps the window");
+  } else {
+    QCOMPARE(ReadAll(Path("part.iso")), CrLfLines(kRound10) + "\r\n");
+    QCOMPARE(ReadAll(Path("part.iso.kalmoro-backup")), old);
+    QCOMPARE(shown.text, "Прошлое сохранение файла «" + Path("part.iso") +
+                             "» было прервано: прежняя программа осталась в резервной копии «" +
+                             Path("part.iso.kalmoro-backup") + "».");
+    QVERIFY(m_t->Find<QLabel>("SaveNote")->isVisible());
+  }
 }
 
 void SaveTest::editorTextToProgram_data() {

@@ -1,135 +1,20 @@
 // kalmoro-gen run as a user runs it: its standard output bytes, standard error, exit status and files.
 
-#include <grp.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <csignal>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "GenRun.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-struct RunResult {
-  int status = -1;  // exit status, or -1 when ended by a signal
-  int signal = 0;   // the signal that ended it
-  std::string out;
-  std::string err;
-};
-
-fs::path ScratchDir() {
-  fs::path dir = fs::temp_directory_path() / ("kalmoro-cli-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  return dir;
-}
-
-struct Launch {
-  std::vector<std::string> args;
-  fs::path cwd = ScratchDir();
-  std::vector<std::string> env;  // "NAME=value" added for the run
-  rlim_t fileSizeLimit = 0;      // none when 0
-  int signalAtStop = 0;          // sent when the tool stops itself (KALMORO_STOP_AT), after atStop ran
-  std::function<void()> atStop;
-  std::string program = KALMORO_GEN_PATH;
-  bool asNobody = false;  // run as the user nobody (65534) when the test runs as root
-};
-
-// A user that owns nothing here: the tests run as root in CI, and root may write into any folder.
-constexpr uid_t kNobody = 65534;
-
-std::string ReadAll(int fd) {
-  std::string text;
-  char buf[4096];
-  for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) text.append(buf, static_cast<std::size_t>(n));
-  ::close(fd);
-  return text;
-}
-
-RunResult Start(const Launch& launch) {
-  int out[2];
-  int err[2];
-  if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    // As from a terminal: the signals at their default action, unblocked.
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ}) std::signal(sig, SIG_DFL);
-    sigset_t none;
-    sigemptyset(&none);
-    ::sigprocmask(SIG_SETMASK, &none, nullptr);
-    const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};
-    if (::dup2(out[1], 1) < 0 || ::dup2(err[1], 2) < 0 || ::chdir(launch.cwd.c_str()) != 0 ||
-        (launch.fileSizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
-      ::_exit(127);
-    if (launch.asNobody && ::geteuid() == 0 &&
-        (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
-      ::_exit(127);
-    for (const int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
-    std::vector<std::string> env(launch.env);
-    for (auto& e : env) ::putenv(e.data());
-    std::vector<std::string> args(launch.args);
-    std::string program = launch.program;
-    std::vector<char*> argv{program.data()};
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
-  ::close(out[1]);
-  ::close(err[1]);
-  int status = 0;
-  if (launch.signalAtStop != 0 && ::waitpid(pid, &status, WUNTRACED) == pid && WIFSTOPPED(status)) {
-    if (launch.atStop) launch.atStop();
-    ::kill(pid, launch.signalAtStop);
-    ::kill(pid, SIGCONT);
-  }
-  RunResult result;
-  result.out = ReadAll(out[0]);
-  result.err = ReadAll(err[0]);
-  ::waitpid(pid, &status, 0);
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  return result;
-}
-
-// kalmoro-gen copied where any user may run it: the build folder may lie in a home only root enters.
-std::string GenForAnyUser() {
-  const fs::path bin = ScratchDir() / "bin";
-  const fs::path copy = bin / "kalmoro-gen";
-  if (!fs::exists(copy)) {
-    fs::create_directories(bin);
-    fs::copy_file(KALMORO_GEN_PATH, copy);
-    for (const fs::path& p : {ScratchDir(), bin, copy}) fs::permissions(p, static_cast<fs::perms>(0755));
-  }
-  return copy.string();
-}
-
-RunResult RunGen(const std::vector<std::string>& args, const fs::path& cwd = ScratchDir()) {
-  Launch launch;
-  launch.args = args;
-  launch.cwd = cwd;
-  return Start(launch);
-}
-
-// Removes the scratch folder when the run ends.
-class ScratchCleanup : public testing::Environment {
- public:
-  void TearDown() override { fs::remove_all(ScratchDir()); }
-};
-const testing::Environment* const kCleanup = testing::AddGlobalTestEnvironment(new ScratchCleanup);
+using namespace kalmoro::clitest;
 
 // A worked listing of the description, as the generator writes it (tests/data); a file that cannot be
 // read gives a text no program can be.
@@ -370,6 +255,8 @@ struct OutputRow {
   std::map<std::string, std::string> files;  // everything the folder holds afterwards; a folder as kFolder
   std::vector<std::string> folders = {};     // made in the folder before the run
   bool readOnlyFolder = false;               // no write permission on the folder; run as nobody under root
+  std::vector<std::string> strace = {};      // run under strace with these options (faults injected)
+  mode_t umask = 022;
 };
 
 const std::string kFolder = "<folder>";
@@ -379,6 +266,8 @@ void PrintTo(const OutputRow& row, std::ostream* out) {
 }
 
 const std::string kOld = "old\r\n";
+const std::string kLate =
+    "Файл «part.iso» сохранён; сигнал, пришедший во время сохранения, завершает программу.\n";
 const std::string kSaved = std::string(kCircle10) + "\r\n";
 const std::string kLong = [] {
   std::string name;
@@ -394,8 +283,27 @@ std::vector<OutputRow> OutputRows() {
        "", {{"part.iso", kOld}}},
       {"SigtermWhileTheNewFileHasATemporaryName", {"-o", "part"}, false,
        {stop + "temp-written", "KALMORO_NAMED_TEMP=1"}, 0, SIGTERM, 2, kOld, -1, "", {{"part.iso", kOld}}},
-      {"CtrlCWhileWritingInPlace", {"-o", "part"}, true, {stop + "in-place-written"}, 0, SIGINT, 2, kSaved, -1,
+      {"CtrlCWhileWritingInPlace", {"-o", "part"}, true, {stop + "in-place-written"}, 0, SIGINT, 3, kSaved, -1,
        "", {{"part.iso", kOld}, {"other.iso", kOld}}},
+      // A signal held while the new program is put in place: the save finishes and says so, then the
+      // tool ends by the signal.
+      {"SigtermAsTheNewFileIsRenamedIntoPlace", {"-o", "part"}, false, {stop + "temp-linked"}, 0, SIGTERM, 2, kOld,
+       -1, kLate, {{"part.iso", kSaved}}},
+      {"SigtermAsTheNamedTemporaryIsRenamedIntoPlace", {"-o", "part"}, false,
+       {stop + "renamed", "KALMORO_NAMED_TEMP=1"}, 0, SIGTERM, 1, kSaved, -1, kLate, {{"part.iso", kSaved}}},
+      {"CtrlCOnceTheProgramWrittenInPlaceIsOnDisk", {"-o", "part"}, true, {stop + "in-place-synced"}, 0, SIGINT,
+       3, kSaved, -1, kLate, {{"part.iso", kSaved}, {"other.iso", kSaved}}},
+      // FAT through FUSE changes no mode or owner (ENOSYS): no failure when the file has them already.
+      {"ModeAndOwnerThatCannotBeSetButAreRight", {"-o", "part"}, false, {}, 0, 0, 0, "", 0, "",
+       {{"part.iso", kSaved}}, {}, false, {"-e", "trace=fchmod,fchown", "-e", "inject=fchmod,fchown:error=ENOSYS"}},
+      {"ModeThatCannotBeSetAndIsWrongFailsTheSave", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить файл «part.iso»: файловая система не поддерживает эту операцию.\n",
+       {{"part.iso", kOld}}, {}, false, {"-e", "trace=fchmod", "-e", "inject=fchmod:error=ENOSYS"}, 077},
+      // The folder's fsync after the rename fails: the program is in place, maybe not on disk.
+      {"FolderNotSyncedAfterTheRename", {"-o", "part"}, false, {}, 0, 0, 0, "", 0,
+       "Файл «part.iso» сохранён, но может не пережить отключение питания: папку не удалось записать на диск "
+       "(ошибка ввода-вывода).\n", {{"part.iso", kSaved}}, {}, false,
+       {"-e", "trace=fsync", "-e", "inject=fsync:error=EIO:when=2+"}},
       {"FileSizeLimit", {"-o", "part"}, false, {}, 64, 0, 0, "", 1,
        "Не удалось сохранить файл «part.iso»: превышен допустимый размер файла.\n", {{"part.iso", kOld}}},
       {"NameOf255Bytes", {"-o", kLong}, false, {}, 0, 0, 0, "", 0, "", {{"part.iso", kOld}, {kLong + ".iso", kSaved}}},
@@ -433,9 +341,15 @@ TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
   launch.fileSizeLimit = row.fileSizeLimit;
   launch.signalAtStop = row.signal;
   launch.program = row.signal           ? KALMORO_GEN_HOOKED_PATH
-                   : row.readOnlyFolder ? GenForAnyUser()
+                   : row.readOnlyFolder ? ForAnyUser(KALMORO_GEN_PATH)
                                         : KALMORO_GEN_PATH;
   launch.asNobody = row.readOnlyFolder;
+  launch.umask = row.umask;
+  if (!row.strace.empty()) {
+    // strace is installed by scripts/install-deps.sh: its absence fails the row.
+    launch.wrapper = {"strace", "-f", "-qq", "-o", "/dev/null"};
+    launch.wrapper.insert(launch.wrapper.end(), row.strace.begin(), row.strace.end());
+  }
   bool stopped = false;
   launch.atStop = [&] {
     stopped = true;

@@ -134,6 +134,7 @@ struct SaveRow {
   SaveResult::Kind kind = SaveResult::Kind::Saved;
   std::string message;  // exact; "@" stands for the folder
   std::vector<Entry> after;
+  bool stateFolder = true;  // the saver has a state folder for backups; else it cannot make one
 };
 
 void PrintTo(const SaveRow& row, std::ostream* out) {
@@ -154,6 +155,7 @@ std::vector<SaveRow> SaveRows() {
   const E owners{E::File, "part.iso", kOld, 0644, kOwner, kOwner};
   const E link{E::HardLink, "other.iso", "part.iso"};
   const E sub{E::Dir, "sub", "", 0755};
+  const E backup{E::File, "part.iso.kalmoro-backup", kOld};
   auto with = [](E e, std::string data, mode_t mode) {
     e.data = std::move(data);
     e.mode = mode;
@@ -204,8 +206,25 @@ std::vector<SaveRow> SaveRows() {
        "Не удалось сохранить программу: в «@/sub/.» не указано имя файла.", {sub}},
       {"FileSizeLimitKeepsOldFile", {old}, "part", kMe, {}, 8, K::Failed,
        failed + "превышен допустимый размер файла.", {old}},
-      {"FileSizeLimitInPlacePutsOldBytesBack", {old, link}, "part", kMe, {}, 8, K::Failed,
+      {"FileSizeLimitInPlacePutsOldBytesBack", {old, link}, "part", kMe, {}, 16, K::Failed,
        failed + "превышен допустимый размер файла.", {old, link}},
+      {"FileSizeLimitBelowTheBackupLeavesTheFileUntouched", {old, link}, "part", kMe, {}, 8, K::Failed,
+       failed + "резервную копию прежней программы записать не удалось (превышен допустимый размер файла).",
+       {old, link}},
+      {"FolderNotWritableAndNoStateFolderRefusesTheInPlaceWrite", {ro, in("ro", with(shared, kOld, 0666))},
+       "ro/part", kColleague, {}, 0, K::Failed,
+       "Не удалось сохранить файл «@/ro/part.iso»: резервную копию прежней программы записать не удалось (нет "
+       "прав на запись).", {ro, in("ro", with(shared, kOld, 0666))}, false},
+      {"BackupOfAnInterruptedSaveIsNamedAndKept", {old, link, {E::File, backup.name, "older\r\n"}}, "part", kMe, {},
+       0, K::Saved, "Прошлое сохранение файла «@/part.iso» было прервано: прежняя программа осталась в резервной "
+       "копии «@/part.iso.kalmoro-backup».", {saved, link, {E::File, backup.name, "older\r\n"}}},
+      {"BackupThatHoldsWhatTheFileHoldsIsRemoved", {old, link, backup}, "part", kMe, {}, 0, K::Saved, "",
+       {saved, link}},
+      {"StaleTemporariesOfEndedSavesAreRemoved",
+       {old, {E::File, ".kalmoro-2147483000-abc123.tmp", "x"}, {E::File, ".kalmoro-1-abc123.tmp", "y"},
+        {E::File, ".kalmoro-abc123de", "z"}, {E::File, ".kalmoro-2147483000-abc123.tmp~", "w"}}, "part", kMe, {}, 0,
+       K::Saved, "", {saved, {E::File, ".kalmoro-1-abc123.tmp", "y"}, {E::File, ".kalmoro-abc123de", "z"},
+       {E::File, ".kalmoro-2147483000-abc123.tmp~", "w"}}},
       {"NameOf255BytesIsSaved", {}, kLongName, kMe, {}, 0, K::Saved, "", {{E::File, kLongName + ".iso", kNew}}},
       {"NameTooLongForTheFileSystem", {}, kLongName + "y", kMe, {}, 0, K::Failed,
        "Не удалось сохранить файл «@/" + kLongName + "y.iso»: слишком длинное имя.", {}},
@@ -231,12 +250,18 @@ class SaveOverFiles : public testing::TestWithParam<SaveRow> {
     fs::remove_all(m_dir);
     fs::create_directories(m_dir);
     fs::permissions(m_dir, fs::perms::all);  // others may save here unless a row says otherwise
+    // The savers' state folder, where backups of files in folders they may not write go.
+    m_state = m_dir.string() + "-state";
+    fs::remove_all(m_state);
+    fs::create_directories(m_state);
+    fs::permissions(m_state, fs::perms::all | fs::perms::sticky_bit);
   }
   void TearDown() override {
     for (const auto& e : GetParam().before) {
       if (e.kind == Entry::Dir) fs::permissions(m_dir / e.name, fs::perms::owner_all, fs::perm_options::add);
     }
     fs::remove_all(m_dir);
+    fs::remove_all(m_state);
   }
 
   // Returns false, with the reason in why, when the entry needs what this machine lacks.
@@ -287,6 +312,7 @@ class SaveOverFiles : public testing::TestWithParam<SaveRow> {
   }
 
   fs::path m_dir;
+  fs::path m_state;
 };
 
 // The save runs in a child process: it may act as another user and have a file-size limit.
@@ -313,6 +339,8 @@ TEST_P(SaveOverFiles, ReplacesAsACarefulEditorDoes) {
       ::_exit(3);
     const rlimit limit{row.fileSizeLimit, row.fileSizeLimit};
     if (row.fileSizeLimit != 0) ::setrlimit(RLIMIT_FSIZE, &limit);
+    const fs::path state = row.stateFolder ? m_state : m_dir / "ro" / "state";
+    ::setenv("XDG_STATE_HOME", state.c_str(), 1);
     const SaveResult r = SaveProgramFile((m_dir / row.save).string(), kText, row.readOnly);
     const std::string report = static_cast<char>('0' + static_cast<int>(r.kind)) + r.message;
     ::_exit(::write(pipeFds[1], report.data(), report.size()) == static_cast<ssize_t>(report.size()) ? 0 : 4);
@@ -342,6 +370,10 @@ TEST_P(SaveOverFiles, ReplacesAsACarefulEditorDoes) {
   for (const auto& entry : fs::recursive_directory_iterator(m_dir))
     found.insert(entry.path().lexically_relative(m_dir).string());
   EXPECT_EQ(found, expected) << "the folder must hold these entries and no temporary file";
+  std::set<std::string> backups;
+  for (const auto& entry : fs::recursive_directory_iterator(m_state))
+    if (!entry.is_directory()) backups.insert(entry.path().string());
+  EXPECT_EQ(backups, std::set<std::string>{}) << "a backup in the state folder must not outlive its save";
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, SaveOverFiles, testing::ValuesIn(SaveRows()),
