@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 
+#include "save/ErrnoText.h"
 #include "text/Cp1251.h"
 #include "text/Utf8.h"
 
@@ -18,28 +19,6 @@ std::string Number(long long value) {
   std::array<char, 24> buf{};
   const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), value);
   return std::string(buf.data(), result.ptr);
-}
-
-std::string ReadReason(int error) {
-  switch (error) {
-    case ENOENT:
-      return "файл не найден";
-    case EACCES:
-    case EPERM:
-      return "нет прав на чтение";
-    case EISDIR:
-      return "это папка";
-    case ENOTDIR:
-      return "часть пути не является папкой";
-    case ENAMETOOLONG:
-      return "слишком длинное имя";
-    case ELOOP:
-      return "слишком много символических ссылок подряд";
-    case EIO:
-      return "ошибка ввода-вывода";
-    default:
-      return "ошибка ввода-вывода (код " + Number(error) + ")";
-  }
 }
 
 // Closes the descriptor on every path.
@@ -109,10 +88,10 @@ bool LooksBinary(std::string_view bytes) {
 LoadResult LoadProgramFile(const std::string& path) {
   // Non-blocking, so that a named pipe or a device does not hang the caller before it is refused.
   const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.Get() < 0) return Refused(path, ReadReason(errno));
+  if (fd.Get() < 0) return Refused(path, ErrnoReason(errno, FileAccess::Read));
   struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0) return Refused(path, ReadReason(errno));
-  if (S_ISDIR(info.st_mode)) return Refused(path, ReadReason(EISDIR));
+  if (::fstat(fd.Get(), &info) != 0) return Refused(path, ErrnoReason(errno, FileAccess::Read));
+  if (S_ISDIR(info.st_mode)) return Refused(path, ErrnoReason(EISDIR, FileAccess::Read));
   if (!S_ISREG(info.st_mode)) return Refused(path, "это не обычный файл");
   if (static_cast<unsigned long long>(info.st_size) > kMaxProgramFileBytes) return Refused(path, TooLarge());
 
@@ -122,7 +101,7 @@ LoadResult LoadProgramFile(const std::string& path) {
   for (;;) {
     const ssize_t n = ::read(fd.Get(), buffer.data(), buffer.size());
     if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n < 0) return Refused(path, ReadReason(errno));
+    if (n < 0) return Refused(path, ErrnoReason(errno, FileAccess::Read));
     if (n == 0) break;
     bytes.append(buffer.data(), static_cast<std::size_t>(n));
     if (bytes.size() > kMaxProgramFileBytes) return Refused(path, TooLarge());

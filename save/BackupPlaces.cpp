@@ -166,8 +166,10 @@ int BackupPlaces::WriteIn(const Place& place, std::string_view old, const struct
   if (const int error = temp.Create(place.dir, next ? st.st_mode & 0666 : 0600, namedOnly)) return error;
   int error = PWriteAll(temp.Fd(), old, 0);
   // Its owner's, so that the owner may read and remove it; the saver may be unable to give it.
-  if (!error && next && ::fchown(temp.Fd(), st.st_uid, st.st_gid) != 0)
-    ::fchown(temp.Fd(), static_cast<uid_t>(-1), st.st_gid);
+  if (!error && next && ::fchown(temp.Fd(), st.st_uid, st.st_gid) != 0 &&
+      ::fchown(temp.Fd(), static_cast<uid_t>(-1), st.st_gid) != 0) {
+    // Neither can be given: the backup stays the saver's, readable by the saver.
+  }
   if (!error && ::fsync(temp.Fd()) != 0) error = errno;
   if (error) return error;
   for (int slot = 1; slot <= kSlots; ++slot) {
