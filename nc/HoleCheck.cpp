@@ -65,6 +65,13 @@ struct Trace {
   double winding = 0;
 };
 
+// How many samples a path gets: the wanted number within [low, high], for any double (a path of 10¹¹ mm,
+// infinity or NaN included) without converting one out of range.
+int SampleCount(double wanted, int low, int high) {
+  if (!(wanted > low)) return low;
+  return wanted >= high ? high : static_cast<int>(std::ceil(wanted));
+}
+
 double Turn(Point a, Point b) {
   return std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
 }
@@ -108,7 +115,7 @@ Trace TraceMove(const Move& m, const Contour& c) {
     return t;
   }
   const double r = std::max(std::hypot(m.x0 - m.i, m.y0 - m.j), std::hypot(m.x - m.i, m.y - m.j));
-  const int samples = std::clamp(static_cast<int>(std::ceil(std::fabs(ArcSweep(m)) * r / 0.02)), 16, 2048);
+  const int samples = SampleCount(std::fabs(ArcSweep(m)) * r / 0.02, 16, 2048);
   Point last = a;
   for (int k = 1; k <= samples; ++k) {
     const Point p = PointAt(m, static_cast<double>(k) / samples, c.upper);
@@ -348,7 +355,7 @@ class Checker {
     }
     if (atStart > waste.tolerance) return;  // the move before put it there
     const double length = PathLength(m, c.upper);
-    const int samples = std::clamp(static_cast<int>(std::ceil(length / 0.05)), 2, 64);
+    const int samples = SampleCount(length / 0.05, 2, 64);
     double worst = 0;
     for (int k2 = 1; k2 < samples; ++k2)
       worst = std::max(worst, waste.Distance(PointAt(m, static_cast<double>(k2) / samples, c.upper)));
