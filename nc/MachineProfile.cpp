@@ -14,16 +14,17 @@ constexpr std::string_view kSection = "machine";
 // binary file gives one short message.
 constexpr std::size_t kMaxLine = 1000;
 
-enum class Range { Positive, NotNegative, Angle };
+enum class Range { Positive, NotNegative, Angle, StopCode };
 
 struct Key {
   std::string_view name;
   Range range;
   double MachineProfile::*value = nullptr;
   std::optional<double> MachineProfile::*optional = nullptr;
+  std::string WireCodes::*code = nullptr;
 };
 
-const std::array<Key, 9> kKeys{{
+const std::array<Key, 11> kKeys{{
     {"wire_diameter", Range::Positive, &MachineProfile::wireDiameter, nullptr},
     {"spark_gap", Range::NotNegative, &MachineProfile::sparkGap, nullptr},
     {"max_taper_angle", Range::Angle, &MachineProfile::maxTaperAngle, nullptr},
@@ -33,6 +34,8 @@ const std::array<Key, 9> kKeys{{
     {"travel_v", Range::Positive, nullptr, &MachineProfile::travelV},
     {"cutting_rate", Range::Positive, &MachineProfile::cuttingRate, nullptr},
     {"height", Range::Positive, &MachineProfile::height, nullptr},
+    {"cut_wire", Range::StopCode, nullptr, nullptr, &WireCodes::cut},
+    {"thread_wire", Range::StopCode, nullptr, nullptr, &WireCodes::thread},
 }};
 
 // The text of a key or value in a message in quotes: control characters as "?", cut after about 80
@@ -56,6 +59,8 @@ const char* RangeText(Range range) {
       return "не может быть меньше нуля";
     case Range::Angle:
       return "должно быть больше 0 и меньше 180 градусов";
+    case Range::StopCode:
+      return "должно быть кодом M00–M999, кроме M02 и M30";
   }
   return "";
 }
@@ -68,8 +73,16 @@ bool InRange(double v, Range range) {
       return v >= 0;
     case Range::Angle:
       return v > 0 && v < 180;
+    case Range::StopCode:
+      return false;
   }
   return false;
+}
+
+std::string UpperText(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = Upper(c);
+  return out;
 }
 
 }  // namespace
@@ -122,6 +135,12 @@ MachineProfileReading ParseMachineProfile(std::string_view text) {
     if (seen[index]) return fail(lineNo, "ключ " + Quoted(name) + " повторяется");
     seen[index] = true;
     if (value.empty()) return fail(lineNo, "у ключа " + Quoted(name) + " нет значения");
+    if (key.code) {
+      const std::string code = UpperText(value);
+      if (!IsWireCode(code)) return fail(lineNo, "значение ключа " + Quoted(name) + " " + RangeText(key.range));
+      profile.wire.*key.code = code;
+      continue;
+    }
     const std::optional<double> number = FullValue(value);
     if (!number || !std::isfinite(*number))
       return fail(lineNo, "значение " + Quoted(value) + " ключа " + Quoted(name) +
@@ -144,15 +163,18 @@ std::string MachineProfileErrorText(const MachineProfileReading& reading) {
 
 std::string MachineProfileText(const MachineProfile& p) {
   std::string out = "[machine]\n";
-  const auto put = [&out](std::string_view key, double value, std::string_view comment) {
-    // Plain decimals, never the exponent form, which the reader does not take.
-    std::string line = std::string(key) + " = " + FormatNumber(value, 0, 15);
+  const auto putText = [&out](std::string_view key, const std::string& value, std::string_view comment) {
+    std::string line = std::string(key) + " = " + value;
     if (!comment.empty()) {
       if (line.size() < 26) line.append(26 - line.size(), ' ');
       line += "; ";
       line += comment;
     }
     out += line + "\n";
+  };
+  // Plain decimals, never the exponent form, which the reader does not take.
+  const auto put = [&putText](std::string_view key, double value, std::string_view comment) {
+    putText(key, FormatNumber(value, 0, 15), comment);
   };
   put("wire_diameter", p.wireDiameter, "mm");
   put("spark_gap", p.sparkGap, "mm, each side");
@@ -163,6 +185,8 @@ std::string MachineProfileText(const MachineProfile& p) {
   if (p.travelV) put("travel_v", *p.travelV, "");
   put("cutting_rate", p.cuttingRate, "mm²/min (contour length × height per minute)");
   put("height", p.height, "mm, workpiece height for holes whose program gives none");
+  putText("cut_wire", p.wire.cut, "stop code to cut the wire between the holes of a job");
+  putText("thread_wire", p.wire.thread, "stop code to thread it at the next hole");
   return out;
 }
 

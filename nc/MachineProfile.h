@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "nc/JobProgram.h"
+
 // The machine a program is cut on, as the user describes it once: the wire, the taper head's limit,
 // the table's travel, the cutting rate. Stored as a small ini file that scripts read and write too:
 //
@@ -17,6 +19,8 @@
 //   travel_v = 80
 //   cutting_rate = 100        ; mm²/min (contour length × height per minute)
 //   height = 10               ; mm, workpiece height for holes whose program gives none
+//   cut_wire = M00            ; stop code to cut the wire between the holes of a job
+//   thread_wire = M00         ; stop code to thread it at the next hole
 namespace kalmoro {
 
 struct MachineProfile {
@@ -28,6 +32,7 @@ struct MachineProfile {
   std::optional<double> travelX, travelY, travelU, travelV;
   double cuttingRate = 100;
   double height = 10;
+  WireCodes wire;
 
   // How far the wire's centre runs from the contour: its radius plus the spark gap.
   double WireOffset() const { return wireDiameter / 2 + sparkGap; }

@@ -42,4 +42,16 @@ inline constexpr std::string_view kConeUpper = ":D-UP=";
 inline constexpr std::string_view kConeHeight = ":H=";
 inline constexpr std::string_view kConeAngle = ":ANG=";
 
+// A job of several holes: "%(JOB: 3)" first, each hole after its comment "(2: RECTANGLE: W=20:H=10:R=2
+// @ X-30 Y15)", the wire cut and threaded again between two holes at stops that these comments name.
+inline constexpr std::string_view kJobHeader = "JOB: ";
+inline constexpr std::string_view kJobHoleNumberEnd = ": ";
+inline constexpr std::string_view kJobPositionX = " @ X";
+inline constexpr std::string_view kJobPositionY = " Y";
+inline constexpr char kCommentOpen = '(';
+inline constexpr char kCommentClose = ')';
+inline constexpr std::string_view kCutWireComment = "ОБРЕЗАТЬ ПРОВОЛОКУ";
+inline constexpr std::string_view kThreadWireComment = "ЗАПРАВИТЬ ПРОВОЛОКУ";
+inline constexpr std::string_view kProgramEndAlt = "M30";
+
 }  // namespace kalmoro::grammar

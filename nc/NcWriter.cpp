@@ -1,6 +1,7 @@
 #include "nc/NcWriter.h"
 
 #include <charconv>
+#include <string>
 
 #include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
@@ -47,6 +48,36 @@ void NcWriter::GenFixed(FixedWord word) {
 
 void NcWriter::EndWithD0() {
   m_text += grammar::kOffsetD0;
+  EndLine();
+}
+
+void NcWriter::GenJobHeader(int holes) {
+  m_text += grammar::kHeaderOpen;
+  m_text += grammar::kJobHeader;
+  m_text += std::to_string(holes);
+  m_text += grammar::kHeaderClose;
+  EndLine();
+}
+
+void NcWriter::GenComment(std::string_view text) {
+  if (!FitsHeaderComment(text)) throw std::invalid_argument("text does not fit a comment");
+  m_text += grammar::kCommentOpen;
+  m_text += text;
+  m_text += grammar::kCommentClose;
+  EndLine();
+}
+
+void NcWriter::GenRenumbered(std::string_view body) {
+  GenN(m_blockNum == 0);
+  m_text += body;
+  EndLine();
+}
+
+void NcWriter::GenRapid(double x, double y) {
+  GenN(m_blockNum == 0);
+  m_text += grammar::kRapid;
+  AppendWord('X', x);
+  AppendWord('Y', y);
   EndLine();
 }
 

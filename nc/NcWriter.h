@@ -4,6 +4,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "nc/HoleHeader.h"
 
@@ -46,6 +47,16 @@ class NcWriter {
   void GenFixed(FixedWord word);
   // Ends a motion block written with crLf false by the compensation register " D0" and the line end.
   void EndWithD0();
+
+  // A job's first line, "%(JOB: n)", and its line end.
+  void GenJobHeader(int holes);
+  // A comment line "(text)" and its line end; the text holds no parenthesis or line end.
+  void GenComment(std::string_view text);
+  // A block copied from another program under the next number: `body` is the block without its "N"
+  // word and line end. The first block of a job is N1.
+  void GenRenumbered(std::string_view body);
+  // A rapid move "G00X…Y…" to (x, y), ended.
+  void GenRapid(double x, double y);
 
   // The number of the last numbered block.
   std::int16_t BlockNum() const { return m_blockNum; }

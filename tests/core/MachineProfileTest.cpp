@@ -76,6 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"FlatAngle", "[machine]\nmax_taper_angle = 180\n", 2,
                 "строка 2: значение ключа «max_taper_angle» должно быть больше 0 и меньше 180 градусов"},
         BadFile{"HugeNumber", "[machine]\ntravel_x = 1" + std::string(400, '0') + "\n", 2, ""},
+        BadFile{"ProgramEndAsCutCode", "[machine]\ncut_wire = M02\n", 2,
+                "строка 2: значение ключа «cut_wire» должно быть кодом M00–M999, кроме M02 и M30"},
+        BadFile{"TwoWordsAsThreadCode", "[machine]\nthread_wire = M21 M00\n", 2, ""},
         BadFile{"Repeated", "[machine]\nheight = 5\nheight = 6\n", 3, "строка 3: ключ «height» повторяется"},
         BadFile{"OutsideSection", "height = 5\n", 1, "строка 1: ключ «height» стоит вне раздела [machine]"},
         BadFile{"OtherSection", "[machine]\n[axes]\n", 2,
@@ -96,8 +99,11 @@ TEST(MachineProfile, WrittenTextReadsBackToTheSameProfile) {
             "spark_gap = 0.02          ; mm, each side\n"
             "max_taper_angle = 30      ; degrees, full cone angle the machine can cut\n"
             "cutting_rate = 100        ; mm²/min (contour length × height per minute)\n"
-            "height = 10               ; mm, workpiece height for holes whose program gives none\n");
+            "height = 10               ; mm, workpiece height for holes whose program gives none\n"
+            "cut_wire = M00            ; stop code to cut the wire between the holes of a job\n"
+            "thread_wire = M00         ; stop code to thread it at the next hole\n");
   p.wireDiameter = 0.1;
+  p.wire = {"M60", "M21"};
   p.sparkGap = 0;
   p.maxTaperAngle = 12.345678;
   p.travelX = 350.5;
@@ -110,6 +116,7 @@ TEST(MachineProfile, WrittenTextReadsBackToTheSameProfile) {
   EXPECT_EQ(back.profile->travelV, 1e-7) << "no exponent form the reader cannot read";
   EXPECT_NEAR(back.profile->cuttingRate, 1.0 / 3, 1e-14) << "fifteen digits are kept";
   EXPECT_EQ(back.profile->maxTaperAngle, 12.345678);
+  EXPECT_EQ(back.profile->wire, (WireCodes{"M60", "M21"}));
 }
 
 }  // namespace
