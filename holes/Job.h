@@ -12,7 +12,8 @@ namespace kalmoro {
 inline constexpr const char* kMsgJobEmpty = "В задании нет отверстий.";
 inline constexpr const char* kMsgJobTooLarge =
     "Задание слишком большое: программа превысила бы 32767 кадров. Разделите его на несколько.";
-inline constexpr const char* kMsgJobCodes = "Коды обрезки и заправки проволоки должны быть словами M00–M999 (кроме M02 и M30).";
+inline constexpr const char* kMsgJobCodes =
+    "Коды обрезки и заправки проволоки должны быть словами M00–M999 (кроме M02 и M30).";
 
 inline constexpr double kMaxJobPosition = 99999.999;
 inline constexpr const char* kMsgJobPosition = "Координаты отверстия должны быть в пределах ±99999.999 мм.";

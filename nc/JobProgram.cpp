@@ -75,7 +75,8 @@ bool IsWireCode(std::string_view code) {
 
 std::string WriteJob(std::span<const JobHoleProgram> holes, const WireCodes& codes) {
   if (holes.empty()) throw std::invalid_argument("a job without holes");
-  if (!IsWireCode(codes.cut) || !IsWireCode(codes.thread)) throw std::invalid_argument("not a wire stop code");
+  if (!IsWireCode(codes.cut) || !IsWireCode(codes.thread))
+    throw std::invalid_argument("not a wire stop code");
   std::size_t bytes = 0;
   for (const JobHoleProgram& hole : holes) {
     if (!std::isfinite(hole.x) || !std::isfinite(hole.y)) throw std::invalid_argument("hole position");
@@ -165,14 +166,16 @@ std::optional<JobHoleLine> ParseJobHoleLine(std::string_view line) {
   out.x = *xValue;
   out.y = *yValue;
   const std::string header = std::string(grammar::kHeaderOpen) +
-                             std::string(Trim(line.substr(colon + 1, at - colon - 1))) + grammar::kHeaderClose;
+                             std::string(Trim(line.substr(colon + 1, at - colon - 1))) +
+                             grammar::kHeaderClose;
   out.header = ParseHeaderLine(header);
   return out;
 }
 
 std::string JobHoleText(long number, std::string_view headerLine, double x, double y) {
-  return std::to_string(number) + std::string(grammar::kJobHoleNumberEnd) + std::string(HeaderInner(headerLine)) +
-         std::string(grammar::kJobPositionX) + StdText(x) + std::string(grammar::kJobPositionY) + StdText(y);
+  return std::to_string(number) + std::string(grammar::kJobHoleNumberEnd) +
+         std::string(HeaderInner(headerLine)) + std::string(grammar::kJobPositionX) + StdText(x) +
+         std::string(grammar::kJobPositionY) + StdText(y);
 }
 
 }  // namespace kalmoro

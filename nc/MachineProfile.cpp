@@ -137,7 +137,8 @@ MachineProfileReading ParseMachineProfile(std::string_view text) {
     if (value.empty()) return fail(lineNo, "у ключа " + Quoted(name) + " нет значения");
     if (key.code) {
       const std::string code = UpperText(value);
-      if (!IsWireCode(code)) return fail(lineNo, "значение ключа " + Quoted(name) + " " + RangeText(key.range));
+      if (!IsWireCode(code))
+        return fail(lineNo, "значение ключа " + Quoted(name) + " " + RangeText(key.range));
       profile.wire.*key.code = code;
       continue;
     }

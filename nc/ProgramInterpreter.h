@@ -36,6 +36,13 @@ class ProgramInterpreter {
   int WireHeightLine() const { return m_wireHeightLine; }
   // Where the setup block put the origin: the point the program starts from.
   Point Start() const { return m_start; }
+  // Goes on from where another reading left the wire, in the same frame.
+  void Resume(Point at) {
+    m_x = at.x;
+    m_y = at.y;
+  }
+  // Where the wire stands now.
+  Point Current() const { return {m_x, m_y}; }
   // More moves than are kept; they were counted, not stored.
   bool MovesLeftOut() const { return m_movesLeftOut; }
 

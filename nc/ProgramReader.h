@@ -79,9 +79,9 @@ struct ProgramReading {
   std::optional<JobReading> job;
 };
 
-// Reads a program (UTF-8, lines ended by CR LF, LF or CR), a single hole's or a job's. Never throws for any input; the time is
-// linear in the text's length. The encoded hole is worked back for programs with a header of one of
-// the three holes, and any disagreement with the header is a problem at the header's line.
+// Reads a program (UTF-8, lines ended by CR LF, LF or CR), a single hole's or a job's. Never throws for any
+// input; the time is linear in the text's length. The encoded hole is worked back for programs with a header
+// of one of the three holes, and any disagreement with the header is a problem at the header's line.
 ProgramReading ReadProgram(std::string_view text);
 
 // The summary of a reading, worded once for `check` and the preview: the hole the contour encodes

@@ -52,6 +52,9 @@ void StructureCheck::Block(const BlockFacts& facts, int line) {
   }
   if (facts.setup) m_setup = true;
   m_compensated = facts.compensated;
+  if (facts.end && !m_endsProgram)
+    Add(line, ProblemKind::Structure,
+        "Конец программы M02 внутри задания: следующие отверстия не будут вырезаны");
   if (facts.end) {
     if (m_compensated) Add(line, ProblemKind::Structure, kCompensationLeftOn);
     m_ended = true;
@@ -60,6 +63,11 @@ void StructureCheck::Block(const BlockFacts& facts, int line) {
 
 void StructureCheck::Finish(int lastLine) {
   if (m_ended) return;
+  if (!m_endsProgram) {
+    if (m_compensated)
+      Add(lastLine, ProblemKind::Structure, "Коррекция G41 не выключена (нет G40) к концу отверстия");
+    return;
+  }
   Add(lastLine, ProblemKind::Structure, "Нет конца программы M02");
   if (m_compensated) Add(lastLine, ProblemKind::Structure, kCompensationLeftOn);
 }

@@ -12,7 +12,12 @@ namespace kalmoro {
 
 class StructureCheck {
  public:
-  explicit StructureCheck(std::vector<Problem>& problems) : m_problems(problems) {}
+  // `lastBlock` is the number of the block before the text read (-1 for none). A hole of a job has its
+  // header in its comment line, so a header line in it is out of place; only the job's last hole ends
+  // with M02 (`endsProgram`).
+  explicit StructureCheck(std::vector<Problem>& problems, int lastBlock = -1, bool inJob = false,
+                          bool endsProgram = true)
+      : m_problems(problems), m_sawHeader(inJob), m_endsProgram(endsProgram), m_lastBlock(lastBlock) {}
 
   // A header line; whether it stands where a header may (before any block, the first header).
   bool Header(int line);
@@ -23,7 +28,10 @@ class StructureCheck {
   // The program has been read; `lastLine` is its last line with text.
   void Finish(int lastLine);
 
+  // Goes on after a setup block read elsewhere: the moves between two holes of a job.
+  void SetupDone() { m_setup = true; }
   int Blocks() const { return m_blocks; }
+  int LastBlock() const { return m_lastBlock; }
 
  private:
   void Add(int line, ProblemKind kind, std::string text);
@@ -31,6 +39,7 @@ class StructureCheck {
   std::vector<Problem>& m_problems;
   bool m_sawBlock = false;
   bool m_sawHeader = false;
+  bool m_endsProgram = true;
   bool m_setup = false;
   bool m_ended = false;
   bool m_compensated = false;

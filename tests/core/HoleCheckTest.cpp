@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "RandomHoles.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
@@ -21,26 +22,6 @@
 
 namespace kalmoro {
 namespace {
-
-using Lines = std::vector<std::string>;
-
-Lines Split(const std::string& program) {
-  Lines lines;
-  std::size_t start = 0;
-  while (start < program.size()) {
-    std::size_t end = program.find("\r\n", start);
-    if (end == std::string::npos) end = program.size();
-    lines.push_back(program.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
-std::string Join(const Lines& lines) {
-  std::string text;
-  for (const std::string& l : lines) text += l + "\r\n";
-  return text;
-}
 
 // Block numbers from N1 again, as an editor that renumbers leaves them.
 void Renumber(Lines& lines) {
@@ -134,34 +115,6 @@ std::string Listing(const ProgramReading& r) {
   std::string text;
   for (const Problem& p : r.problems) text += "\n  line " + std::to_string(p.line) + ": " + p.text;
   return text.empty() ? " none" : text;
-}
-
-struct Program {
-  std::string kind;
-  std::string text;
-};
-
-Program RandomProgram(std::mt19937& random, int which) {
-  const auto value = [&](double low, double high) {
-    return FormatNumber(std::uniform_real_distribution<double>(low, high)(random), 0, 3);
-  };
-  if (which == 0) return {"circle", GenCircle(value(1, 40)).program};
-  if (which == 1) {
-    const double w = LeadingValue(value(2, 40)), h = LeadingValue(value(2, 40));
-    return {"rect", GenRect(StdText(w), StdText(h), value(0.5, std::min(w, h) / 2)).program};
-  }
-  while (true) {
-    PlainConeFields fields;
-    for (const auto& [field, text] : {std::pair{ConeField::DDown, value(1, 40)},
-                                      {ConeField::DUp, value(1, 40)},
-                                      {ConeField::H, value(5, 60)}}) {
-      fields.SetText(field, text);
-      OnConeKeyRelease(fields, field);
-    }
-    const GenResult cone = GenCone(fields.Text(ConeField::H), fields.Text(ConeField::DDown),
-                                   fields.Text(ConeField::DUp), fields.Text(ConeField::Ang));
-    if (cone.Ok()) return {"cone", cone.program};
-  }
 }
 
 // A mistake: the edited lines and the lines (from 1) where it may be named.

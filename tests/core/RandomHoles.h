@@ -1,0 +1,27 @@
+#pragma once
+
+// Generated hole programs for tests: random holes of the three kinds as their generators write them,
+// and the program text as lines.
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace kalmoro {
+
+using Lines = std::vector<std::string>;
+
+// The lines of a program without their CR LF ends, and back.
+Lines Split(const std::string& program);
+std::string Join(const Lines& lines);
+
+struct Program {
+  std::string kind;
+  std::string text;
+};
+
+// A random hole: a circle (which 0), a rectangle (1) or a cone (2) of a few to some tens of mm, its
+// values with at most three decimals.
+Program RandomProgram(std::mt19937& random, int which);
+
+}  // namespace kalmoro
