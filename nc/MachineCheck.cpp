@@ -48,7 +48,7 @@ struct Run {
   std::size_t first = 0, end = 0;
 };
 
-Run CompensatedRun(const std::vector<Move>& moves) {
+Run CompensatedRun(std::span<const Move> moves) {
   Run run;
   while (run.first < moves.size() && !moves[run.first].compensated) ++run.first;
   run.end = run.first;
@@ -58,7 +58,7 @@ Run CompensatedRun(const std::vector<Move>& moves) {
 
 // One past the last move of the contour: the compensated run up to where it first comes back to its
 // start, or the whole run.
-std::size_t ContourEnd(const std::vector<Move>& moves, Run run) {
+std::size_t ContourEnd(std::span<const Move> moves, Run run) {
   if (run.first == run.end) return run.end;
   const Move& m0 = moves[run.first];
   double length = 0;
@@ -87,7 +87,7 @@ double UncutAt(double turn, double offset) {
   return offset * (1 / std::cos(turn / 2) - 1);
 }
 
-void CheckCorners(const std::vector<Move>& moves, double offset, std::vector<Problem>& out) {
+void CheckCorners(std::span<const Move> moves, double offset, std::vector<Problem>& out) {
   const Run run = CompensatedRun(moves);
   const std::size_t contourEnd = ContourEnd(moves, run);
   if (contourEnd <= run.first + 1) return;
@@ -114,10 +114,30 @@ void CheckCorners(const std::vector<Move>& moves, double offset, std::vector<Pro
   }
 }
 
-void CheckTaper(const ProgramReading& r, const MachineProfile& machine, std::vector<Problem>& out) {
-  const double h = r.wireHeight && *r.wireHeight > 0 ? *r.wireHeight : machine.height;
+// A program's holes, each with its moves and wire height: one for a single program, each hole of a job.
+struct Piece {
+  std::span<const Move> moves;
+  std::optional<double> wireHeight;
+
+  double Height(const MachineProfile& machine) const {
+    return wireHeight && *wireHeight > 0 ? *wireHeight : machine.height;
+  }
+};
+
+std::vector<Piece> PiecesOf(const ProgramReading& r) {
+  if (!r.job) return {{r.moves, r.wireHeight}};
+  std::vector<Piece> pieces;
+  for (const JobHoleReading& hole : r.job->holes)
+    pieces.push_back(
+        {std::span<const Move>(r.moves).subspan(hole.firstMove, hole.moveCount), hole.wireHeight});
+  return pieces;
+}
+
+void CheckTaper(const ProgramReading& r, const Piece& piece, const MachineProfile& machine,
+                std::vector<Problem>& out) {
+  const double h = piece.Height(machine);
   const double slack = 2 * kTaperSlack / h * 180 / kPi + 1e-6;
-  for (const Move& m : r.moves) {
+  for (const Move& m : piece.moves) {
     const double angle = 2 * std::atan(std::hypot(m.u, m.v) / h) * 180 / kPi;
     if (angle <= machine.maxTaperAngle + slack) continue;
     // The generator's own limit may already stand at this block.
@@ -172,8 +192,10 @@ void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
   std::vector<Problem> found;
   const double offset = machine.WireOffset();
   CheckArcs(r.moves, offset, found);
-  CheckCorners(r.moves, offset, found);
-  CheckTaper(r, machine, found);
+  for (const Piece& piece : PiecesOf(r)) {
+    CheckCorners(piece.moves, offset, found);
+    CheckTaper(r, piece, machine, found);
+  }
   CheckTravel(r.moves, machine, found);
   if (found.empty()) return;
   for (Problem& p : found) r.problems.push_back(std::move(p));
@@ -189,24 +211,45 @@ void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
   }
 }
 
-CutLengths CutLengthsOf(const ProgramReading& r, bool upper) {
+namespace {
+
+CutLengths LengthsOf(std::span<const Move> moves, bool upper) {
   CutLengths lengths;
-  const Run run = CompensatedRun(r.moves);
-  const std::size_t contourEnd = ContourEnd(r.moves, run);
-  for (std::size_t k = 0; k < r.moves.size(); ++k) {
-    const Move& m = r.moves[k];
+  const Run run = CompensatedRun(moves);
+  const std::size_t contourEnd = ContourEnd(moves, run);
+  for (std::size_t k = 0; k < moves.size(); ++k) {
+    const Move& m = moves[k];
     if (m.rapid) continue;
     (k >= run.first && k < contourEnd ? lengths.contour : lengths.leadInAndExit) += PathLength(m, upper);
   }
   return lengths;
 }
 
+}  // namespace
+
+CutLengths CutLengthsOf(const ProgramReading& r, bool upper) {
+  CutLengths sum;
+  for (const Piece& piece : PiecesOf(r)) {
+    const CutLengths lengths = LengthsOf(piece.moves, upper);
+    sum.contour += lengths.contour;
+    sum.leadInAndExit += lengths.leadInAndExit;
+  }
+  return sum;
+}
+
 CuttingTime EstimateCuttingTime(const ProgramReading& r, const MachineProfile& machine) {
   CuttingTime t;
-  t.height = r.wireHeight && *r.wireHeight > 0 ? *r.wireHeight : machine.height;
-  const CutLengths lower = CutLengthsOf(r, false), upper = CutLengthsOf(r, true);
-  t.contour = (lower.contour + upper.contour) / 2 * t.height / machine.cuttingRate;
-  t.leadInAndExit = (lower.leadInAndExit + upper.leadInAndExit) / 2 * t.height / machine.cuttingRate;
+  bool first = true;
+  for (const Piece& piece : PiecesOf(r)) {
+    const double h = piece.Height(machine);
+    if (first) t.height = h;
+    t.heightsDiffer = t.heightsDiffer || h != t.height;
+    first = false;
+    const CutLengths lower = LengthsOf(piece.moves, false), upper = LengthsOf(piece.moves, true);
+    t.contour += (lower.contour + upper.contour) / 2 * h / machine.cuttingRate;
+    t.leadInAndExit += (lower.leadInAndExit + upper.leadInAndExit) / 2 * h / machine.cuttingRate;
+  }
+  if (first) t.height = machine.height;
   return t;
 }
 
@@ -217,7 +260,10 @@ std::string MinutesText(double minutes) {
 
 std::string CuttingTimeText(const CuttingTime& t) {
   return "время резания ≈ " + MinutesText(t.Total()) + " мин (оценка: контур " + MinutesText(t.contour) +
-         " мин, подвод и отвод " + MinutesText(t.leadInAndExit) + " мин, высота " + Num(t.height) + " мм)";
+         " мин, подвод и отвод " + MinutesText(t.leadInAndExit) + " мин, " +
+         (t.heightsDiffer ? std::string("высота своя у каждого отверстия")
+                          : "высота " + Num(t.height) + " мм") +
+         ")";
 }
 
 }  // namespace kalmoro

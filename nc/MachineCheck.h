@@ -22,13 +22,14 @@ namespace kalmoro {
 void CheckMachine(ProgramReading& reading, const MachineProfile& machine);
 
 // The cutting time of a program, in minutes: the length the wire cuts times the height, over the
-// cutting rate. Rapid moves cut nothing; a tapered move counts the mean of its lower and upper
-// lengths. The contour is the run of moves with compensation on, once round to where it began; the
+// cutting rate; a job's holes added up. Rapid moves cut nothing; a tapered move counts the mean of its lower
+// and upper lengths. The contour is the run of moves with compensation on, once round to where it began; the
 // lead-in comes before it, the exit after.
 struct CuttingTime {
   double contour = 0;
   double leadInAndExit = 0;
-  double height = 0;  // the height used, mm
+  double height = 0;           // the height used, mm: the first hole's in a job
+  bool heightsDiffer = false;  // the holes of a job are cut at different heights
   double Total() const { return contour + leadInAndExit; }
 };
 
@@ -40,8 +41,8 @@ struct CutLengths {
 };
 CutLengths CutLengthsOf(const ProgramReading& reading, bool upper);
 
-// The height is the program's R word, else the profile's height (a round or rectangular hole). The
-// lengths are the mean of CutLengthsOf on the two contours.
+// The height is the program's R word, else the profile's height (a round or rectangular hole); each
+// hole of a job at its own. The lengths are the mean of CutLengthsOf on the two contours.
 CuttingTime EstimateCuttingTime(const ProgramReading& reading, const MachineProfile& machine);
 
 // "время резания ≈ 3.2 мин (оценка: контур 3.1 мин, подвод и отвод 0.1 мин, высота 10 мм)".

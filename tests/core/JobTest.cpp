@@ -12,6 +12,7 @@
 #include "RandomHoles.h"
 #include "holes/Job.h"
 #include "holes/RoundHole.h"
+#include "nc/MachineCheck.h"
 #include "nc/NumberText.h"
 #include "nc/ProgramReader.h"
 
@@ -99,6 +100,9 @@ TEST(Job, EachHoleKeepsItsOwnBlocksAndTheCheckPassesTheWholeJob) {
     ASSERT_TRUE(r.job);
     EXPECT_EQ(r.blocks, block);
     ASSERT_EQ(r.job->holes.size(), count);
+    const MachineProfile machine;
+    double minutes = 0;
+    std::size_t notes = 0;
     for (std::size_t k = 0; k < count; ++k) {
       const JobHoleReading& hole = r.job->holes[k];
       const ProgramReading single = ReadProgram(job.holes[k].program);
@@ -107,7 +111,16 @@ TEST(Job, EachHoleKeepsItsOwnBlocksAndTheCheckPassesTheWholeJob) {
       EXPECT_NEAR(hole.origin.x, job.holes[k].x, 0.0015);
       EXPECT_NEAR(hole.origin.y, job.holes[k].y, 0.0015);
       EXPECT_EQ(hole.moveCount, single.moves.size());
+      minutes += EstimateCuttingTime(single, machine).Total();
+      ProgramReading checked = single;
+      CheckMachine(checked, machine);
+      notes += checked.problems.size();
     }
+    EXPECT_NEAR(EstimateCuttingTime(r, machine).Total(), minutes, 1e-9 * minutes)
+        << "each hole cut at its own height, travel cuts nothing";
+    ProgramReading checked = r;
+    CheckMachine(checked, machine);
+    EXPECT_EQ(checked.problems.size(), notes) << "the machine's notes of each hole, once each";
     EXPECT_EQ(r.job->stops.size(), 2 * (count - 1));
     EXPECT_EQ(r.job->Rethreads(), static_cast<int>(count - 1));
     EXPECT_NEAR(r.job->travel, travel, 0.002 * static_cast<double>(count));
