@@ -211,9 +211,10 @@ void PaintPlan(QPainter& painter, const Paper& paper, const ToolpathScene& scene
   toPaper.translate(-bounds.center().x(), -bounds.center().y());
 
   const auto paintContour = [&](bool upper) {
-    QPainterPath cut, path;
+    QPainterPath cut, path, travel;
     for (int m = 0; m < scene.MoveCount(); ++m) {
-      QPainterPath& layer = scene.Compensated(m) ? cut : path;
+      if (upper && scene.Rapid(m)) continue;
+      QPainterPath& layer = scene.Rapid(m) ? travel : scene.Compensated(m) ? cut : path;
       const auto points = scene.Points(m, upper);
       if (points.empty()) continue;
       layer.moveTo(toPaper.map(points.front()));
@@ -226,6 +227,14 @@ void PaintPlan(QPainter& painter, const Paper& paper, const ToolpathScene& scene
     if (upper) pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
     painter.drawPath(path);
+    if (!upper) {
+      // Moves between the holes of a job, without the wire: grey dots.
+      QPen dots(kGrey, paper.X(kPathMm));
+      dots.setStyle(Qt::DotLine);
+      painter.setPen(dots);
+      painter.drawPath(travel);
+      painter.setPen(pen);
+    }
     pen.setWidthF(paper.X(kLineMm));
     painter.setPen(pen);
     painter.drawPath(cut);
@@ -234,6 +243,12 @@ void PaintPlan(QPainter& painter, const Paper& paper, const ToolpathScene& scene
   painter.setClipRect(area);
   if (scene.Tapered()) paintContour(true);
   paintContour(false);
+  if (scene.Holes().size() > 1) {
+    painter.setPen(kInk);
+    for (const ToolpathScene::HoleMark& hole : scene.Holes())
+      painter.drawText(toPaper.map(hole.at) + QPointF(paper.X(1.2), -paper.Y(1.2)),
+                       QString::fromStdString(std::to_string(hole.number)));
+  }
   if (const auto start = scene.Start()) {
     painter.setPen(Qt::NoPen);
     painter.setBrush(kInk);
@@ -258,7 +273,9 @@ void PaintPlan(QPainter& painter, const Paper& paper, const ToolpathScene& scene
   painter.drawText(
       labelRow, Qt::AlignRight | Qt::AlignTop,
       (scene.Tapered() ? QStringLiteral("сплошная — нижний контур, штрихи — верхний; ") : QString()) +
-          QStringLiteral("толстая — контур, тонкая — подвод и отвод, точка — начало"));
+          QStringLiteral("толстая — контур, тонкая — подвод и отвод, точка — начало") +
+          (scene.Holes().size() > 1 ? QStringLiteral(", точки — переходы, числа — номера отверстий")
+                                    : QString()));
 }
 
 void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c) {
@@ -273,7 +290,24 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
   column.Gap(2);
 
   const QFont text = SansFont(10);
-  column.Line(QStringLiteral("Отверстие: ") + Qs(HoleText(r)), text);
+  if (r.job) {
+    column.Line(Capitalized(Qs(HoleText(r))), text);
+    // Each hole with what its contour cuts and where it stands, the first few.
+    constexpr std::size_t kListedHoles = 12;
+    const std::vector<JobHoleReading>& holes = r.job->holes;
+    for (std::size_t k = 0; k < std::min(holes.size(), kListedHoles); ++k) {
+      const JobHoleReading& hole = holes[k];
+      const std::string what = hole.encoded ? hole.encoded->description : "размеры не определены";
+      column.Line(QStringLiteral("   %1. %2; центр X %3, Y %4")
+                      .arg(Qs(std::to_string(hole.number)), Qs(what), Mm3(hole.origin.x), Mm3(hole.origin.y)),
+                  SansFont(9));
+    }
+    if (holes.size() > kListedHoles)
+      column.Line(QStringLiteral("   и ещё %1").arg(Qs(std::to_string(holes.size() - kListedHoles))),
+                  SansFont(9));
+  } else {
+    column.Line(QStringLiteral("Отверстие: ") + Qs(HoleText(r)), text);
+  }
   if (!r.moves.empty()) {
     const Move& first = r.moves.front();
     column.Line(QStringLiteral("Начальная точка: X %1, Y %2").arg(Mm3(first.x0), Mm3(first.y0)), text);
@@ -283,8 +317,9 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
   for (const Move& m : r.moves)
     if (m.compensated) contour.push_back(m);
   if (const Box box = BoundsOf(contour, false); !box.Empty())
-    column.Line(QStringLiteral("Габариты контура: %1 × %2 мм (X %3…%4, Y %5…%6)")
-                    .arg(Mm3(box.Width()), Mm3(box.Height()), Mm3(box.minX), Mm3(box.maxX), Mm3(box.minY),
+    column.Line(QStringLiteral("%1: %2 × %3 мм (X %4…%5, Y %6…%7)")
+                    .arg(r.job ? QStringLiteral("Габариты контуров") : QStringLiteral("Габариты контура"),
+                         Mm3(box.Width()), Mm3(box.Height()), Mm3(box.minX), Mm3(box.maxX), Mm3(box.minY),
                          Mm3(box.maxY)),
                 text);
   const CutLengths lower = CutLengthsOf(r, false);

@@ -9,10 +9,15 @@
 // The legend strip across the top of the toolpath view: what each entry is and where it goes.
 namespace kalmoro {
 
+// A mark in place of a line sample: the stops of a job.
+enum class LegendMark { None, Cross, Diamond };
+
 struct LegendEntry {
   QColor color;
   double width;  // of the line; 0 for the start marker, below 0 for a note without a sample
   QString text;
+  bool dashed = false;
+  LegendMark mark = LegendMark::None;
 };
 
 // The sample of a line or marker in front of an entry's text, and the gap between sample and text.

@@ -326,6 +326,7 @@ void ToolpathPreview::ShowStatus() {
   double lower = 0, upper = 0;
   std::vector<Move> contour;
   for (const Move& m : r.moves) {
+    if (r.job && m.rapid) continue;  // without the wire: between the holes of a job
     lower += PathLength(m, false);
     upper += PathLength(m, true);
     if (m.compensated) contour.push_back(m);

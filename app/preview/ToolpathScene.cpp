@@ -33,6 +33,7 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
   m_first.reserve(reading.moves.size() + 1);
   m_lines.reserve(reading.moves.size());
   m_compensated.reserve(reading.moves.size());
+  m_rapid.reserve(reading.moves.size());
   for (const Move& m : reading.moves) {
     int segments = 1;
     if (m.kind == Move::Kind::Arc) {
@@ -66,19 +67,26 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
     if (m.kind == Move::Kind::Arc) m_snaps.push_back(ToQt({m.i, m.j}));
   }
   if (wireOffset > 0) {
-    // The first run of moves with compensation on is the cut the wire's centre follows.
+    // Each run of moves with compensation on is a cut the wire's centre follows: one for each hole.
     std::vector<QPointF> cut;
-    bool inRun = false;
+    const auto flush = [&] {
+      if (!cut.empty()) m_wireCentres.push_back(OffsetPolyline(cut, wireOffset));
+      cut.clear();
+    };
     for (int k = 0; k < MoveCount(); ++k) {
       if (!Compensated(k)) {
-        if (inRun) break;
+        flush();
         continue;
       }
-      inRun = true;
       const auto points = Points(k, false);
       cut.insert(cut.end(), points.begin(), points.end());
     }
-    m_wireCentre = OffsetPolyline(cut, wireOffset);
+    flush();
+  }
+  if (reading.job) {
+    for (const WireStop& stop : reading.job->stops)
+      m_stops.push_back({ToQt(stop.at), stop.kind == WireStop::Kind::Thread});
+    for (const JobHoleReading& hole : reading.job->holes) m_holes.push_back({ToQt(hole.origin), hole.number});
   }
 }
 
@@ -86,6 +94,7 @@ void ToolpathScene::AddMove(const Move& move, int segments) {
   m_first.push_back(m_lower.size());
   m_lines.push_back(move.line);
   m_compensated.push_back(move.compensated);
+  m_rapid.push_back(move.rapid);
   for (int s = 0; s <= segments; ++s) {
     const double t = static_cast<double>(s) / segments;
     m_lower.push_back(ToQt(PointAt(move, t, false)));

@@ -28,6 +28,8 @@ class ToolpathScene {
   // program has no taper words): its first point is where the move starts, its last where it ends.
   std::span<const QPointF> Points(int move, bool upper) const;
   bool Compensated(int move) const { return m_compensated[static_cast<std::size_t>(move)]; }
+  // A rapid move: between the holes of a job, without the wire.
+  bool Rapid(int move) const { return m_rapid[static_cast<std::size_t>(move)]; }
   // The program line of a move (from 1).
   int LineOf(int move) const { return m_lines[static_cast<std::size_t>(move)]; }
   // The move written on a program line, or -1 when that line makes none.
@@ -46,9 +48,20 @@ class ToolpathScene {
   const std::vector<Wire>& Wires() const { return m_wires; }
   // The move each wire of Wires() stands on.
   int WireMove(std::size_t wire) const { return m_wireMoves[wire]; }
-  // The path of the wire's centre along the cut (the moves with compensation on, lower contour),
-  // offset to the left of the cut, into the hole; empty without a wire offset or a cut.
-  const std::vector<QPointF>& WireCentre() const { return m_wireCentre; }
+  // The paths of the wire's centre along each cut (each run of moves with compensation on, lower
+  // contour), offset to the left of the cut, into the hole; empty without a wire offset or a cut.
+  const std::vector<std::vector<QPointF>>& WireCentres() const { return m_wireCentres; }
+  // The stops of a job where the wire is cut or threaded again, and the holes' numbers at their centres.
+  struct Stop {
+    QPointF at;
+    bool thread = false;
+  };
+  const std::vector<Stop>& Stops() const { return m_stops; }
+  struct HoleMark {
+    QPointF at;
+    long number = 0;
+  };
+  const std::vector<HoleMark>& Holes() const { return m_holes; }
   // The points a measurement snaps to: where every move ends, and the centre of every arc.
   const std::vector<QPointF>& SnapPoints() const { return m_snaps; }
 
@@ -60,11 +73,14 @@ class ToolpathScene {
   std::vector<std::size_t> m_first;       // where each move's polyline starts; one more entry at the end
   std::vector<int> m_lines;
   std::vector<bool> m_compensated;
+  std::vector<bool> m_rapid;
+  std::vector<Stop> m_stops;
+  std::vector<HoleMark> m_holes;
   std::vector<bool> m_faulty;
   bool m_anyFaulty = false;
   std::vector<Wire> m_wires;
   std::vector<int> m_wireMoves;
-  std::vector<QPointF> m_wireCentre;
+  std::vector<std::vector<QPointF>> m_wireCentres;
   std::vector<QPointF> m_snaps;
   bool m_tapered = false;
   std::optional<double> m_wireHeight;

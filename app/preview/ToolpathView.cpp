@@ -35,6 +35,9 @@ const QColor kStart(20, 20, 20);
 const QColor kFault(214, 40, 40, 200);
 const QColor kWireCentre(120, 40, 170);
 const QColor kMeasure(0, 120, 110);
+const QColor kTravel(90, 96, 108);
+const QColor kCutStop(200, 30, 30);
+const QColor kThreadStop(0, 140, 60);
 
 constexpr double kCutWidth = 2.2;   // the cut with compensation on
 constexpr double kPathWidth = 1.1;  // lead-in and exit
@@ -81,13 +84,40 @@ QFont SmallFont(const QFont& base) {
   return font;
 }
 
+// The stops of a job: a cross where the wire is cut, a diamond where it is threaded again.
+void PaintStopMark(QPainter& painter, QPointF at, bool thread) {
+  constexpr double kSize = 4.5;
+  painter.setPen(QPen(thread ? kThreadStop : kCutStop, 2));
+  if (thread) {
+    const QPointF diamond[] = {at + QPointF(0, -kSize), at + QPointF(kSize, 0), at + QPointF(0, kSize),
+                               at + QPointF(-kSize, 0)};
+    painter.setBrush(kPaper);
+    painter.drawPolygon(diamond, 4);
+    painter.setBrush(Qt::NoBrush);
+  } else {
+    painter.drawLine(at + QPointF(-kSize, -kSize), at + QPointF(kSize, kSize));
+    painter.drawLine(at + QPointF(-kSize, kSize), at + QPointF(kSize, -kSize));
+  }
+}
+
+QPen TravelPen() {
+  QPen pen(kTravel, 1.2);
+  pen.setStyle(Qt::DashLine);
+  return pen;
+}
+
 std::vector<LegendEntry> LegendEntries(bool upper, bool oblique, std::optional<double> height, bool faults,
-                                       bool wireCentre) {
+                                       bool wireCentre, bool job) {
   std::vector<LegendEntry> entries = {{kLower, kCutWidth, QStringLiteral("Нижний контур (X, Y)")}};
   if (upper) entries.push_back({kUpper, kCutWidth, QStringLiteral("Верхний контур (X+U, Y+V)")});
   entries.push_back({kLower, kPathWidth, QStringLiteral("Подход и отход (без коррекции)")});
   if (oblique && height) entries.push_back({kWire.darker(120), 1, QStringLiteral("Проволока")});
   if (wireCentre) entries.push_back({kWireCentre, 1, QStringLiteral("Центр проволоки")});
+  if (job) {
+    entries.push_back({kTravel, 1.2, QStringLiteral("Переход без проволоки (G00)"), true});
+    entries.push_back({kCutStop, 1, QStringLiteral("Обрезка проволоки"), false, LegendMark::Cross});
+    entries.push_back({kThreadStop, 1, QStringLiteral("Заправка проволоки"), false, LegendMark::Diamond});
+  }
   if (faults) entries.push_back({kFault, kCutWidth, QStringLiteral("Кадр с ошибкой")});
   entries.push_back({kHighlight, 7, QStringLiteral("Строка под курсором")});
   entries.push_back({kStart, 0, QStringLiteral("Начало")});
@@ -408,8 +438,16 @@ void ToolpathView::PaintContours(QPainter& painter) const {
     Arrows* marks = upper ? &upperArrows : &arrows;
     ScreenPath cut(clip, &cutCover, marks);
     ScreenPath path(clip, &pathCover, marks);
+    ScreenPath travel(clip, nullptr, nullptr);
     int lastCut = -2, lastPath = -2;
     for (int m = 0; m < moves; ++m) {
+      if (m_scene->Rapid(m)) {
+        // Without the wire, at the lower guide only: dashed, under the cut.
+        if (upper) continue;
+        travel.Break();
+        for (const QPointF& p : m_scene->Points(m, false)) travel.Add(toWidget.map(p));
+        continue;
+      }
       const bool compensated = m_scene->Compensated(m);
       ScreenPath& layer = compensated ? cut : path;
       int& last = compensated ? lastCut : lastPath;
@@ -417,6 +455,8 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       last = m;
       for (const QPointF& p : m_scene->Points(m, upper)) layer.Add(toWidget.map(p));
     }
+    painter.setPen(TravelPen());
+    painter.drawPath(travel.Path());
     painter.setPen(LinePen(color, kPathWidth));
     painter.drawPath(path.Path());
     painter.setPen(LinePen(color, kCutWidth));
@@ -433,16 +473,27 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   paintContour(false, kLower);
   if (showUpper) PaintArrows(painter, upperArrows, kUpper.darker(120));
   PaintArrows(painter, arrows, kLower.darker(120));
-  if (m_wireCentreShown && !m_scene->WireCentre().empty()) {
+  if (m_wireCentreShown && !m_scene->WireCentres().empty()) {
     ScreenPath centre(clip, nullptr, nullptr);
     const QTransform toWidget = ContourToWidget(false);
-    for (const QPointF& p : m_scene->WireCentre()) centre.Add(toWidget.map(p));
+    for (const std::vector<QPointF>& run : m_scene->WireCentres()) {
+      centre.Break();
+      for (const QPointF& p : run) centre.Add(toWidget.map(p));
+    }
     QPen pen(kWireCentre, 1);
     pen.setStyle(Qt::DashLine);
     painter.setPen(pen);
     painter.drawPath(centre.Path());
   }
 
+  for (const ToolpathScene::Stop& stop : m_scene->Stops())
+    PaintStopMark(painter, ToWidget(stop.at, false), stop.thread);
+  if (m_scene->Holes().size() > 1) {
+    painter.setPen(kLabel);
+    for (const ToolpathScene::HoleMark& hole : m_scene->Holes())
+      painter.drawText(ToWidget(hole.at, false) + QPointF(7, -7),
+                       QString::fromStdString(std::to_string(hole.number)));
+  }
   if (const auto start = m_scene->Start()) {
     painter.setPen(QPen(kPaper, 1.5));
     painter.setBrush(kStart);
@@ -467,8 +518,11 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
     const LegendEntry& entry = entries[k];
     const QPointF at = layout.places[k];  // left end of the entry, on its middle line
     double textLeft = at.x();
-    if (entry.width > 0) {
-      painter.setPen(LinePen(entry.color, entry.width));
+    if (entry.mark != LegendMark::None) {
+      PaintStopMark(painter, at + QPointF(kLegendSwatch / 2, 0), entry.mark == LegendMark::Diamond);
+      textLeft += kLegendSwatch + kLegendSwatchGap;
+    } else if (entry.width > 0) {
+      painter.setPen(entry.dashed ? TravelPen() : LinePen(entry.color, entry.width));
       painter.drawLine(at + QPointF(1, 0), at + QPointF(kLegendSwatch - 1, 0));
       textLeft += kLegendSwatch + kLegendSwatchGap;
     } else if (entry.width == 0) {
@@ -487,7 +541,7 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
 std::vector<LegendEntry> ToolpathView::Legend() const {
   return LegendEntries(ShowsUpper(), m_mode == Mode::Oblique,
                        m_mode == Mode::Oblique ? m_scene->WireHeight() : std::nullopt, m_scene->AnyFaulty(),
-                       m_wireCentreShown && !m_scene->WireCentre().empty());
+                       m_wireCentreShown && !m_scene->WireCentres().empty(), !m_scene->Stops().empty());
 }
 
 double ToolpathView::LegendHeight() const {

@@ -20,6 +20,7 @@
 #include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
 #include "holes/ConeHole.h"
+#include "holes/Job.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
@@ -48,6 +49,7 @@ class PreviewTest : public QObject {
   void largestProgramIsReadWhenTypingPauses();
   void wheelZoomsAboutCursorDragPansDoubleClickFits();
   void sceneHoldsGeneratedContours();
+  void jobSceneMarksTravelStopsAndHoles();
 
  private:
   ToolpathPreview* OpenWithF5();
@@ -337,6 +339,37 @@ void PreviewTest::sceneHoldsGeneratedContours() {
                  std::abs(shown.bottom() - expected.bottom()) < 0.0011,
              qPrintable(label + ": the drawing must span the hole"));
   }
+}
+
+// A job of holes on a circle: the moves between them are the rapid ones and nothing else, each hole
+// has its number at its centre and its own wire-centre path, and a cut and a thread stop stand
+// between each two holes, the cut at the centre left, the thread at the next.
+void PreviewTest::jobSceneMarksTravelStopsAndHoles() {
+  std::vector<kalmoro::JobHole> holes;
+  for (int k = 0; k < 5; ++k)
+    holes.push_back({kalmoro::GenCircle(std::to_string(4 + k)).program, 30.0 * std::cos(k * 1.2566370614),
+                     30.0 * std::sin(k * 1.2566370614)});
+  for (kalmoro::JobHole& hole : holes) {
+    hole.x = kalmoro::LeadingValue(kalmoro::FormatNumber(hole.x, 0, 3));
+    hole.y = kalmoro::LeadingValue(kalmoro::FormatNumber(hole.y, 0, 3));
+  }
+  const kalmoro::ProgramReading reading = kalmoro::ReadProgram(kalmoro::GenJob(holes).program);
+  const kalmoro::ToolpathScene scene(reading, 0.145);
+  int rapid = 0;
+  for (int m = 0; m < scene.MoveCount(); ++m) rapid += scene.Rapid(m) ? 1 : 0;
+  QCOMPARE(rapid, 4);
+  QCOMPARE(scene.Holes().size(), std::size_t{5});
+  QCOMPARE(scene.WireCentres().size(), std::size_t{5});
+  QCOMPARE(scene.Stops().size(), std::size_t{8});
+  for (std::size_t k = 0; k < 8; ++k) {
+    const kalmoro::ToolpathScene::Stop& stop = scene.Stops()[k];
+    const kalmoro::JobHole& at = holes[k / 2 + (stop.thread ? 1 : 0)];
+    QCOMPARE(stop.thread, k % 2 == 1);
+    QVERIFY2(Distance(stop.at, {at.x, at.y}) < 0.0011, "a stop stands at its hole's centre");
+  }
+  for (std::size_t k = 0; k < 5; ++k)
+    QVERIFY(Distance(scene.Holes()[k].at, {holes[k].x, holes[k].y}) < 0.0011 &&
+            scene.Holes()[k].number == long(k + 1));
 }
 
 QTEST_MAIN(PreviewTest)
