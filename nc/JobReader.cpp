@@ -129,9 +129,12 @@ void JobReader::FindMarkers() {
             "Первая строка задания должна быть «%(JOB: n)», где n — число отверстий");
       return;
     }
-    if (IsComment(line, grammar::kCutWireComment)) {
+    // Only the first stop comment after a hole matters: it ends the hole's blocks. Keeping no others
+    // bounds the memory for any text.
+    const bool afterHole = !m_markers.empty() && m_markers.back().kind == Marker::Kind::Hole;
+    if (afterHole && IsComment(line, grammar::kCutWireComment)) {
       m_markers.push_back({Marker::Kind::Cut, lineNo, offset, {}});
-    } else if (IsComment(line, grammar::kThreadWireComment)) {
+    } else if (afterHole && IsComment(line, grammar::kThreadWireComment)) {
       m_markers.push_back({Marker::Kind::Thread, lineNo, offset, {}});
     } else if (LooksLikeHoleLine(line)) {
       if (m_holeMarkers.size() == kMaxJobHoles) {
