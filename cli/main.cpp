@@ -12,6 +12,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/Export.h"
 #include "cli/Generate.h"
+#include "cli/Job.h"
 #include "cli/LeftBackups.h"
 #include "cli/ProgramOutput.h"
 #include "cli/TerminalText.h"
@@ -43,6 +44,7 @@ int Run(const std::vector<std::string_view>& args) {
     PrintLeftBackups(files);
     return status;
   }
+  if (const auto* job = std::get_if<JobCommand>(&command)) return RunJob(*job);
   if (const auto* error = std::get_if<UsageError>(&command)) {
     std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error->message).c_str(), kUsage);
     return kExitUsage;
