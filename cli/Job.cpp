@@ -37,8 +37,10 @@ int RunJob(const JobCommand& command) {
   if (!reading.Ok()) {
     for (const JobFileError& error : reading.errors)
       std::fprintf(stderr, "kalmoro-gen: строка %zu: %s\n", error.line, Shown(error.message).c_str());
-    if (reading.errorsLeftOut > 0)
-      std::fprintf(stderr, "kalmoro-gen: и ещё строк с ошибками: %zu\n", reading.errorsLeftOut);
+    if (reading.uncheckedAfter > 0)
+      std::fprintf(stderr,
+                   "kalmoro-gen: после %zu строк с ошибками задание дальше строки %zu не проверялось\n",
+                   reading.errors.size(), reading.uncheckedAfter);
     return kExitRefused;
   }
   const GenResult job = GenJob(reading.holes, machine.wire);

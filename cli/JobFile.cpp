@@ -20,10 +20,15 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 // A message quotes what the line holds; a line of megabytes is quoted this far.
 constexpr std::size_t kMaxMessageBytes = 400;
 
-std::vector<std::string_view> Words(std::string_view text) {
+// A hole's command and options are at most nine words ("cone" and four options with their values).
+constexpr std::size_t kMaxWords = 32;
+
+// The words of a text, at most `most` + 1 of them: enough to tell that there are too many, and memory
+// stays small for a line of megabytes.
+std::vector<std::string_view> Words(std::string_view text, std::size_t most) {
   std::vector<std::string_view> words;
   std::size_t i = 0;
-  while (i < text.size()) {
+  while (i < text.size() && words.size() <= most) {
     while (i < text.size() && IsBlank(text[i])) ++i;
     const std::size_t start = i;
     while (i < text.size() && !IsBlank(text[i])) ++i;
@@ -54,10 +59,11 @@ std::variant<double, std::string> Coordinate(std::string_view word, const char* 
 // One line that is not blank or a comment: the hole, or the message.
 std::variant<JobHole, std::string> ReadLine(std::string_view line) {
   const std::size_t at = line.find(kPositionMark);
-  const std::vector<std::string_view> words = Words(line.substr(0, at));
+  const std::vector<std::string_view> words = Words(line.substr(0, at), kMaxWords);
   if (words.empty()) return std::string("не указано отверстие (circle, rect или cone) перед «@ X Y»");
   if (!IsHoleCommand(words[0]))
     return "неизвестное отверстие «" + std::string(words[0]) + "» (circle, rect или cone)";
+  if (words.size() > kMaxWords) return "больше " + std::to_string(kMaxWords) + " слов перед «@ X Y»";
   for (const std::string_view word : words) {
     if (word == "-o" || word == "-h" || word == "--help")
       return "параметр " + std::string(word) + " в строке задания не допускается";
@@ -66,9 +72,10 @@ std::variant<JobHole, std::string> ReadLine(std::string_view line) {
   if (const auto* error = std::get_if<UsageError>(&command)) return error->message;
   if (at == std::string_view::npos)
     return std::string("нет положения отверстия: после параметров укажите «@ X Y», его центр в мм");
-  const std::vector<std::string_view> position = Words(line.substr(at + 1));
+  const std::vector<std::string_view> position = Words(line.substr(at + 1), 2);
   if (position.size() != 2)
-    return "после «@» нужны две координаты центра, X и Y, а указано " + std::to_string(position.size());
+    return "после «@» нужны две координаты центра, X и Y, а указано " +
+           (position.size() > 2 ? std::string("больше") : std::to_string(position.size()));
   JobHole hole;
   for (const auto& [word, axis, value] :
        {std::tuple(position[0], "X", &hole.x), std::tuple(position[1], "Y", &hole.y)}) {
@@ -97,10 +104,7 @@ JobFileReading ReadJobFile(std::string_view text) {
   JobFileReading reading;
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const auto fail = [&reading](std::size_t line, std::string message) {
-    if (reading.errors.size() < kMaxJobFileErrors)
-      reading.errors.push_back({line, Bounded(std::move(message))});
-    else
-      ++reading.errorsLeftOut;
+    reading.errors.push_back({line, Bounded(std::move(message))});
   };
   // The job's blocks so far as its program numbers them: each hole's own without its M02, the cut,
   // rapid move and thread between two holes, and the M02 at the end.
@@ -117,7 +121,9 @@ JobFileReading ReadJobFile(std::string_view text) {
     auto hole = ReadLine(line);
     if (auto* message = std::get_if<std::string>(&hole)) {
       fail(lineNo, std::move(*message));
-      continue;
+      if (reading.errors.size() < kMaxJobFileErrors) continue;
+      if (!text.empty()) reading.uncheckedAfter = lineNo;
+      break;
     }
     JobHole& good = std::get<JobHole>(hole);
     blocks += BlockCount(good.program) - 1 + (reading.holes.empty() ? 0 : 3);

@@ -26,24 +26,27 @@ struct JobFileError {
   std::string message;
 };
 
-// At most this many bad lines are kept; a reading counts those beyond.
+// Reading stops at this many bad lines: each line may cost a hole's generation, and a file of 64 MB
+// holds a million lines.
 inline constexpr std::size_t kMaxJobFileErrors = 100;
 
 struct JobFileReading {
   std::vector<JobHole> holes;          // the holes of the good lines, in order, each generated
   std::vector<std::size_t> holeLines;  // the line of each hole
-  std::vector<JobFileError> errors;    // the first kMaxJobFileErrors bad lines, in line order
-  std::size_t errorsLeftOut = 0;       // bad lines beyond those
+  std::vector<JobFileError> errors;    // the bad lines, in line order, at most kMaxJobFileErrors
+  // The last line read when reading stopped at kMaxJobFileErrors bad lines with more lines to come;
+  // 0 when the file was read to its end or to the line that made the job too large.
+  std::size_t uncheckedAfter = 0;
 
   bool Ok() const { return errors.empty(); }
 };
 
 // Reads a job file and generates each hole exactly as "kalmoro-gen <command> <options>" would (the
-// cone's derived values and its angle check included; Generate.h). Every bad line is reported: an
-// unknown command, a bad option, a missing or bad position, a position beyond ±kMaxJobPosition, a
-// refusal of the generator. The line at which the job's program would need more than 32767 blocks is
-// reported with kMsgJobTooLarge and ends the reading, so the work stays bounded for any file. Never
-// throws on any text.
+// cone's derived values and its angle check included; Generate.h). Every bad line is reported, up to
+// kMaxJobFileErrors: an unknown command, a bad option, a missing or bad position, a position beyond
+// ±kMaxJobPosition, a refusal of the generator. The line at which the job's program would need more
+// than 32767 blocks is reported with kMsgJobTooLarge and ends the reading. So the work stays bounded
+// for any file: a few hundred generations at most. Never throws on any text.
 JobFileReading ReadJobFile(std::string_view text);
 
 }  // namespace kalmoro

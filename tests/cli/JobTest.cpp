@@ -104,7 +104,13 @@ std::vector<RefusalRow> RefusalRows() {
     manyBad += "square @ 0 0\n";
     if (i <= 100) manyBadErr += AtLine(i, "неизвестное отверстие «square» (circle, rect или cone)");
   }
-  manyBadErr += kPrefix + "и ещё строк с ошибками: 50\n";
+  manyBadErr += kPrefix + "после 100 строк с ошибками задание дальше строки 100 не проверялось\n";
+  std::string manyWords = "circle";
+  for (int i = 0; i < 40; ++i) manyWords += " --diameter 5";
+  // A message quotes at most 400 bytes of what the line holds.
+  std::string longWord = "неизвестное отверстие «" + std::string(1000, 'x');
+  longWord.resize(400);
+  longWord += "…";
   const std::string position = "Координаты отверстия должны быть в пределах ±99999.999 мм.";
   // clang-format off
   return {
@@ -135,9 +141,11 @@ std::vector<RefusalRow> RefusalRows() {
       {"OneCoordinate", "circle @ 20", kJobArgs, 1,
        AtLine(1, "после «@» нужны две координаты центра, X и Y, а указано 1")},
       {"ThreeCoordinates", "circle @ 1 2 3", kJobArgs, 1,
-       AtLine(1, "после «@» нужны две координаты центра, X и Y, а указано 3")},
+       AtLine(1, "после «@» нужны две координаты центра, X и Y, а указано больше")},
       {"TwoPositionMarks", "circle @ 1 @ 2", kJobArgs, 1,
-       AtLine(1, "после «@» нужны две координаты центра, X и Y, а указано 3")},
+       AtLine(1, "после «@» нужны две координаты центра, X и Y, а указано больше")},
+      {"TooManyWords", manyWords + "@ 0 0", kJobArgs, 1, AtLine(1, "больше 32 слов перед «@ X Y»")},
+      {"LongWordQuotedInPart", "\n" + std::string(1000, 'x') + " @ 0 0", kJobArgs, 1, AtLine(2, longWord)},
       {"CoordinateThatIsNoNumber", "circle @ 1x 2", kJobArgs, 1, AtLine(1, "недопустимая координата X: «1x»")},
       {"CoordinateWithTwoSigns", "circle @ 0 --2", kJobArgs, 1, AtLine(1, "недопустимая координата Y: «--2»")},
       {"CoordinateInExponentForm", "circle @ 1E3 0", kJobArgs, 1, AtLine(1, "недопустимая координата X: «1E3»")},
@@ -158,7 +166,7 @@ std::vector<RefusalRow> RefusalRows() {
        AtLine(2, "неизвестное отверстие «square» (circle, rect или cone)") +
            AtLine(4, "Введите диаметр в диапазоне 1-999 мм") +
            AtLine(5, "после «@» нужны две координаты центра, X и Y, а указано 1")},
-      {"HundredBadLinesAndHowManyMore", manyBad, kJobArgs, 1, manyBadErr},
+      {"ReadingStopsAtAHundredBadLines", manyBad, kJobArgs, 1, manyBadErr},
       {"JobTooLargeAtTheLineThatMakesIt", tooLarge, kJobArgs, 1,
        AtLine(2185, "Задание слишком большое: программа превысила бы 32767 кадров. Разделите его на несколько.")},
       {"OnlyComments", "# nothing yet\n\n   \t\n", kJobArgs, 1, kPrefix + "В задании нет отверстий.\n"},
