@@ -2,7 +2,11 @@
 
 #include <cmath>
 #include <optional>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "cli/Args.h"
 #include "cli/Generate.h"
