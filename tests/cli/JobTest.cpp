@@ -450,12 +450,21 @@ std::vector<JobHole> Singles(const std::vector<RandomHole>& holes) {
 TEST(Job, RandomJobsAreTheSingleProgramsJoined) {
   RandomJobs random(20250611);
   const fs::path dir = Folder("random");
+  std::map<std::string, int> kinds;  // "circle", …, and the cone by the options given
   for (int n = 0; n < 50; ++n) {
     std::vector<RandomHole> holes;
     for (int k = random.Int(1, 5); k > 0; --k) {
       const std::optional<RandomHole> hole = random.Hole();
       ASSERT_TRUE(hole) << "no hole the tool generates in 50 tries";
       holes.push_back(*hole);
+      std::string kind = hole->words[0];
+      for (const char* option : {"--lower", "--upper", "--angle"}) {
+        for (const std::string& word : hole->words) {
+          if (word.starts_with(option) && kind.find(option) == std::string::npos)
+            kind += " " + std::string(option);
+        }
+      }
+      ++kinds[kind];
     }
     const std::string text = random.JobText(holes);
     Write(dir / "job.txt", text);
@@ -472,6 +481,10 @@ TEST(Job, RandomJobsAreTheSingleProgramsJoined) {
       break;
     }
   }
+  // The tries that the tool refuses must not leave a kind of hole or a way of giving a cone untried.
+  for (const char* kind : {"circle", "rect", "cone --lower --upper", "cone --lower --angle",
+                           "cone --upper --angle", "cone --lower --upper --angle"})
+    EXPECT_GE(kinds[kind], 3) << kind;
   fs::remove_all(dir);
 }
 
