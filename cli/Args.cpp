@@ -23,9 +23,9 @@ const std::vector<Hole>& Holes() {
   return holes;
 }
 
-// A value as the field would hold it: digits with at most one "." or "," (read as the point), and for
-// the angle one leading sign. Returns the field text, or nothing when the value is not such a number.
-std::optional<std::string> FieldText(std::string_view value, bool signAllowed) {
+}  // namespace
+
+std::optional<std::string> ValueFieldText(std::string_view value, bool signAllowed) {
   std::string text;
   std::size_t i = 0;
   if (signAllowed && !value.empty() && (value[0] == '-' || value[0] == '+')) text += value[i++];
@@ -47,8 +47,12 @@ std::optional<std::string> FieldText(std::string_view value, bool signAllowed) {
   return text;
 }
 
-Command ParseGenerate(const std::vector<std::string_view>& args) {
-  if (args.empty()) return UsageError{"не указана команда (circle, rect, cone или check)"};
+bool IsHoleCommand(std::string_view name) {
+  return std::any_of(Holes().begin(), Holes().end(), [name](const Hole& h) { return h.name == name; });
+}
+
+Command ParseHoleArgs(const std::vector<std::string_view>& args) {
+  if (args.empty()) return UsageError{"не указана команда (circle, rect, cone, job или check)"};
   const Hole* hole = nullptr;
   for (const auto& h : Holes()) {
     if (args[0] == h.name) hole = &h;
@@ -80,7 +84,7 @@ Command ParseGenerate(const std::vector<std::string_view>& args) {
     if (!known) return UsageError{"неизвестный параметр «" + std::string(name) + "» команды " + hole->name};
     const std::string key(name);
     if (command.Given(key)) return UsageError{"параметр " + key + " указан дважды"};
-    const auto text = FieldText(*value, key == "--angle");
+    const auto text = ValueFieldText(*value, key == "--angle");
     if (!text)
       return UsageError{"недопустимое значение параметра " + key + ": «" + std::string(*value) + "»"};
     command.texts[key] = *text;
@@ -89,6 +93,8 @@ Command ParseGenerate(const std::vector<std::string_view>& args) {
   for (const auto& [option, initial] : hole->options) command.texts.emplace(option, initial);
   return command;
 }
+
+namespace {
 
 // The profile option stands first; what follows it is files.
 Command ParseCheck(const std::vector<std::string_view>& args) {
@@ -114,6 +120,39 @@ Command ParseCheck(const std::vector<std::string_view>& args) {
   return command;
 }
 
+// The options stand anywhere; the one argument that is not an option is the job file.
+Command ParseJob(const std::vector<std::string_view>& args) {
+  JobCommand command;
+  std::optional<std::string> file;
+  constexpr std::string_view kMachine = "--machine";
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    std::string_view name = args[i];
+    if (name == "-" || !name.starts_with("-")) {
+      if (file) return UsageError{"лишний аргумент «" + std::string(name) + "»: команде job нужен один файл"};
+      file = std::string(name);
+      continue;
+    }
+    std::optional<std::string_view> value;
+    if (name.starts_with(kMachine) && name.size() > kMachine.size() && name[kMachine.size()] == '=') {
+      value = name.substr(kMachine.size() + 1);
+      name = kMachine;
+    }
+    if (name != kMachine && name != "-o")
+      return UsageError{"неизвестный параметр «" + std::string(name) + "» команды job"};
+    if (!value) {
+      if (i + 1 >= args.size()) return UsageError{"у параметра " + std::string(name) + " нет значения"};
+      value = args[++i];
+    }
+    std::optional<std::string>& slot = name == "-o" ? command.output : command.machine;
+    if (slot) return UsageError{"параметр " + std::string(name) + " указан дважды"};
+    if (value->empty()) return UsageError{"пустое имя файла в " + std::string(name)};
+    slot = std::string(*value);
+  }
+  if (!file) return UsageError{"команде job нужен файл задания (или «-» для стандартного ввода)"};
+  command.file = *file;
+  return command;
+}
+
 }  // namespace
 
 std::string GenerateCommand::Text(const std::string& option) const {
@@ -126,7 +165,8 @@ Command ParseArgs(const std::vector<std::string_view>& args) {
       std::find(args.begin(), args.end(), "--help") != args.end())
     return HelpCommand{};
   if (!args.empty() && args[0] == "check") return ParseCheck(args);
-  return ParseGenerate(args);
+  if (!args.empty() && args[0] == "job") return ParseJob(args);
+  return ParseHoleArgs(args);
 }
 
 }  // namespace kalmoro

@@ -19,6 +19,12 @@ inline constexpr const char* kUsage =
     "  kalmoro-gen check  [--machine ПРОФИЛЬ] ФАЙЛ...\n"
     "                     проверить программы (\"-\" читает стандартный ввод) для станка из\n"
     "                     ПРОФИЛЯ (machine.ini; без него станок по умолчанию)\n"
+    "  kalmoro-gen job    [--machine ПРОФИЛЬ] ФАЙЛ [-o ИМЯ]\n"
+    "                     одна программа для нескольких отверстий: в ФАЙЛЕ (\"-\" читает\n"
+    "                     стандартный ввод) по отверстию в строке, как в командах выше, и после\n"
+    "                     \"@\" координаты центра X Y в мм (\"circle --diameter 10 @ 20 0\"); строки\n"
+    "                     с \"#\" в начале пропускаются; проволока обрезается и заправляется между\n"
+    "                     отверстиями кодами из ПРОФИЛЯ (без него M00)\n"
     "  kalmoro-gen export --dxf ФАЙЛ -o ВЫХОД.dxf   контуры программы в чертёж DXF\n"
     "Общие параметры:\n"
     "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
@@ -34,6 +40,13 @@ struct HelpCommand {};
 struct CheckCommand {
   std::vector<std::string> files;
   std::optional<std::string> machine;  // the machine profile file, "--machine FILE" or "--machine=FILE"
+};
+
+// "job [--machine PROFILE] FILE [-o NAME]": one program for the holes the file lists, one a line.
+struct JobCommand {
+  std::string file;                    // "-" for standard input
+  std::optional<std::string> machine;  // the machine profile file, "--machine FILE" or "--machine=FILE"
+  std::optional<std::string> output;
 };
 
 // "circle", "rect" or "cone" with its options.
@@ -54,9 +67,21 @@ struct UsageError {
   std::string message;
 };
 
-using Command = std::variant<HelpCommand, CheckCommand, GenerateCommand, UsageError>;
+using Command = std::variant<HelpCommand, CheckCommand, JobCommand, GenerateCommand, UsageError>;
 
 // The arguments after the program's name.
 Command ParseArgs(const std::vector<std::string_view>& args);
+
+// A hole's command and options, "circle --diameter 10" (what ParseArgs reads for a generate command,
+// "-h" not looked for): a GenerateCommand or a UsageError.
+Command ParseHoleArgs(const std::vector<std::string_view>& args);
+
+// The names of the holes' commands: "circle", "rect", "cone".
+bool IsHoleCommand(std::string_view name);
+
+// A value as a field would hold it: digits with at most one "." or "," (read as the point), and when
+// signAllowed one leading "-" or "+". Returns the field text ("," made "."), or nothing when the value
+// is not such a number.
+std::optional<std::string> ValueFieldText(std::string_view value, bool signAllowed);
 
 }  // namespace kalmoro

@@ -95,6 +95,14 @@ session pasted-garbage A:paste:abc12,5-x A:release: Dd:paste:1.2.3 Dd:release:
 session typed-then-erased Dd:type:20 Du:type:10 H:type:10 H:back: H:back: H:type:20
 session steep-then-flat Dd:type:20 Du:type:10 H:type:1 A:type:5 Du:back: Du:back:
 
+# Job files: the example, comments and blank lines, CR LF, bad lines of each kind, a job at its block limit.
+seed job_file example 'circle --diameter 10 @ 20 0\nrect --width 20 --height 10 --radius 2 @ -30 15\ncone --height 2 --lower 1 --upper 0.8 @ 0 40\n'
+seed job_file comments-crlf '\xef\xbb\xbf# plate\r\n\r\n  \t# circle @ 0 0\r\ncircle --diameter=2,5 @ +1,5 -0.25\r\n'
+seed job_file cone-derived 'cone --height 10 --lower 10 --angle 10 @ 0 0\ncone --height 10 --upper 10 --angle=-10 @ 1 1\ncone --height 2 --lower 1 --upper 0.8 --angle 5.72481 @ 2 2'
+seed job_file bad-lines 'square @ 0 0\ncircle --width 5 @ 0 0\ncircle -o x @ 0 0\ncircle @ 1\ncircle @ 1x 2\ncircle @ 100000 0\ncircle --diameter 0 @ 0 0\ncone --height 10 --lower 20 --upper 10 --angle 5 @ 0 0\n@ 1 2\ncircle --diameter 10\n'
+seed job_file largest-cone 'cone --height 10 --lower 430000 --upper 430000 @ 0 0\ncircle @ 0 0\n'
+seed job_file many-circles "$(for i in $(seq 1 40); do printf 'circle @ %d 0\\n' "$i"; done)"
+
 # Programs as kalmoro-gen writes them (Windows-1251, CR LF), and as a user may edit them.
 mkdir -p corpus/program_reader
 tmp=$(mktemp -d)

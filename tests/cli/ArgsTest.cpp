@@ -17,7 +17,7 @@ struct UsageCase {
 
 TEST(Args, UsageErrorsSayWhatIsWrong) {
   const UsageCase cases[] = {
-      {{}, "не указана команда (circle, rect, cone или check)"},
+      {{}, "не указана команда (circle, rect, cone, job или check)"},
       {{"square"}, "неизвестная команда «square»"},
       {{"circle", "10"}, "лишний аргумент «10»"},
       {{"circle", "--diameter"}, "у параметра --diameter нет значения"},
@@ -80,6 +80,46 @@ TEST(Args, CheckTakesTheMachineProfileBeforeItsFiles) {
                                                    {"check", "--machine="},
                                                    {"check", "--machine", "a", "--machine", "b"}})
     EXPECT_TRUE(std::holds_alternative<UsageError>(ParseArgs(bad))) << bad.size();
+}
+
+TEST(Args, JobTakesOneFileAndItsOptionsAnywhere) {
+  const struct {
+    std::vector<std::string_view> args;
+    std::string file;
+    std::optional<std::string> machine;
+    std::optional<std::string> output;
+  } rows[] = {
+      {{"job", "j.txt"}, "j.txt", std::nullopt, std::nullopt},
+      {{"job", "-"}, "-", std::nullopt, std::nullopt},
+      {{"job", "--machine", "m.ini", "j.txt", "-o", "part"}, "j.txt", "m.ini", "part"},
+      {{"job", "-o", "part", "--machine=m.ini", "-"}, "-", "m.ini", "part"},
+  };
+  for (const auto& row : rows) {
+    const Command command = ParseArgs(row.args);
+    const auto* job = std::get_if<JobCommand>(&command);
+    ASSERT_NE(job, nullptr) << row.args.size() << " arguments";
+    EXPECT_EQ(job->file, row.file);
+    EXPECT_EQ(job->machine, row.machine);
+    EXPECT_EQ(job->output, row.output);
+  }
+  const UsageCase bad[] = {
+      {{"job"}, "команде job нужен файл задания (или «-» для стандартного ввода)"},
+      {{"job", "a.txt", "b.txt"}, "лишний аргумент «b.txt»: команде job нужен один файл"},
+      {{"job", "a.txt", "--diameter", "5"}, "неизвестный параметр «--diameter» команды job"},
+      {{"job", "--machinery", "a.txt"}, "неизвестный параметр «--machinery» команды job"},
+      {{"job", "a.txt", "-o"}, "у параметра -o нет значения"},
+      {{"job", "a.txt", "--machine"}, "у параметра --machine нет значения"},
+      {{"job", "a.txt", "-o", ""}, "пустое имя файла в -o"},
+      {{"job", "a.txt", "--machine="}, "пустое имя файла в --machine"},
+      {{"job", "-o", "a", "a.txt", "-o", "b"}, "параметр -o указан дважды"},
+      {{"job", "--machine", "a", "a.txt", "--machine=b"}, "параметр --machine указан дважды"},
+  };
+  for (const UsageCase& c : bad) {
+    const Command command = ParseArgs(c.args);
+    const auto* error = std::get_if<UsageError>(&command);
+    ASSERT_NE(error, nullptr) << "a usage error for \"" << c.message << "\"";
+    EXPECT_EQ(error->message, c.message);
+  }
 }
 
 TEST(Args, OptionsBecomeFieldTextsAndTheRestKeepTheInitialTexts) {

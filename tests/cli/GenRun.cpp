@@ -1,5 +1,6 @@
 #include "GenRun.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -55,6 +56,11 @@ GenProcess::GenProcess(const Launch& launch) {
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::umask(launch.umask);
     const rlimit limit{launch.fileSizeLimit, launch.fileSizeLimit};
+    if (!launch.input.empty()) {
+      const int in = ::open(launch.input.c_str(), O_RDONLY);
+      if (in < 0 || ::dup2(in, 0) < 0) ::_exit(127);
+      ::close(in);
+    }
     if (::dup2(out[1], 1) < 0 || ::dup2(err[1], 2) < 0 || ::chdir(launch.cwd.c_str()) != 0 ||
         (launch.fileSizeLimit != 0 && ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
       ::_exit(127);

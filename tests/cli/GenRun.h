@@ -44,7 +44,8 @@ struct Launch {
   std::vector<gid_t> groups;
   std::vector<std::string> wrapper;  // a command the tool runs under, as strace with its options
   mode_t umask = 022;
-  int gate = -1;  // a pipe (O_CLOEXEC) the child reads one byte from before it starts
+  int gate = -1;   // a pipe (O_CLOEXEC) the child reads one byte from before it starts
+  fs::path input;  // standard input read from this file when set; else the test's own
 };
 
 // A started tool.

@@ -15,6 +15,7 @@ cd "$scratch"
 "$gen" rect --width 20 --height 10 --radius 2 -o rect.iso >/dev/null
 "$gen" cone --height 2 --lower 1 --upper 0.8 -o cone.iso >/dev/null
 "$gen" circle >program-without-extension
+printf 'circle --diameter 10 @ 20 0\nrect @ -30 15\n' | "$gen" job - -o job >/dev/null
 printf '%%\r\nO0001\r\nN10G90G54\r\nM30\r\n%%\r\n' >fanuc.iso
 printf '%%\nO0001\nG90\nM30\n%%\n' >lf-ends.iso
 printf '%%\n(ROUGHING)\nG90\nM30\n' >comment-first.iso
@@ -36,6 +37,7 @@ circle.iso $kalmoro
 rect.iso $kalmoro
 cone.iso $kalmoro
 program-without-extension $kalmoro
+job.iso $kalmoro
 fanuc.iso $iso
 lf-ends.iso $iso
 comment-first.iso $iso

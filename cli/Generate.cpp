@@ -1,0 +1,80 @@
+#include "cli/Generate.h"
+
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "fields/ConeSolver.h"
+#include "holes/ConeHole.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+#include "nc/NumberText.h"
+
+namespace kalmoro {
+namespace {
+
+// The cone values as the page would hold them after the user typed the given ones: the angle derived
+// from both diameters and the height, or one diameter derived from the other, the angle and the height.
+PlainConeFields ConeValues(const GenerateCommand& command) {
+  PlainConeFields fields;
+  const auto type = [&fields](ConeField field, const std::string& text) {
+    fields.SetText(field, text);
+    OnConeKeyRelease(fields, field);
+  };
+  const bool hasAngle = command.Given("--angle");
+  const bool hasLower = command.Given("--lower");
+  const bool hasUpper = command.Given("--upper");
+  const std::string h = command.Text("--height");
+  const std::string lower = command.Text("--lower");
+  const std::string upper = command.Text("--upper");
+  if (!hasAngle && LeadingValue(h) != 0 && LeadingValue(lower) != 0 && LeadingValue(upper) != 0) {
+    type(ConeField::DDown, lower);
+    type(ConeField::DUp, upper);
+    type(ConeField::H, h);
+  } else if (hasAngle && hasLower != hasUpper) {
+    type(hasLower ? ConeField::DDown : ConeField::DUp, hasLower ? lower : upper);
+    type(ConeField::H, h);
+    type(ConeField::Ang, command.Text("--angle"));
+  } else {
+    fields.SetText(ConeField::H, h);
+    fields.SetText(ConeField::DDown, lower);
+    fields.SetText(ConeField::DUp, upper);
+    fields.SetText(ConeField::Ang, command.Text("--angle"));
+  }
+  return fields;
+}
+
+// All four cone values typed: the angle must be the one the diameters and the height make, within the
+// rounding of a derived angle; a typed angle must not hide the taper the program really cuts.
+std::optional<std::string> ConeDisagreement(const GenerateCommand& command) {
+  if (!(command.Given("--angle") && command.Given("--lower") && command.Given("--upper")))
+    return std::nullopt;
+  GenerateCommand derived = command;
+  derived.given.erase("--angle");
+  const std::string h = command.Text("--height");
+  if (LeadingValue(h) == 0 || LeadingValue(command.Text("--lower")) == 0 ||
+      LeadingValue(command.Text("--upper")) == 0)
+    return std::nullopt;
+  const std::string made = ConeValues(derived).Text(ConeField::Ang);
+  const double typed = std::fabs(LeadingValue(command.Text("--angle")));
+  if (std::fabs(typed - std::fabs(LeadingValue(made))) <= 0.0000005 + 1e-9) return std::nullopt;
+  return "Угол " + command.Text("--angle") + "° не согласуется с диаметрами и высотой: они дают угол " +
+         made + "°. Не указывайте одно из значений, и его выведет программа.";
+}
+
+}  // namespace
+
+GenResult Generate(const GenerateCommand& command) {
+  if (command.hole == "circle") return GenCircle(command.Text("--diameter"));
+  if (command.hole == "rect")
+    return GenRect(command.Text("--width"), command.Text("--height"), command.Text("--radius"));
+  const PlainConeFields cone = ConeValues(command);
+  GenResult result = GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
+                             cone.Text(ConeField::Ang));
+  // The generator's own refusals first; then a typed angle that the other values do not make.
+  if (!result.Ok()) return result;
+  if (const auto disagreement = ConeDisagreement(command)) return GenResult::Refusal(*disagreement);
+  return result;
+}
+
+}  // namespace kalmoro

@@ -1,0 +1,55 @@
+#include "cli/Job.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cli/ExitStatus.h"
+#include "cli/InputFile.h"
+#include "cli/JobFile.h"
+#include "cli/ProgramOutput.h"
+#include "cli/TerminalText.h"
+#include "holes/Job.h"
+#include "nc/MachineProfile.h"
+
+namespace kalmoro {
+
+int RunJob(const JobCommand& command) {
+  MachineProfile machine;
+  if (command.machine) {
+    const std::optional<MachineProfile> profile = ReadMachineProfile(*command.machine);
+    if (!profile) return kExitUsage;
+    machine = *profile;
+  }
+  JobFileReading reading;
+  {
+    errno = 0;
+    const std::optional<std::string> bytes = ReadInput(command.file);
+    if (!bytes) {
+      const std::string shown = command.file == "-" ? std::string("<stdin>") : Shown(command.file);
+      std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
+                   ReadReason(errno, "задания").c_str());
+      return kExitUsage;
+    }
+    reading = ReadJobFile(*bytes);  // the bytes go before the job is written
+  }
+  if (!reading.Ok()) {
+    for (const JobFileError& error : reading.errors)
+      std::fprintf(stderr, "kalmoro-gen: строка %zu: %s\n", error.line, Shown(error.message).c_str());
+    if (reading.uncheckedAfter > 0)
+      std::fprintf(stderr,
+                   "kalmoro-gen: после %zu строк с ошибками задание дальше строки %zu не проверялось\n",
+                   reading.errors.size(), reading.uncheckedAfter);
+    return kExitRefused;
+  }
+  const GenResult job = GenJob(reading.holes, machine.wire);
+  if (!job.Ok()) {
+    PrintMessage("kalmoro-gen: " + job.error);
+    return kExitRefused;
+  }
+  reading = {};
+  return PutProgram(job.program, command.output);
+}
+
+}  // namespace kalmoro
