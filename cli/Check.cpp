@@ -8,10 +8,10 @@
 
 #include "cli/InputFile.h"
 #include "cli/TerminalText.h"
+#include "load/ProgramLoad.h"
 #include "nc/MachineCheck.h"
 #include "nc/MachineProfile.h"
 #include "nc/ProgramReader.h"
-#include "text/Cp1251.h"
 
 namespace kalmoro {
 namespace {
@@ -47,7 +47,8 @@ int RunCheck(const std::vector<std::string_view>& files, const std::optional<std
         status = kExitUnreadable;
         continue;
       }
-      text = DecodeCp1251(*bytes);  // the bytes go before the reading begins
+      // Windows-1251 as programs are saved, or UTF-8 when a text editor saved it so.
+      text = DecodeProgramBytes(*bytes).text;  // the bytes go before the reading begins
     }
     ProgramReading reading = ReadProgram(text);
     CheckMachine(reading, machine);

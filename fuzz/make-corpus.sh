@@ -119,3 +119,8 @@ for f in "$tmp"/*.iso; do cp "$f" "corpus/program_reader/$(basename "$f" .iso)";
 tr -d '\r' <"$tmp/circle.iso" >corpus/program_reader/circle-lf
 sed -e 's/G01/g1/; s/X/ x/g; s/N2G60/N2 G60 (\xc4\xe5\xf2\xe0\xeb\xfc)/' "$tmp/rect.iso" >corpus/program_reader/rect-edited
 sed -e 's/I0.000J0.000 D0/I0.400 D0/; s/N7X/N8X/; s/N13M02//' "$tmp/circle.iso" >corpus/program_reader/circle-broken
+# A job of the three holes, and one with its cut stop and a hole's return left out.
+printf 'circle @ 0 0\nrect --width 20 --height 10 --radius 2 @ 40 -12.5\ncone --height 2 --lower 1 --upper 0.8 @ -20.25 30\n' |
+  "$gen" job - -o "$tmp/job"
+cp "$tmp/job.iso" corpus/program_reader/job
+sed -e '/^N13M00/d; /^N12X0.000Y0.000/d' "$tmp/job.iso" >corpus/program_reader/job-broken

@@ -13,7 +13,7 @@ inline constexpr const char* kMsgJobEmpty = "В задании нет отвер
 inline constexpr const char* kMsgJobTooLarge =
     "Задание слишком большое: программа превысила бы 32767 кадров. Разделите его на несколько.";
 inline constexpr const char* kMsgJobCodes =
-    "Коды обрезки и заправки проволоки должны быть словами M00–M999 (кроме M02 и M30).";
+    "Коды обрезки и заправки проволоки должны быть одним словом M с номером до 999, но не концом программы.";
 
 inline constexpr double kMaxJobPosition = 99999.999;
 inline constexpr const char* kMsgJobPosition = "Координаты отверстия должны быть в пределах ±99999.999 мм.";

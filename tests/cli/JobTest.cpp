@@ -507,7 +507,7 @@ std::string Expected(const std::vector<RandomHole>& holes, const WireCodes& code
   return GenJob(Singles(holes), codes).program;
 }
 
-TEST(Job, TheExampleOfTheDescription) {
+TEST(Job, ExampleOfTwoHolesIsWrittenAndPassesTheCheck) {
   const fs::path dir = Folder("example");
   Write(dir / "job.txt", kTwoHoles);
   const RunResult r = RunGen({"job", "job.txt"}, dir);
@@ -522,6 +522,15 @@ TEST(Job, TheExampleOfTheDescription) {
   EXPECT_TRUE(r.out.ends_with("M02\r\n")) << "no extra line end, as the program field holds it";
   EXPECT_EQ(r.out, Expected(TwoHoles()));
   ExpectHolesAsTheirPrograms(r.out, TwoHoles());
+  // Standard output is UTF-8, as a text editor may save the program too; the saved file is
+  // Windows-1251. The check reads the stop comments in either.
+  Write(dir / "utf8.iso", r.out);
+  ASSERT_EQ(RunGen({"job", "job.txt", "-o", "cp1251"}, dir).status, 0);
+  for (const char* file : {"utf8.iso", "cp1251.iso"}) {
+    const RunResult checked = RunGen({"check", file}, dir);
+    EXPECT_EQ(checked.status, 0) << file << "\n" << checked.out;
+    EXPECT_NE(checked.out.find("задание: отверстий 2, перезаправок 1"), std::string::npos) << checked.out;
+  }
   fs::remove_all(dir);
 }
 
