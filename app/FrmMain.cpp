@@ -22,6 +22,7 @@
 #include <array>
 #include <charconv>
 #include <exception>
+#include <utility>
 
 #include "ConeWidgets.h"
 #include "DrawingExport.h"
@@ -29,6 +30,7 @@
 #include "FieldTip.h"
 #include "SaveNote.h"
 #include "app/Dialogs.h"
+#include "app/JobPage.h"
 #include "app/MachineDialog.h"
 #include "app/ProgramField.h"
 #include "app/SetupSheet.h"
@@ -120,10 +122,11 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   ui.Label9->setFont(UiFont(11));
   SetTextColor(*ui.Label9, QColor(255, 0, 0));
   ui.NcPr->setFont(ProgramFont());
-  // Three tabs of a third of the width each, tall enough for their two-line captions. The font is set
-  // again after the style sheet so that the tabs surely keep the fallback families.
-  ui.SSTab1->tabBar()->setStyleSheet(
-      QStringLiteral("QTabBar::tab { height: 33px; width: 107px; padding: 0px; }"));
+  // The three hole pages' tabs wide enough for "Прямоугольное", the job's narrower one filling the
+  // rest, all tall enough for their two-line captions. The font is set again after the style sheet so
+  // that the tabs surely keep the fallback families.
+  ui.SSTab1->tabBar()->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { height: 33px; width: 89px; padding: 0px; } QTabBar::tab:last { width: 54px; }"));
   ui.SSTab1->tabBar()->setFont(UiFont(12));
 
   for (QLineEdit* field :
@@ -151,6 +154,15 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   connect(ui.BtnGenArc, &QPushButton::clicked, this, &FrmMain::GenArc);
   connect(ui.BtnGenRect, &QPushButton::clicked, this, &FrmMain::GenRect);
   connect(ui.BtnGenCone, &QPushButton::clicked, this, &FrmMain::GenCone);
+  m_job = std::make_unique<JobPage>(
+      JobPage::Widgets{ui.SSTab1, ui.TabJob, ui.JobTable, ui.BtnJobUp, ui.BtnJobDown, ui.BtnJobRemove,
+                       ui.BtnJobCircle, ui.BtnJobOptimize, ui.JobCircleCount, ui.JobCircleDiam,
+                       ui.JobCircleAngle, ui.JobCircleX, ui.JobCircleY, ui.JobNote},
+      m_dialogs);
+  connect(ui.BtnAddArc, &QPushButton::clicked, this, [this] { AddToJob(&FrmMain::ArcProgram); });
+  connect(ui.BtnAddRect, &QPushButton::clicked, this, [this] { AddToJob(&FrmMain::RectProgram); });
+  connect(ui.BtnAddCone, &QPushButton::clicked, this, [this] { AddToJob(&FrmMain::ConeProgram); });
+  connect(ui.BtnGenJob, &QPushButton::clicked, this, &FrmMain::GenJob);
   connect(ui.BtnSaveNC, &QPushButton::clicked, this, &FrmMain::SaveNc);
   connect(ui.SSTab1, &QTabWidget::currentChanged, this, &FrmMain::ClearProgram);
   connect(ui.ArcDiam, &QLineEdit::returnPressed, this, &FrmMain::GenArc);
@@ -180,20 +192,7 @@ FrmMain::~FrmMain() = default;
 
 template <typename Body>
 void FrmMain::Guarded(Body&& body) noexcept {
-  QString what;
-  try {
-    body();
-    return;
-  } catch (const std::exception& e) {
-    what = QString::fromUtf8(e.what());
-  } catch (...) {
-    what = QStringLiteral("неизвестная ошибка");
-  }
-  try {
-    m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QStringLiteral("Непредвиденная ошибка: ") + what);
-  } catch (...) {
-    // Nothing more can be shown; the window stays usable.
-  }
+  RunGuarded(m_dialogs, std::forward<Body>(body));
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -247,19 +246,36 @@ void FrmMain::ShowResult(const GenResult& result) {
     m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(result.error));
 }
 
+GenResult FrmMain::ArcProgram() const {
+  return GenCircle(Utf8(ui.ArcDiam));
+}
+
+GenResult FrmMain::RectProgram() const {
+  return kalmoro::GenRect(Utf8(ui.RectWidth), Utf8(ui.RectHeight), Utf8(ui.RectArc));
+}
+
+GenResult FrmMain::ConeProgram() const {
+  return kalmoro::GenCone(Utf8(ui.ConH), Utf8(ui.ConDDown), Utf8(ui.ConDUp), Utf8(ui.ConAng));
+}
+
 void FrmMain::GenArc() {
-  Guarded([this] { ShowResult(GenCircle(Utf8(ui.ArcDiam))); });
+  Guarded([this] { ShowResult(ArcProgram()); });
 }
 
 void FrmMain::GenRect() {
-  Guarded(
-      [this] { ShowResult(kalmoro::GenRect(Utf8(ui.RectWidth), Utf8(ui.RectHeight), Utf8(ui.RectArc))); });
+  Guarded([this] { ShowResult(RectProgram()); });
 }
 
 void FrmMain::GenCone() {
-  Guarded([this] {
-    ShowResult(kalmoro::GenCone(Utf8(ui.ConH), Utf8(ui.ConDDown), Utf8(ui.ConDUp), Utf8(ui.ConAng)));
-  });
+  Guarded([this] { ShowResult(ConeProgram()); });
+}
+
+void FrmMain::AddToJob(GenResult (FrmMain::*program)() const) {
+  Guarded([this, program] { m_job->Add((this->*program)()); });
+}
+
+void FrmMain::GenJob() {
+  Guarded([this] { ShowResult(m_job->Generate(m_preview->Machine().wire)); });
 }
 
 void FrmMain::ClearProgram() {
@@ -406,7 +422,7 @@ bool FrmMain::OpenFile(const QString& path) {
     const ProgramReading reading = ReadProgram(loaded.text);
     m_opening = true;
     try {
-      ShowHeaderFields(reading);
+      ShowHeaderFields(reading, loaded.text);
     } catch (...) {
       m_opening = false;
       throw;
@@ -427,7 +443,11 @@ bool FrmMain::OpenFile(const QString& path) {
   return opened;
 }
 
-void FrmMain::ShowHeaderFields(const ProgramReading& reading) {
+void FrmMain::ShowHeaderFields(const ProgramReading& reading, std::string_view program) {
+  if (m_job->Restore(program)) {
+    ui.SSTab1->setCurrentWidget(ui.TabJob);
+    return;
+  }
   if (!reading.header) return;
   const auto text = [](double value) { return QString::fromStdString(StdText(value)); };
   if (const auto* circle = std::get_if<CircleHeader>(&*reading.header)) {

@@ -4,20 +4,22 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <string_view>
 
+#include "app/Guarded.h"
 #include "ui_FrmMain.h"
 
 namespace kalmoro {
 
 class ConeWidgets;
 class Dialogs;
+class JobPage;
 class ProgramField;
 class SaveNote;
 class ToolpathPreview;
 struct GenResult;
 struct ProgramReading;
 
-inline constexpr const char* kErrorTitle = "Ошибка";
 inline constexpr const char* kFeedbackTitle = "Обратная связь";
 inline constexpr const char* kSaveTitle = "Сохранение программы";
 inline constexpr const char* kSaveQuestion = "Сохранить программу?";
@@ -43,10 +45,10 @@ inline constexpr const char* kFeedbackText =
     "E-mail: kalmoro@example.org\r\n"
     "Сайт: https://kalmoro.example.org";
 
-// The only window: three hole pages, the program field and the save button. Its handlers read the
-// field texts, call the core and show what it returns; the program text, the solver and the file
-// writing all live in the core libraries. Return in a page's field generates that page's program,
-// Ctrl+S saves, and closing asks before a program that was not saved is lost.
+// The only window: three hole pages, the job page, the program field and the save button. Its handlers read
+// the field texts, call the core and show what it returns; the program text, the solver and the file writing
+// all live in the core libraries. Return in a page's field generates that page's program, Ctrl+S saves, and
+// closing asks before a program that was not saved is lost.
 class FrmMain : public QWidget {
   Q_OBJECT
 
@@ -55,9 +57,9 @@ class FrmMain : public QWidget {
   ~FrmMain() override;
 
   // Puts the program of a file into the program field as one undo step, after asking about unsaved
-  // work; a program of one of the three holes also turns to its page and fills its fields. A file that
-  // cannot be read, or is no text program, is refused with a message and changes nothing. True when
-  // the program was put in.
+  // work; a program of one of the three holes also turns to its page and fills its fields, a job's
+  // program turns to the job page and fills its table. A file that cannot be read, or is no text
+  // program, is refused with a message and changes nothing. True when the program was put in.
   bool OpenFile(const QString& path);
   // The file the program field's text was opened from or saved to last; empty before either.
   const QString& FileName() const { return m_fileName; }
@@ -69,9 +71,17 @@ class FrmMain : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The programs of the three hole pages from their fields, as "Создать программу" writes them and
+  // "Добавить в задание" adds them to the job.
+  GenResult ArcProgram() const;
+  GenResult RectProgram() const;
+  GenResult ConeProgram() const;
   void GenArc();
   void GenRect();
   void GenCone();
+  void AddToJob(GenResult (FrmMain::*program)() const);
+  // The job's program for the machine's wire codes.
+  void GenJob();
   void SaveNc();
   // Asks for a name and saves; true only when the file was written.
   bool SaveToFile();
@@ -92,8 +102,9 @@ class FrmMain : public QWidget {
   bool HandleFileDrop(QEvent* event);
   void OpenNc();
   void ExportNc();
-  // Fills the page of the header's hole with its values and turns to that page.
-  void ShowHeaderFields(const ProgramReading& reading);
+  // Fills the page of the header's hole with its values and turns to that page; a job program fills
+  // the job page's table from its hole comment lines instead.
+  void ShowHeaderFields(const ProgramReading& reading, std::string_view program);
   // The file the text now belongs to: the title names it, the next save proposes it.
   void SetFileName(const QString& path);
   void UpdateTitle();
@@ -116,6 +127,7 @@ class FrmMain : public QWidget {
   Dialogs& m_dialogs;
   std::unique_ptr<ConeWidgets> m_cone;
   std::unique_ptr<ProgramField> m_program;
+  std::unique_ptr<JobPage> m_job;
   SaveNote* m_note = nullptr;            // owned by the window as its child
   QString m_lastFileName;                // where the save dialog opens: the file chosen last time in this run
   QString m_fileName;                    // the file the text was opened from or saved to; see FileName()

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QStringEncoder>
@@ -348,14 +349,17 @@ void AbuseTest::randomKeys() {
   QString longestKey;
   int closes = 0;
   for (int key = 0; key < kKeys; ++key) {
-    QWidget* focus = QApplication::focusWidget();
+    // Held weakly: a key may end the widget that had the focus (a table cell's editor closes, a dialog
+    // that deletes itself on close goes).
+    QPointer<QWidget> focus = QApplication::focusWidget();
     if (!focus) focus = &m_t->window;
+    const QString focusName = focus->objectName();
     // One press and release: the press goes to the widget with the focus, the release to the one
     // that has it then (a Tab moves it between the two).
     const auto press = [&](Qt::Key code, Qt::KeyboardModifiers modifiers = {}, const QString& text = {}) {
       QTest::sendKeyEvent(QTest::Press, focus, code, text, modifiers);
       QWidget* now = QApplication::focusWidget();
-      QTest::sendKeyEvent(QTest::Release, now ? now : focus, code, text, modifiers);
+      QTest::sendKeyEvent(QTest::Release, now ? now : focus.data(), code, text, modifiers);
     };
     QString what;
     const int kind = random.bounded(100);
@@ -429,7 +433,7 @@ void AbuseTest::randomKeys() {
         press(Qt::Key(Qt::Key_0 + c.toInt()), {}, c);
       }
     });
-    const QString where = QString("key %1 (%2 in %3)").arg(key).arg(what, focus->objectName());
+    const QString where = QString("key %1 (%2 in %3)").arg(key).arg(what, focusName);
     if (busy.cpuMs > busiest.cpuMs) {
       busiest = busy;
       busiestKey = where;

@@ -60,11 +60,12 @@ void WindowTest::startState() {
   QCOMPARE(m_t->window.maximumSize(), QSize(342, 504));
 
   QTabWidget* tabs = m_t->Tabs();
-  QCOMPARE(tabs->count(), 3);
+  QCOMPARE(tabs->count(), 4);
   QCOMPARE(tabs->currentIndex(), 0);
-  const QStringList captions = {"Круглое отверстие", "Прямоугольное отверстие", "Коническое отверстие"};
+  const QStringList captions = {"Круглое отверстие", "Прямоугольное отверстие", "Коническое отверстие",
+                                "Задание"};
   // Shown on two lines, as the narrow tabs wrap them.
-  for (int i = 0; i < 3; ++i) QCOMPARE(tabs->tabText(i).replace('\n', ' '), captions[i]);
+  for (int i = 0; i < 4; ++i) QCOMPARE(tabs->tabText(i).replace('\n', ' '), captions[i]);
 
   QPlainTextEdit* program = m_t->Program();
   QCOMPARE(program->toPlainText(), QString("Текст Программы"));
@@ -108,6 +109,11 @@ void WindowTest::initialTexts_data() {
   row("BtnGenRect", "Создать программу");
   row("BtnGenCone", "Создать программу");
   row("BtnSaveNC", "Сохранить программу");
+  row("BtnAddArc", "Добавить в задание");
+  row("BtnAddRect", "Добавить в задание");
+  row("BtnAddCone", "Добавить в задание");
+  row("BtnGenJob", "Создать программу");
+  row("JobNote", "В задании нет отверстий");
 }
 
 void WindowTest::initialTexts() {
@@ -184,6 +190,7 @@ void WindowTest::textsFitAndControlsDoNotOverlap_data() {
   QTest::newRow("round page") << 0;
   QTest::newRow("rectangle page") << 1;
   QTest::newRow("cone page") << 2;
+  QTest::newRow("job page") << 3;
 }
 
 // In the window's fonts, every text in view is whole: labels, buttons, the fields' initial values, the
@@ -252,7 +259,7 @@ void WindowTest::fonts() {
   // Every control gets one of the families its font asks for, not whatever the platform falls back to.
   const QStringList sans = {"Tahoma", "Liberation Sans", "DejaVu Sans"};
   const QStringList mono = {"Courier New", "Liberation Mono", "DejaVu Sans Mono"};
-  for (int page = 0; page < 3; ++page) {
+  for (int page = 0; page < m_t->Tabs()->count(); ++page) {
     m_t->Tabs()->setCurrentIndex(page);
     for (QWidget* widget : m_t->window.findChildren<QWidget*>()) {
       // Only the controls of the form; Qt names its own inner widgets "qt_...".
@@ -271,11 +278,16 @@ void WindowTest::focusOrder_data() {
   QTest::addColumn<int>("page");
   QTest::addColumn<QStringList>("order");
   const QStringList head = {"NcPr", "BtnSaveNC", "SSTab1"};
-  QTest::newRow("round") << 0 << head + QStringList{"ArcDiam", "BtnGenArc", "NcPr"};
-  QTest::newRow("rect") << 1
-                        << head + QStringList{"RectArc", "RectHeight", "BtnGenRect", "RectWidth", "NcPr"};
-  QTest::newRow("cone") << 2
-                        << head + QStringList{"ConDDown", "ConDUp", "ConAng", "ConH", "BtnGenCone", "NcPr"};
+  QTest::newRow("round") << 0 << head + QStringList{"ArcDiam", "BtnGenArc", "BtnAddArc", "NcPr"};
+  QTest::newRow("rect") << 1 << head + QStringList{"RectArc",    "RectHeight", "BtnGenRect",
+                                                   "BtnAddRect", "RectWidth",  "NcPr"};
+  QTest::newRow("cone") << 2 << head + QStringList{"ConDDown",   "ConDUp",     "ConAng", "ConH",
+                                                   "BtnGenCone", "BtnAddCone", "NcPr"};
+  // With the job empty, the buttons that act on a selected hole are disabled and skipped.
+  QTest::newRow("job") << 3 << head + QStringList{"JobTable",      "JobCircleCount",
+                                                  "JobCircleDiam", "JobCircleAngle",
+                                                  "JobCircleX",    "JobCircleY",
+                                                  "BtnGenJob",     "NcPr"};
 }
 
 void WindowTest::focusOrder() {
@@ -393,7 +405,7 @@ void WindowTest::pageChangeClearsProgram() {
   QFETCH(bool, byKeyboard);
   m_t->Click("BtnGenArc");
   QVERIFY(m_t->Program()->toPlainText().startsWith("%(CIRCLE: D10)"));
-  for (int page : {1, 2, 0}) {
+  for (int page : {1, 2, 3, 0}) {
     if (byKeyboard) {
       // Arrow keys on the focused tab bar; Ctrl+Tab, which the tab control handles, wraps to the first.
       QTabBar* bar = m_t->Tabs()->tabBar();
