@@ -346,6 +346,7 @@ void PreviewTest::sceneHoldsGeneratedContours() {
 // between each two holes, the cut at the centre left, the thread at the next.
 void PreviewTest::jobSceneMarksTravelStopsAndHoles() {
   std::vector<kalmoro::JobHole> holes;
+  holes.reserve(5);
   for (int k = 0; k < 5; ++k)
     holes.push_back({kalmoro::GenCircle(std::to_string(4 + k)).program, 30.0 * std::cos(k * 1.2566370614),
                      30.0 * std::sin(k * 1.2566370614)});

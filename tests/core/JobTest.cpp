@@ -255,6 +255,7 @@ TEST(Job, RefusesWhatNoProgramCanCarry) {
 TEST(Job, RapidMovesDoNotAddUpTheirRounding) {
   // Thirds of a millimetre: each move rounds, the wire must still reach the last centre.
   std::vector<JobHole> holes;
+  holes.reserve(200);
   for (int k = 0; k < 200; ++k) holes.push_back({GenCircle("2").program, k / 3.0, -k / 3.0});
   const ProgramReading r = ReadProgram(GenJob(holes).program);
   ASSERT_TRUE(r.job);
