@@ -52,7 +52,7 @@ JobPage::JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent)
   // scroll bar's room kept: the kinds' names fit theirs, and a dimension or a position too long for its
   // column has its whole text as the tool tip.
   QFont font = table.font();
-  font.setPixelSize(font.pixelSize() - 1);
+  if (font.pixelSize() > 1) font.setPixelSize(font.pixelSize() - 1);
   table.setFont(font);
   table.verticalHeader()->hide();
   table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 4);
