@@ -52,7 +52,7 @@ JobPage::JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent)
   // scroll bar's room kept: the kinds' names fit theirs, and a dimension or a position too long for its
   // column has its whole text as the tool tip.
   QFont font = table.font();
-  font.setPixelSize(font.pixelSize() - 1);
+  if (font.pixelSize() > 1) font.setPixelSize(font.pixelSize() - 1);
   table.setFont(font);
   table.verticalHeader()->hide();
   table.verticalHeader()->setDefaultSectionSize(table.fontMetrics().height() + 4);
@@ -226,8 +226,9 @@ void JobPage::Remove() {
   {
     const QSignalBlocker blocker(m_w.table);
     m_w.table->removeRow(static_cast<int>(*row));
-    // The numbers below it move up by one.
-    for (int r = static_cast<int>(*row); r < m_w.table->rowCount(); ++r) ShowRow(r);
+    // The numbers below it move up by one; nothing else of those rows changes.
+    for (int r = static_cast<int>(*row); r < m_w.table->rowCount(); ++r)
+      m_w.table->item(r, kNumberColumn)->setText(Text(std::to_string(r + 1)));
   }
   if (m_list.Size() > 0)
     Select(std::min(*row, m_list.Size() - 1));

@@ -57,8 +57,8 @@ std::vector<PointSet> RandomSets() {
   const auto uniform = [&](double low, double high) {
     return std::uniform_real_distribution<>(low, high)(random);
   };
-  for (const std::size_t n : {0, 1, 2, 3, 4, 5, 7, 10, 20, 50, 120, 300, 301, 700, 2000}) {
-    for (int round = 0; round < (n <= 50 ? 20 : 2); ++round) {
+  for (const std::size_t n : {0, 1, 2, 3, 4, 5, 7, 10, 20, 50, 120, 300, 301, 1000}) {
+    for (int round = 0; round < (n <= 50 ? 12 : 1); ++round) {
       const std::string tag = std::to_string(n) + "#" + std::to_string(round);
       PointSet square{"square " + tag, {}};
       PointSet grid{"grid " + tag, {}};

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <clocale>
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "holes/ConeHole.h"
+#include "holes/JobList.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
@@ -55,6 +57,24 @@ TEST_F(CommaLocale, NumberTextIgnoresTheLocale) {
   EXPECT_EQ(LeadingValue("2.5"), 2.5);
   EXPECT_EQ(FullValue("0.8"), 0.8);
   EXPECT_FALSE(FullValue("0,8").has_value());
+}
+
+// The job page's positions: typed, shown, put on a bolt circle and read back from a job program.
+TEST_F(CommaLocale, JobPositionsIgnoreTheLocale) {
+  ASSERT_NE(std::setlocale(LC_ALL, "ru_RU.UTF-8"), nullptr);
+  EXPECT_EQ(ParsePosition("-12,5"), -12.5);
+  EXPECT_EQ(ParsePosition("0.125"), 0.125);
+  EXPECT_EQ(PositionText(-63.301), "-63.301");
+  JobList list;
+  ASSERT_EQ(list.Add(GenCircle("10")), "");
+  ASSERT_EQ(list.PlaceOnCircle(0, {"3", "2,5", "90", "0.5", "0"}), "");
+  EXPECT_EQ(PositionText(list.Holes()[1].hole.x), "-0.583");
+  const GenResult job = list.Generate({});
+  ASSERT_TRUE(job.Ok()) << job.error;
+  EXPECT_NE(job.program.find("(2: CIRCLE: D10 @ X-0.583 Y-0.625)\r\n"), std::string::npos) << job.program;
+  JobList restored;
+  ASSERT_EQ(restored.Restore(job.program), std::optional<std::size_t>(0));
+  EXPECT_EQ(restored.Generate({}).program, job.program);
 }
 
 }  // namespace
