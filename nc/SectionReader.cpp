@@ -37,7 +37,8 @@ SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
   };
   bool sawText = false;
   int endLine = 0;
-  int lastLine = frame.firstLine;
+  // A hole of a job without a line of its own: what is missing is named at its comment line.
+  int lastLine = frame.inJob ? frame.headerLine : frame.firstLine;
   ForEachLine(text, frame.firstLine, [&](std::string_view line, int lineNo, std::size_t) {
     if (line.empty()) return;
     sawText = true;

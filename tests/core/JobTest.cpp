@@ -213,6 +213,12 @@ const JobMistake kMistakes[] = {
        l[at - 1] = "N999" + Body(l[at - 1]);
        return at;
      }},
+    {"LastHoleCutOffAfterItsLine",
+     [](Lines& l) {
+       const int at = Find(l, "(3: ");
+       l.resize(static_cast<std::size_t>(at));
+       return at;
+     }},
     {"HolesOutOfOrder",
      [](Lines& l) {
        const int at = Find(l, "(2: ");
@@ -231,7 +237,10 @@ TEST_P(JobMistakes, AreNamedAtTheirLine) {
   const int at = GetParam().edit(lines);
   const ProgramReading r = ReadProgram(Join(lines));
   bool named = false;
-  for (const Problem& p : r.problems) named = named || (p.line == at && p.kind != ProblemKind::Note);
+  for (const Problem& p : r.problems) {
+    named = named || (p.line == at && p.kind != ProblemKind::Note);
+    EXPECT_LE(p.line, static_cast<int>(lines.size())) << "every problem at a line of the text: " << p.text;
+  }
   EXPECT_TRUE(named) << "expected at line " << at << ", found:\n" << Problems(r) << Join(lines);
 }
 
