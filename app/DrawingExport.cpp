@@ -10,8 +10,8 @@
 
 #include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
+#include "check/ProgramReader.h"
 #include "export/ContourDxf.h"
-#include "nc/ProgramReader.h"
 #include "save/FileReplace.h"
 
 namespace kalmoro {

@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "nc/MachineProfile.h"
+#include "check/MachineProfile.h"
 
 class QLabel;
 class QLineEdit;

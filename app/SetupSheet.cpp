@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "app/preview/ToolpathScene.h"
-#include "nc/MachineCheck.h"
+#include "check/MachineCheck.h"
 #include "nc/NumberText.h"
 #include "save/FileReplace.h"
 

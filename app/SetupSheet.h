@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "nc/MachineProfile.h"
-#include "nc/ProgramReader.h"
+#include "check/MachineProfile.h"
+#include "check/ProgramReader.h"
 
 class QPagedPaintDevice;
 

@@ -14,8 +14,8 @@
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathPreview.h"
 #include "app/preview/ToolpathView.h"
+#include "check/ProgramReader.h"
 #include "holes/ConeHole.h"
-#include "nc/ProgramReader.h"
 
 namespace {
 

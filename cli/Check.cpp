@@ -6,12 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "check/MachineCheck.h"
+#include "check/MachineProfile.h"
+#include "check/ProgramReader.h"
 #include "cli/InputFile.h"
 #include "cli/TerminalText.h"
 #include "load/ProgramLoad.h"
-#include "nc/MachineCheck.h"
-#include "nc/MachineProfile.h"
-#include "nc/ProgramReader.h"
 
 namespace kalmoro {
 namespace {

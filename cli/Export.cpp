@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "check/ProgramReader.h"
 #include "cli/TerminalText.h"
 #include "export/ContourDxf.h"
 #include "load/ProgramLoad.h"
-#include "nc/ProgramReader.h"
 
 namespace kalmoro {
 namespace {

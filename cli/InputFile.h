@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "nc/MachineProfile.h"
+#include "check/MachineProfile.h"
 
 // The files kalmoro-gen reads (programs to check, jobs, machine profiles): read whole, bounded in size.
 namespace kalmoro {

@@ -5,13 +5,13 @@
 #include <optional>
 #include <string>
 
+#include "check/MachineProfile.h"
 #include "cli/ExitStatus.h"
 #include "cli/InputFile.h"
 #include "cli/JobFile.h"
 #include "cli/ProgramOutput.h"
 #include "cli/TerminalText.h"
 #include "holes/Job.h"
-#include "nc/MachineProfile.h"
 
 namespace kalmoro {
 

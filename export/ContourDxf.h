@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 #include "save/SaveResult.h"
 
 // The contours of a program as a DXF drawing (AutoCAD R12, which every CAD program reads): the lower

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 #include "text/Cp1251.h"
 
 using namespace kalmoro;

@@ -5,9 +5,9 @@
 #include <string_view>
 
 #include "FuzzCheck.h"
+#include "check/ProgramReader.h"
 #include "holes/GenResult.h"
 #include "nc/NumberText.h"
-#include "nc/ProgramReader.h"
 
 // A generator's result checked against the program reader: a refusal, or a program that reads back
 // clean with the dimensions it was made from.

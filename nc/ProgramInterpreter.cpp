@@ -1,4 +1,4 @@
-#include "ProgramInterpreter.h"
+#include "nc/ProgramInterpreter.h"
 
 #include <cmath>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "ProgramLexer.h"
 #include "nc/Problem.h"
+#include "nc/ProgramLexer.h"
 #include "nc/Toolpath.h"
 
 // Turns the words of each block into moves, keeping the modal state as the machine does: the motion

@@ -1,4 +1,4 @@
-#include "ProgramLexer.h"
+#include "nc/ProgramLexer.h"
 
 #include <charconv>
 #include <optional>

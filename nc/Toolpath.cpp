@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace kalmoro {
 namespace {
-
-constexpr double kPi = 3.14159265358979323846;
 
 // The extent of one move; an arc adds the axis points it passes.
 void AddMove(Box& box, const Move& m, bool upper) {
@@ -16,7 +15,7 @@ void AddMove(Box& box, const Move& m, bool upper) {
   const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
   const double sweep = ArcSweep(m);
   for (int quarter = -8; quarter <= 8; ++quarter) {
-    const double along = quarter * kPi / 2 - from;
+    const double along = quarter * std::numbers::pi / 2 - from;
     if (along / sweep > 0 && along / sweep < 1) box.Add(PointAt(m, along / sweep, upper));
   }
 }
@@ -40,7 +39,7 @@ double ArcSweep(const Move& m) {
   const double from = std::atan2(m.y0 - m.j, m.x0 - m.i);
   const double to = std::atan2(m.y - m.j, m.x - m.i);
   double sweep = m.clockwise ? from - to : to - from;
-  while (sweep <= 1e-12) sweep += 2 * kPi;
+  while (sweep <= 1e-12) sweep += 2 * std::numbers::pi;
   return m.clockwise ? -sweep : sweep;
 }
 

@@ -15,7 +15,7 @@ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING
   -DCMAKE_EXPORT_COMPILE_COMMANDS=ON -DKALMORO_BUILD_TESTS=ON -DKALMORO_BUILD_BENCH=ON
 cmake --build "$build" -j"$jobs"
 
-mapfile -t sources < <(find text nc save load export fields holes app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
+mapfile -t sources < <(find text nc check save load export fields holes app cli tests bench fuzz -name '*.cpp' -o -name '*.h' | sort)
 style_status=0
 echo "== clang-format: ${#sources[@]} files"
 clang-format --dry-run --Werror "${sources[@]}" || style_status=$?

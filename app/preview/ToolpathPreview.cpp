@@ -22,7 +22,7 @@
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
-#include "nc/MachineCheck.h"
+#include "check/MachineCheck.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "nc/MachineProfile.h"
-#include "nc/ProgramReader.h"
+#include "check/MachineProfile.h"
+#include "check/ProgramReader.h"
 
 class QCheckBox;
 class QComboBox;

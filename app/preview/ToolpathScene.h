@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 
 // What the toolpath preview draws, worked out once per reading of the program: every move as a
 // polyline in millimetres on the lower contour and, for a tapered program, on the upper one; the

@@ -18,7 +18,7 @@
 #include "app/MachineDialog.h"
 #include "app/preview/ToolpathPreview.h"
 #include "app/preview/ToolpathView.h"
-#include "nc/MachineProfile.h"
+#include "check/MachineProfile.h"
 
 using kalmoro::MachineDialog;
 using kalmoro::ToolpathPreview;

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "check/ProgramReader.h"
 #include "load/ProgramLoad.h"
-#include "nc/ProgramReader.h"
 
 namespace kalmoro {
 namespace {

@@ -7,18 +7,19 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <numbers>
 #include <random>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "RandomHoles.h"
+#include "check/ProgramReader.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
-#include "nc/ProgramReader.h"
 
 namespace kalmoro {
 namespace {
@@ -60,9 +61,9 @@ double DistanceToMove(const Move& m, Point p, bool upper) {
     const double sweep = ArcSweep(m);
     double along = std::atan2(p.y - m.j, p.x - m.i) - from;
     if (sweep > 0)
-      while (along < 0) along += 2 * 3.14159265358979323846;
+      while (along < 0) along += 2 * std::numbers::pi;
     else
-      while (along > 0) along -= 2 * 3.14159265358979323846;
+      while (along > 0) along -= 2 * std::numbers::pi;
     if (along / sweep <= 1)
       return std::fabs(std::hypot(p.x - m.i, p.y - m.j) - std::hypot(m.x0 - m.i, m.y0 - m.j));
     return std::min(std::hypot(p.x - m.x0, p.y - m.y0), std::hypot(p.x - m.x, p.y - m.y));

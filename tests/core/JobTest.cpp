@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "RandomHoles.h"
+#include "check/MachineCheck.h"
+#include "check/ProgramReader.h"
 #include "holes/Job.h"
 #include "holes/RoundHole.h"
-#include "nc/MachineCheck.h"
 #include "nc/NumberText.h"
-#include "nc/ProgramReader.h"
 
 namespace kalmoro {
 namespace {

@@ -4,14 +4,15 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <vector>
 
+#include "check/MachineCheck.h"
+#include "check/ProgramReader.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
-#include "nc/MachineCheck.h"
-#include "nc/ProgramReader.h"
 
 namespace kalmoro {
 namespace {
@@ -143,7 +144,7 @@ TEST(CuttingTime, ContourLengthTimesHeightOverRate) {
   machine.height = 20;
   const ProgramReading circle = ReadProgram(GenCircle("10").program);
   const CuttingTime t = EstimateCuttingTime(circle, machine);
-  const double pi = std::acos(-1.0);
+  const double pi = std::numbers::pi;
   EXPECT_NEAR(t.contour, 10 * pi * 20 / 50, 1e-9);
   // Lead-in 5, exit quarter arc and line 4.65, back to the centre 0.35.
   EXPECT_NEAR(t.leadInAndExit, (5 + pi * 0.35 / 2 + 4.65 + 0.35) * 20 / 50, 1e-9);
@@ -160,7 +161,7 @@ TEST(CuttingTime, ContourLengthTimesHeightOverRate) {
 
 // The lengths the time is reckoned from, on each contour: a cone's upper contour is its own.
 TEST(CuttingTime, LengthsOfEachContourApart) {
-  const double pi = std::acos(-1.0);
+  const double pi = std::numbers::pi;
   const ProgramReading circle = ReadProgram(GenCircle("10").program);
   const CutLengths lower = CutLengthsOf(circle, false);
   EXPECT_NEAR(lower.contour, 10 * pi, 1e-9);

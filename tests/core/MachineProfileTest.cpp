@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "nc/MachineProfile.h"
+#include "check/MachineProfile.h"
 
 namespace kalmoro {
 namespace {

@@ -1,7 +1,7 @@
 // The program reader: every generated program reads back clean with the dimensions it was made from,
 // and each kind of hand edit is caught at its line.
 
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 
 #include <gtest/gtest.h>
 #include <cmath>

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string_view>
 
+#include "check/ProgramReader.h"
 #include "nc/HoleHeader.h"
-#include "nc/ProgramReader.h"
 #include "text/Ascii.h"
 
 // Reads the lines of one hole program: a whole single program, or one hole of a job, whose header is

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,7 +14,6 @@
 namespace kalmoro {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // A point written in words of three decimals lies within this of where it was meant: half a thousandth
 // in X and in Y, with a margin for the sums of doubles.
 constexpr double kPoint = 0.0011;
@@ -141,8 +141,8 @@ struct Piece {
     if (arc) {
       const double from = std::atan2(a.y - c.y, a.x - c.x);
       double along = std::atan2(p.y - c.y, p.x - c.x) - from;
-      while (along < 0) along += 2 * kPi;
-      const double sweep = kPi / 2;
+      while (along < 0) along += 2 * std::numbers::pi;
+      const double sweep = std::numbers::pi / 2;
       if (along <= sweep) return std::fabs(std::hypot(p.x - c.x, p.y - c.y) - radius);
       return std::min(std::hypot(p.x - a.x, p.y - a.y), std::hypot(p.x - b.x, p.y - b.y));
     }
@@ -184,9 +184,9 @@ struct Hole {
 double ChordSagitta(double rd, double r) {
   const double c = std::clamp(1 - kChordTolerance / rd, -1.0, 1.0);
   const double theta = 2 * std::acos(c);
-  const double n = theta > 0 ? kPi / 2 / theta : 1;
+  const double n = theta > 0 ? std::numbers::pi / 2 / theta : 1;
   const double k = std::max(1.0, std::floor(n));
-  return r * (1 - std::cos(kPi / 2 / k / 2));
+  return r * (1 - std::cos(std::numbers::pi / 2 / k / 2));
 }
 
 std::optional<Hole> HoleOf(const HoleHeader& header) {
@@ -251,8 +251,8 @@ std::optional<ContourSpan> FindContour(const std::vector<Move>& moves, const Con
       winding += t.winding;
       const bool fits = lower.Fits(t.end);
       if (fits && onlyOnBoundary) onBoundary = k;
-      if (winding > 2.5 * kPi) break;
-      if (winding >= 1.5 * kPi && (fits || !onlyOnBoundary)) {
+      if (winding > 2.5 * std::numbers::pi) break;
+      if (winding >= 1.5 * std::numbers::pi && (fits || !onlyOnBoundary)) {
         const double gap = std::hypot(moves[k].x - start.x, moves[k].y - start.y);
         if (gap < best) {
           best = gap;
@@ -367,7 +367,7 @@ class Checker {
 
   // A cone writes its exit arc as five chords of a quarter circle of kExitRadius.
   double WasteTolerance(const Contour& c) const {
-    const double chord = m_hole.chords ? kExitRadius * (1 - std::cos(kPi / 20)) : 0;
+    const double chord = m_hole.chords ? kExitRadius * (1 - std::cos(std::numbers::pi / 20)) : 0;
     return (c.upper ? kUpperPoint : kArcPath) + chord;
   }
 
@@ -413,14 +413,14 @@ void CompareWithHeader(ProgramReading& r, const std::vector<Dimension>& dims) {
 // The full cone angle, in degrees, of a taper between two diameters over a height, and how far the
 // rounding of the words and the six decimals of the field can move it.
 double ConeAngle(double lower, double upper, double height) {
-  return std::fabs(2 * std::atan((lower - upper) / (2 * height)) * 180 / kPi);
+  return std::fabs(2 * std::atan((lower - upper) / (2 * height)) * 180 / std::numbers::pi);
 }
 double AngleTolerance(double lower, double upper, double height) {
   const double taper = lower - upper;
   const double t = taper / (2 * height);
   const double slack =
       (0.004 + std::fabs(taper) * 0.0005 / std::fabs(height)) / (std::fabs(height) * (1 + t * t));
-  return slack * 180 / kPi + 1e-6;
+  return slack * 180 / std::numbers::pi + 1e-6;
 }
 
 }  // namespace
@@ -521,8 +521,8 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine) {
     const double h = *r.wireHeight;
     for (const Move& m : r.moves) {
       const double taper = std::hypot(m.u, m.v);
-      const double angle = 2 * std::atan(taper / h) * 180 / kPi;
-      const double slack = 2 * kUpperPoint / h * 180 / kPi + 1e-6;
+      const double angle = 2 * std::atan(taper / h) * 180 / std::numbers::pi;
+      const double slack = 2 * kUpperPoint / h * 180 / std::numbers::pi + 1e-6;
       if (angle > kMaxTaperAngle + slack) {
         r.problems.push_back({m.line, ProblemKind::Taper,
                               BlockPrefix(m) + "конусность " + FormatNumber(angle, 0, 3) +

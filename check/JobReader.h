@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 
 namespace kalmoro {
 

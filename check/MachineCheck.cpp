@@ -1,7 +1,8 @@
-#include "nc/MachineCheck.h"
+#include "check/MachineCheck.h"
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <span>
 
 #include "ProblemText.h"
@@ -10,7 +11,6 @@
 namespace kalmoro {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 // Words have three decimals: a radius or a point is known to about this.
 constexpr double kWordSlack = 0.0015;
 // A corner the wire rounds leaves less than this uncut: too little to mention (the chords of a cone).
@@ -106,7 +106,7 @@ void CheckCorners(std::span<const Move> moves, double offset, std::vector<Proble
     if (!Direction(a, true, ax, ay) || !Direction(b, false, bx, by)) continue;
     const double turn = std::atan2(ax * by - ay * bx, ax * bx + ay * by);
     // Only a left turn is a corner of the hole the wire, running inside, cannot reach.
-    if (turn <= 0 || turn >= kPi - 1e-9 || UncutAt(turn, offset) < kUncutCorner) continue;
+    if (turn <= 0 || turn >= std::numbers::pi - 1e-9 || UncutAt(turn, offset) < kUncutCorner) continue;
     out.push_back(
         {a.line, ProblemKind::Note,
          BlockPrefix(a) + "углы будут скруглены радиусом " + Num(offset) + " мм (проволока с зазором)"});
@@ -136,9 +136,9 @@ std::vector<Piece> PiecesOf(const ProgramReading& r) {
 void CheckTaper(const ProgramReading& r, const Piece& piece, const MachineProfile& machine,
                 std::vector<Problem>& out) {
   const double h = piece.Height(machine);
-  const double slack = 2 * kTaperSlack / h * 180 / kPi + 1e-6;
+  const double slack = 2 * kTaperSlack / h * 180 / std::numbers::pi + 1e-6;
   for (const Move& m : piece.moves) {
-    const double angle = 2 * std::atan(std::hypot(m.u, m.v) / h) * 180 / kPi;
+    const double angle = 2 * std::atan(std::hypot(m.u, m.v) / h) * 180 / std::numbers::pi;
     if (angle <= machine.maxTaperAngle + slack) continue;
     // The generator's own limit may already stand at this block.
     const bool told = std::any_of(r.problems.begin(), r.problems.end(), [&m](const Problem& p) {

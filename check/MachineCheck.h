@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "nc/MachineProfile.h"
-#include "nc/ProgramReader.h"
+#include "check/MachineProfile.h"
+#include "check/ProgramReader.h"
 
 // What a program asks of the machine and its wire, held against the machine's profile: run by `check`
 // and by the preview on a program already read.

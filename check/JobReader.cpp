@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "ProgramInterpreter.h"
-#include "ProgramLexer.h"
 #include "SectionReader.h"
 #include "StructureCheck.h"
 #include "nc/JobProgram.h"
 #include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
+#include "nc/ProgramInterpreter.h"
+#include "nc/ProgramLexer.h"
 #include "text/Ascii.h"
 
 namespace kalmoro {

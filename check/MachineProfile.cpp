@@ -1,4 +1,4 @@
-#include "nc/MachineProfile.h"
+#include "check/MachineProfile.h"
 
 #include <array>
 #include <cmath>

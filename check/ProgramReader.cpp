@@ -1,4 +1,4 @@
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 
 #include <algorithm>
 #include <cmath>

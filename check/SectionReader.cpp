@@ -4,11 +4,11 @@
 #include <cmath>
 
 #include "HoleCheck.h"
-#include "ProgramInterpreter.h"
-#include "ProgramLexer.h"
 #include "StructureCheck.h"
 #include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
+#include "nc/ProgramInterpreter.h"
+#include "nc/ProgramLexer.h"
 
 namespace kalmoro {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "ProgramInterpreter.h"
-#include "ProgramLexer.h"
 #include "nc/Problem.h"
+#include "nc/ProgramInterpreter.h"
+#include "nc/ProgramLexer.h"
 
 // The program's frame, block by block: the header first, block numbers that grow by one, the setup
 // block before any move, nothing after M02, M02 at the end with compensation switched off.

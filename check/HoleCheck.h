@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nc/ProgramReader.h"
+#include "check/ProgramReader.h"
 
 namespace kalmoro {
 
