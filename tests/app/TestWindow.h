@@ -81,8 +81,8 @@ inline QByteArray ReadAll(const QString& path) {
   return file.readAll();
 }
 
-// The lines, without their CR LF, of a worked listing of the description as the generator writes it
-// (tests/data).
+// The lines, without their CR LF, of a reference program in tests/data (circle-d10.iso, rect-w20-h10-r2.iso,
+// rect-w10-h5-r0.iso, cone-dd1-du0.8-h2.iso), byte for byte as the generator must write it.
 inline QStringList ListingLines(const char* name) {
   const QByteArray bytes = ReadAll(QStringLiteral(KALMORO_TEST_DATA "/") + QLatin1String(name));
   QStringList lines = QString::fromUtf8(bytes).split(QStringLiteral("\r\n"));

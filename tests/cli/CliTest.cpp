@@ -16,8 +16,8 @@ namespace {
 
 using namespace kalmoro::clitest;
 
-// A worked listing of the description, as the generator writes it (tests/data); a file that cannot be
-// read gives a text no program can be.
+// A reference program of tests/data (circle-d10.iso, rect-w20-h10-r2.iso, rect-w10-h5-r0.iso,
+// cone-dd1-du0.8-h2.iso); a file that cannot be read gives a text no program can be.
 std::string Listing(const char* name) {
   const fs::path path = fs::path(KALMORO_TEST_DATA) / name;
   const std::string bytes = ReadBytes(path);

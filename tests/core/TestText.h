@@ -11,7 +11,7 @@
 
 namespace kalmoro::test {
 
-// A worked listing of the description as the generator writes it, from tests/data (CR LF line ends):
+// A reference program from tests/data, byte for byte as the generator must write it (CR LF line ends):
 // "circle-d10.iso", "rect-w20-h10-r2.iso", "rect-w10-h5-r0.iso", "cone-dd1-du0.8-h2.iso". A file that
 // cannot be read gives a text no program can be, so that a comparison fails and names it.
 inline std::string Listing(std::string_view name) {
