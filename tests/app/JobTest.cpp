@@ -359,7 +359,7 @@ void JobTest::savedJobOpensIntoTheSameTable() {
   const QByteArray saved = ReadAll(path);
 
   m_t = std::make_unique<TestWindow>();
-  QVERIFY(m_t->window.OpenFile(path));
+  QVERIFY(m_t->window.Document().Open(path));
   QCOMPARE(m_t->Tabs()->currentIndex(), kJobPage);
   QCOMPARE(Rows(), rows);
   QCOMPARE(m_t->Program()->toPlainText(), program);
@@ -383,7 +383,7 @@ void JobTest::openingLeavesOutHolesItCannotRegenerate() {
       "(3: HEXAGON: S=5 @ X1 Y1)\r\nN1M02";
   QVERIFY(kalmoro::SaveProgramFile(Utf8(path), text).Saved());
   AddCircle("30");
-  QVERIFY(m_t->window.OpenFile(path));
+  QVERIFY(m_t->window.Document().Open(path));
   QCOMPARE(m_t->Tabs()->currentIndex(), kJobPage);
   QCOMPARE(Rows(), QStringList{"1|круглое|D10|20|0"});
   QCOMPARE(Note(), QString("Не восстановлено отверстий: 2"));
@@ -391,7 +391,7 @@ void JobTest::openingLeavesOutHolesItCannotRegenerate() {
   // A single hole's program leaves the job as it is.
   const QString hole = m_home->filePath("hole.iso");
   QVERIFY(kalmoro::SaveProgramFile(Utf8(hole), kalmoro::GenCircle("8").program).Saved());
-  QVERIFY(m_t->window.OpenFile(hole));
+  QVERIFY(m_t->window.Document().Open(hole));
   QCOMPARE(m_t->Tabs()->currentIndex(), 0);
   QCOMPARE(Rows(), QStringList{"1|круглое|D10|20|0"});
 }

@@ -1,6 +1,6 @@
 // The toolpath preview as the user meets it: opened with F5 or from the program field's context menu,
-// following hand edits on the next turn of the event loop, and tying the problems and the drawing to
-// the lines of the program field.
+// following hand edits once they are read, and tying the problems and the drawing to the lines of the
+// program field.
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QListWidget>
@@ -41,7 +41,7 @@ class PreviewTest : public QObject {
   void f5ShowsGeneratedProgram_data();
   void f5ShowsGeneratedProgram();
   void obliqueViewRaisesUpperContourToWireHeight();
-  void arcEditShowsProblemOnNextTurn();
+  void arcEditShowsProblemOnceRead();
   void problemClickPutsCaretOnItsLine_data();
   void problemClickPutsCaretOnItsLine();
   void drawingAndCaretPointAtTheSameMove();
@@ -152,7 +152,7 @@ void PreviewTest::obliqueViewRaisesUpperContourToWireHeight() {
   QVERIFY2(std::abs(shown.width() - 1) < 0.5, qPrintable(QString("width %1").arg(shown.width())));
 }
 
-void PreviewTest::arcEditShowsProblemOnNextTurn() {
+void PreviewTest::arcEditShowsProblemOnceRead() {
   GenerateRound();
   ToolpathPreview* preview = OpenWithF5();
   QVERIFY(preview->Reading().problems.empty());
@@ -163,13 +163,14 @@ void PreviewTest::arcEditShowsProblemOnNextTurn() {
                       cursor.block().text().indexOf("I0.000") + 1);
   cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 5);
   cursor.insertText("0.100");
-  QCoreApplication::processEvents();
 
+  // Read off the typing path: the preview shows it once the reading is back.
+  QTRY_COMPARE(preview->Reading().problems.size(), std::size_t{2});
   const auto& problems = preview->Reading().problems;
-  QVERIFY2(problems.size() == 2 && problems.front().line == 6 && problems.back().line == 6 &&
+  QVERIFY2(problems.front().line == 6 && problems.back().line == 6 &&
                problems.front().kind == kalmoro::ProblemKind::Arc &&
                problems.back().kind == kalmoro::ProblemKind::Deviation,
-           "the arc and its path off the circle, at line 6, must show on the next turn of the event loop");
+           "the arc and its path off the circle, both at line 6");
   auto* list = preview->findChild<QListWidget*>("Problems");
   QCOMPARE(list->count(), 2);
   QVERIFY2(list->item(0)->text().startsWith("Строка 6: Дуга"), qPrintable(list->item(0)->text()));

@@ -1,0 +1,77 @@
+#include "app/preview/FieldReader.h"
+
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <system_error>
+#include <utility>
+
+namespace kalmoro {
+
+FieldReader::FieldReader(QPlainTextEdit& field, QObject* parent) : QObject(parent), m_field(&field) {
+  m_kick.setSingleShot(true);
+  m_kick.setInterval(0);
+  connect(&m_kick, &QTimer::timeout, this, &FieldReader::Start);
+  connect(field.document(), &QTextDocument::contentsChange, this, &FieldReader::Changed);
+  m_kick.start();
+}
+
+FieldReader::~FieldReader() {
+  if (m_task.valid()) m_task.wait();
+}
+
+void FieldReader::Changed() {
+  ++m_version;
+  if (!m_kick.isActive()) m_kick.start();
+}
+
+void FieldReader::SetMachine(const MachineProfile& machine) {
+  m_machine = machine;
+  Changed();
+}
+
+void FieldReader::Start() {
+  if (!m_field || m_task.valid() || LatestIsCurrent()) return;
+  const QString raw = m_field->document()->toRawText();
+  const std::uint64_t task = ++m_tasks;
+  m_taskVersion = m_version;
+  try {
+    m_task = std::async(std::launch::async, [this, raw, machine = m_machine, version = m_version, task] {
+      std::shared_ptr<const FieldReading> read = ReadFieldText(raw, machine, version);
+      // Delivered on the window's thread; the destructor waits for this task, so `this` is alive here.
+      QMetaObject::invokeMethod(
+          this, [this, task] { Finished(task); }, Qt::QueuedConnection);
+      return read;
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had: read here and now.
+    Publish(ReadFieldText(raw, m_machine, m_version));
+  }
+}
+
+void FieldReader::Finished(std::uint64_t task) {
+  // A report of a task that Current() has taken over, or of one before it.
+  if (task != m_tasks || !m_task.valid()) return;
+  std::shared_ptr<const FieldReading> read = m_task.get();
+  if (read->version == m_version)
+    Publish(std::move(read));
+  else
+    Start();  // the text changed meanwhile: read the newest one
+}
+
+std::shared_ptr<const FieldReading> FieldReader::Current() {
+  if (LatestIsCurrent()) return m_latest;
+  if (m_task.valid() && m_taskVersion == m_version) {
+    Publish(m_task.get());
+    return m_latest;
+  }
+  if (!m_field) return m_latest ? m_latest : std::make_shared<const FieldReading>();
+  Publish(ReadFieldText(m_field->document()->toRawText(), m_machine, m_version));
+  return m_latest;
+}
+
+void FieldReader::Publish(std::shared_ptr<const FieldReading> reading) {
+  m_latest = std::move(reading);
+  emit Read(m_latest);
+}
+
+}  // namespace kalmoro
