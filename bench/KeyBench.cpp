@@ -2,9 +2,17 @@
 // character check, and on the cone page the solver at the key release) and a key in the program field
 // holding the largest program, each followed by Backspace so that the text stays as it was. The floor
 // is the same pair of keys in a bare shown QLineEdit, measured in the same run; compare the medians of
-// the time per key, e.g. --benchmark_repetitions=5. The time is the thread's CPU time: on the offscreen
+// the time per key, e.g. --benchmark_repetitions=5. The CPU time is the window thread's: on the offscreen
 // platform (the default unless QT_QPA_PLATFORM says otherwise) the window does all its work in this
 // thread, and a shared machine stretches the wall time but not that.
+//
+// The largest job (as many round holes as the block numbers allow) is typed into with the preview closed
+// and open, against the same field without the preview and against a bare shown QPlainTextEdit holding
+// the same text: the program field's reading goes on in a worker thread meanwhile, whose CPU time the
+// wall time shows and the window thread's does not. BM_JobKeyFollowed waits after each key, untimed,
+// until the window shows the reading of the new text; BM_JobKeyAfterPause types a key after a pause in
+// which that reading came back, and counts what the window does with it before the key;
+// BM_JobReadingApplied is what showing a reading costs the window's thread.
 
 #include <benchmark/benchmark.h>
 
@@ -15,13 +23,23 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextCursor>
+#include <chrono>
 #include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "SilentDialogs.h"
 #include "app/FrmMain.h"
+#include "app/ProgramDocument.h"
 #include "app/ProgramField.h"
+#include "app/preview/FieldReader.h"
 #include "app/preview/ProgramText.h"
+#include "app/preview/ToolpathPreview.h"
 #include "holes/ConeHole.h"
+#include "holes/Job.h"
+#include "holes/RoundHole.h"
 
 namespace {
 
@@ -86,5 +104,139 @@ void BM_ProgramKey(benchmark::State& state) {
   TypeAndErase(state, program);
 }
 BENCHMARK(BM_ProgramKey)->Unit(benchmark::kMicrosecond);
+
+// The largest job of round holes D10 on a 20 mm grid: as many as its program's block numbers allow.
+const std::string& LargestJob() {
+  static const std::string program = [] {
+    const std::string hole = GenCircle("10").program;
+    std::vector<JobHole> holes;
+    std::string largest;
+    for (int k = 0;; ++k) {
+      holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k / 50)});
+      GenResult job = GenJob(holes);
+      if (!job.Ok()) return largest;
+      largest = std::move(job.program);
+    }
+  }();
+  return program;
+}
+
+// The window with the largest job in its program field, read, the caret at its end; the preview open
+// or not.
+struct JobWindow {
+  explicit JobWindow(bool preview) : window(g_dialogs) {
+    window.show();
+    program = window.findChild<QPlainTextEdit*>(QStringLiteral("NcPr"));
+    window.Document().SetGenerated(LargestJob());
+    if (preview) window.findChild<ToolpathPreview*>()->Open();
+    WaitForReading();
+    program->setFocus();
+    program->moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+  }
+  // Until the reading of the text as it stands is back and shown.
+  void WaitForReading() {
+    while (!window.Document().Reader().LatestIsCurrent())
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+    QCoreApplication::processEvents();
+  }
+  FrmMain window;
+  QPlainTextEdit* program = nullptr;
+};
+
+// Floor: a bare shown QPlainTextEdit of the program field's size and font holding the largest job.
+void BM_FloorJobKey(benchmark::State& state) {
+  FrmMain window(g_dialogs);
+  const QPlainTextEdit* field = window.findChild<QPlainTextEdit*>(QStringLiteral("NcPr"));
+  QPlainTextEdit edit;
+  edit.setFont(field->font());
+  edit.setLineWrapMode(QPlainTextEdit::NoWrap);
+  edit.resize(field->size());
+  edit.setPlainText(ToEditorText(LargestJob()));
+  edit.show();
+  edit.setFocus();
+  edit.moveCursor(QTextCursor::End);
+  QCoreApplication::processEvents();
+  TypeAndErase(state, &edit);
+  state.counters["blocks"] = static_cast<double>(edit.blockCount());
+}
+BENCHMARK(BM_FloorJobKey)->Unit(benchmark::kMicrosecond);
+
+// Keys at the end of the largest job typed without a pause, the preview closed (0) or open (1). The
+// counter gives the readings of a current text that came back meanwhile, per key.
+void BM_JobKey(benchmark::State& state) {
+  JobWindow job(state.range(0) != 0);
+  int readings = 0;
+  QObject::connect(&job.window.Document().Reader(), &FieldReader::Read, [&readings] { ++readings; });
+  TypeAndErase(state, job.program);
+  state.counters["readings"] = benchmark::Counter(readings, benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_JobKey)->ArgName("preview")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The same keys, each met by a window that shows the text as it stands: after each key, untimed, the
+// reading of the new text comes back and is shown.
+void BM_JobKeyFollowed(benchmark::State& state) {
+  JobWindow job(state.range(0) != 0);
+  bool erase = false;
+  for (auto _ : state) {
+    if (erase)
+      Key(job.program, Qt::Key_Backspace, QString());
+    else
+      Key(job.program, Qt::Key_5, QStringLiteral("5"));
+    erase = !erase;
+    state.PauseTiming();
+    job.WaitForReading();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+// The untimed waits would make Google Benchmark's own choice of iterations run for hours.
+BENCHMARK(BM_JobKeyFollowed)
+    ->ArgName("preview")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(200)
+    ->Unit(benchmark::kMicrosecond);
+
+// A key typed after a pause of 300 ms, in which the reading of the text as the key before left it came
+// back: the window takes that reading first (the preview's drawing and status, the verdict), then the
+// key, as it does when the key comes from the keyboard.
+void BM_JobKeyAfterPause(benchmark::State& state) {
+  JobWindow job(state.range(0) != 0);
+  bool erase = false;
+  for (auto _ : state) {
+    QCoreApplication::processEvents();
+    if (erase)
+      Key(job.program, Qt::Key_Backspace, QString());
+    else
+      Key(job.program, Qt::Key_5, QStringLiteral("5"));
+    erase = !erase;
+    state.PauseTiming();
+    QCoreApplication::processEvents();  // the reading starts
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_JobKeyAfterPause)
+    ->ArgName("preview")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(20)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+
+// What a reading costs the window's thread when it comes back: the preview's drawing and status and the
+// verdict take it.
+void BM_JobReadingApplied(benchmark::State& state) {
+  JobWindow job(true);
+  FieldReader& reader = job.window.Document().Reader();
+  const std::shared_ptr<const FieldReading> read = reader.Latest();
+  for (auto _ : state) {
+    emit reader.Read(read);
+    QCoreApplication::processEvents();
+  }
+}
+BENCHMARK(BM_JobReadingApplied)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 }  // namespace

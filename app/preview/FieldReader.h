@@ -17,8 +17,10 @@ namespace kalmoro {
 // Reads a program field's text after every change, off the typing path: on the next turn of the event
 // loop a copy of the text goes to a worker thread, and its reading comes back as Read. While a reading is
 // under way, changes only count; when it comes back for a text that has changed since, it is dropped and
-// the newest text is read, so that the last reading always wins and no key waits for one. What must act
-// on the exact text (a save, a print) asks for Current().
+// the newest text is read, so that the last reading always wins and no key waits for one. The copy is of
+// a text the reader keeps up to date edit by edit, which costs a key no more than the edit itself. What
+// must act on the exact text (a save, a print) asks for Current(), which holds the reading against the
+// field's own text.
 class FieldReader : public QObject {
   Q_OBJECT
 
@@ -45,12 +47,14 @@ class FieldReader : public QObject {
   void Read(const std::shared_ptr<const FieldReading>& reading);
 
  private:
-  void Changed();
+  void Changed(int from, int removed, int added);
+  void Invalidate();
   void Start();
   void Finished(std::uint64_t task);
   void Publish(std::shared_ptr<const FieldReading> reading);
 
   QPointer<QPlainTextEdit> m_field;
+  QString m_text;  // the field's raw text (QTextDocument::toRawText), kept edit by edit
   MachineProfile m_machine;
   std::uint64_t m_version = 1;
   std::shared_ptr<const FieldReading> m_latest;

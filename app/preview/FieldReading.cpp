@@ -6,7 +6,6 @@
 
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathScene.h"
-#include "check/MachineCheck.h"
 #include "text/Cp1251.h"
 
 namespace kalmoro {
@@ -25,6 +24,24 @@ std::vector<int> LineStarts(const QString& raw) {
       starts.push_back(static_cast<int>(i + 1));
   }
   return starts;
+}
+
+FieldReading::Figures FiguresOf(const ProgramReading& r, const MachineProfile& machine) {
+  FieldReading::Figures f;
+  std::vector<Move> contour;
+  for (const Move& m : r.moves) {
+    if (r.job && m.rapid) continue;  // without the wire: between the holes of a job
+    f.lowerLength += PathLength(m, false);
+    f.upperLength += PathLength(m, true);
+    if (m.compensated) contour.push_back(m);
+  }
+  f.contour = !contour.empty();
+  if (f.contour) {
+    f.lowerBounds = BoundsOf(contour, false);
+    f.upperBounds = BoundsOf(contour, true);
+  }
+  f.time = EstimateCuttingTime(r, machine);
+  return f;
 }
 
 }  // namespace
@@ -50,6 +67,7 @@ std::shared_ptr<const FieldReading> ReadFieldText(const QString& raw, const Mach
     read->lineStarts = LineStarts(raw);
     read->reading = ReadProgram(read->text);
     CheckMachine(read->reading, machine);
+    read->figures = FiguresOf(read->reading, machine);
     if (!EncodeCp1251(read->text, &read->unencodable) && read->unencodable.empty())
       read->unencodable.push_back('?');
     read->scene = std::make_shared<const ToolpathScene>(read->reading, machine.WireOffset());

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "check/MachineCheck.h"
 #include "check/MachineProfile.h"
 #include "check/ProgramReader.h"
+#include "nc/Toolpath.h"
 
 namespace kalmoro {
 
@@ -24,6 +26,16 @@ struct FieldReading {
   MachineProfile machine;       // the machine it was checked against
   std::string unencodable;      // the first character Windows-1251 cannot hold (UTF-8); empty for none
   std::shared_ptr<const ToolpathScene> scene;
+  // What the preview's status gives of the path, worked out with the reading.
+  struct Figures {
+    double lowerLength = 0;  // the length of the path, the moves between the holes of a job left out
+    double upperLength = 0;  // the same on the upper contour
+    bool contour = false;    // some move has compensation on
+    Box lowerBounds;         // of the moves with compensation on
+    Box upperBounds;
+    CuttingTime time;
+  };
+  Figures figures;
   bool failed = false;  // the text could not be read whole (out of memory): `text` may lack part of it
 
   // The program line (from 1) that holds a position of the field's document.

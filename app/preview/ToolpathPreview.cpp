@@ -323,25 +323,18 @@ void ToolpathPreview::ShowStatus() {
   verdict = QStringLiteral("<b style=\"color:%1\">%2</b>")
                 .arg(ProblemCount(r) == 0 ? QStringLiteral("#1a7f37") : QStringLiteral("#c62828"), verdict);
   const QString hole = QString::fromStdString(HoleText(r));
-  double lower = 0, upper = 0;
-  std::vector<Move> contour;
-  for (const Move& m : r.moves) {
-    if (r.job && m.rapid) continue;  // without the wire: between the holes of a job
-    lower += PathLength(m, false);
-    upper += PathLength(m, true);
-    if (m.compensated) contour.push_back(m);
-  }
+  const FieldReading::Figures& f = m_read->figures;
   // Only a tapered program has an upper contour of its own.
   QString lengths = r.tapered ? QStringLiteral("Длина пути: нижний контур %1, верхний контур %2")
-                                    .arg(Length(lower), Length(upper))
-                              : QStringLiteral("Длина пути: %1").arg(Length(lower));
+                                    .arg(Length(f.lowerLength), Length(f.upperLength))
+                              : QStringLiteral("Длина пути: %1").arg(Length(f.lowerLength));
   QString extents;
-  if (!contour.empty()) {
+  if (f.contour) {
     extents = r.tapered ? QStringLiteral("<br>Габариты: нижний контур %1; верхний %2")
-                              .arg(Extents(BoundsOf(contour, false)), Extents(BoundsOf(contour, true)))
-                        : QStringLiteral("<br>Габариты контура: %1").arg(Extents(BoundsOf(contour, false)));
+                              .arg(Extents(f.lowerBounds), Extents(f.upperBounds))
+                        : QStringLiteral("<br>Габариты контура: %1").arg(Extents(f.lowerBounds));
   }
-  QString time = QString::fromStdString(CuttingTimeText(EstimateCuttingTime(r, m_read->machine)));
+  QString time = QString::fromStdString(CuttingTimeText(f.time));
   time[0] = time[0].toUpper();
   const QString machine =
       !m_machineError.isEmpty()

@@ -8,6 +8,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <cmath>
 #include <memory>
@@ -247,6 +248,8 @@ void PreviewTest::drawingAndCaretPointAtTheSameMove() {
   }
 }
 
+// The program field's own menu keeps its standard entries and offers the window's commands on the
+// program and the preview; the preview's tool row offers the same commands.
 void PreviewTest::contextMenuKeepsStandardEntriesAndOpensPreview() {
   GenerateRound();
   QWidget* viewport = m_t->Program()->viewport();
@@ -259,12 +262,23 @@ void PreviewTest::contextMenuKeepsStandardEntriesAndOpensPreview() {
     if (!action->isSeparator()) entries << action->text().section('\t', 0, 0).remove('&');
   QVERIFY2(entries.size() > 5 && entries.contains("Copy") && entries.contains("Select All"),
            qPrintable("the standard entries must stay: " + entries.join(", ")));
-  QCOMPARE(entries.last(), QString("Показать траекторию"));
+  const QStringList commands = {"Открыть программу…",  "Сохранить программу…", "Печать…",
+                                "Лист наладки в PDF…", "Экспорт чертежа…",     "Станок…"};
+  QCOMPARE(entries.mid(entries.size() - 7), commands + QStringList{"Показать траекторию"});
 
   menu->actions().last()->trigger();
   auto* preview = m_t->window.findChild<ToolpathPreview*>();
   QVERIFY(QTest::qWaitForWindowExposed(preview));
   QCOMPARE(preview->Reading().blocks, 13);
+
+  auto* row = preview->findChild<QToolButton*>("Commands");
+  QVERIFY(row && row->isVisible());
+  QStringList offered;
+  for (const QAction* action : row->menu()->actions()) offered << action->text();
+  QCOMPARE(offered, commands.mid(0, 5));
+  // From the preview's row as from the window: "Открыть программу…" asks for a file.
+  row->menu()->actions().front()->trigger();
+  QCOMPARE(m_t->dialogs.openStarts().size(), 1);
 }
 
 void PreviewTest::largestProgramIsReadWhenTypingPauses() {
