@@ -193,7 +193,7 @@ void ProgramDocument::OfferBackup(const QString& file) {
   }
   const LoadResult loaded = LoadProgramFile(LocalName(file));
   if (!Loadable(loaded, file)) return;
-  PutFile(loaded, file, QStringLiteral("Прежняя программа возвращена из резервной копии (%1):"));
+  PutFile(loaded, file, QStringLiteral("Из резервной копии (%1):"));
   if (!restored.message.empty()) m_dialogs.ShowInfo(QString::fromUtf8(kOpenTitle), Text(restored.message));
 }
 
@@ -363,12 +363,14 @@ void ProgramDocument::NameSaved(const QString& name) {
 // it; "Новая программа*" for a program no file holds; the program's name alone before there is one.
 void ProgramDocument::UpdateTitle() {
   const QString name = FileName();
-  const bool modified = m_field.document()->isModified();
+  bool modified = m_field.document()->isModified();
   QString title = QString::fromUtf8(kAppTitle);
   if (!name.isEmpty())
     title = QFileInfo(name).fileName() + QStringLiteral("[*] — ") + title;
   else if (modified && !Blank(*m_field.document()))
     title = QString::fromUtf8(kNewProgram) + QStringLiteral("[*] — ") + title;
+  else
+    modified = false;  // nothing that could be saved
   if (m_window.windowTitle() != title) m_window.setWindowTitle(title);
   if (m_window.isWindowModified() != modified) m_window.setWindowModified(modified);
 }

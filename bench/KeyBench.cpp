@@ -10,8 +10,7 @@
 // and open, against the same field without the preview and against a bare shown QPlainTextEdit holding
 // the same text: the program field's reading goes on in a worker thread meanwhile, whose CPU time the
 // wall time shows and the window thread's does not. BM_JobKeyFollowed waits after each key, untimed,
-// until the window shows the reading of the new text; BM_JobKeyAfterPause types a key after a pause in
-// which that reading came back, and counts what the window does with it before the key;
+// until the window shows the reading of the new text, against the bare field with as long a pause;
 // BM_JobReadingApplied is what showing a reading costs the window's thread.
 
 #include <benchmark/benchmark.h>
@@ -136,15 +135,35 @@ struct JobWindow {
   }
   // Until the reading of the text as it stands is back and shown.
   void WaitForReading() {
+    // Sleeps until an event comes (the reading reports with one), leaving the cores to the reading.
     while (!window.Document().Reader().LatestIsCurrent())
-      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+      QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
   }
   FrmMain window;
   QPlainTextEdit* program = nullptr;
 };
 
-// Floor: a bare shown QPlainTextEdit of the program field's size and font holding the largest job.
+// Keys typed one by one, each after a pause, untimed, in which wait(iteration) runs: a key after a pause
+// finds the caches cold, and costs a bare field some times what a key in a run of keys does.
+template <typename Wait>
+void TypePaused(benchmark::State& state, QWidget* widget, Wait&& wait) {
+  bool erase = false;
+  for (auto _ : state) {
+    if (erase)
+      Key(widget, Qt::Key_Backspace, QString());
+    else
+      Key(widget, Qt::Key_5, QStringLiteral("5"));
+    erase = !erase;
+    state.PauseTiming();
+    wait();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Floor: a bare shown QPlainTextEdit of the program field's size and font holding the largest job, keys
+// without a pause (0) or each after 300 ms (1).
 void BM_FloorJobKey(benchmark::State& state) {
   FrmMain window(g_dialogs);
   const QPlainTextEdit* field = window.findChild<QPlainTextEdit*>(QStringLiteral("NcPr"));
@@ -157,10 +176,15 @@ void BM_FloorJobKey(benchmark::State& state) {
   edit.setFocus();
   edit.moveCursor(QTextCursor::End);
   QCoreApplication::processEvents();
-  TypeAndErase(state, &edit);
+  if (state.range(0) == 0)
+    TypeAndErase(state, &edit);
+  else
+    TypePaused(state, &edit, [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
   state.counters["blocks"] = static_cast<double>(edit.blockCount());
 }
-BENCHMARK(BM_FloorJobKey)->Unit(benchmark::kMicrosecond);
+// The untimed pauses would make Google Benchmark's own choice of iterations run for hours.
+BENCHMARK(BM_FloorJobKey)->ArgName("pause")->Arg(0)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_FloorJobKey)->ArgName("pause")->Arg(1)->Iterations(30)->Unit(benchmark::kMicrosecond);
 
 // Keys at the end of the largest job typed without a pause, the preview closed (0) or open (1). The
 // counter gives the readings of a current text that came back meanwhile, per key.
@@ -173,63 +197,27 @@ void BM_JobKey(benchmark::State& state) {
 }
 BENCHMARK(BM_JobKey)->ArgName("preview")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
-// The same keys, each met by a window that shows the text as it stands: after each key, untimed, the
-// reading of the new text comes back and is shown.
+// The same keys, each after a pause in which the reading of the text the key before made came back and
+// was shown, and at least 300 ms went by: every key meets a window that shows the text as it stands.
 void BM_JobKeyFollowed(benchmark::State& state) {
   JobWindow job(state.range(0) != 0);
-  bool erase = false;
-  for (auto _ : state) {
-    if (erase)
-      Key(job.program, Qt::Key_Backspace, QString());
-    else
-      Key(job.program, Qt::Key_5, QStringLiteral("5"));
-    erase = !erase;
-    state.PauseTiming();
+  TypePaused(state, job.program, [&job] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
     job.WaitForReading();
-    state.ResumeTiming();
-  }
-  state.SetItemsProcessed(state.iterations());
+    std::this_thread::sleep_until(until);
+  });
 }
-// The untimed waits would make Google Benchmark's own choice of iterations run for hours.
 BENCHMARK(BM_JobKeyFollowed)
     ->ArgName("preview")
     ->Arg(0)
     ->Arg(1)
-    ->Iterations(200)
+    ->Iterations(30)
     ->Unit(benchmark::kMicrosecond);
 
-// A key typed after a pause of 300 ms, in which the reading of the text as the key before left it came
-// back: the window takes that reading first (the preview's drawing and status, the verdict), then the
-// key, as it does when the key comes from the keyboard.
-void BM_JobKeyAfterPause(benchmark::State& state) {
-  JobWindow job(state.range(0) != 0);
-  bool erase = false;
-  for (auto _ : state) {
-    QCoreApplication::processEvents();
-    if (erase)
-      Key(job.program, Qt::Key_Backspace, QString());
-    else
-      Key(job.program, Qt::Key_5, QStringLiteral("5"));
-    erase = !erase;
-    state.PauseTiming();
-    QCoreApplication::processEvents();  // the reading starts
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    state.ResumeTiming();
-  }
-  state.SetItemsProcessed(state.iterations());
-}
-BENCHMARK(BM_JobKeyAfterPause)
-    ->ArgName("preview")
-    ->Arg(0)
-    ->Arg(1)
-    ->Iterations(20)
-    ->Unit(benchmark::kMicrosecond)
-    ->UseRealTime();
-
-// What a reading costs the window's thread when it comes back: the preview's drawing and status and the
-// verdict take it.
+// What a reading costs the window's thread when it comes back: the verdict takes it, and with the
+// preview open (1) the preview's status and drawing. A key that comes meanwhile waits that long.
 void BM_JobReadingApplied(benchmark::State& state) {
-  JobWindow job(true);
+  JobWindow job(state.range(0) != 0);
   FieldReader& reader = job.window.Document().Reader();
   const std::shared_ptr<const FieldReading> read = reader.Latest();
   for (auto _ : state) {
@@ -237,6 +225,11 @@ void BM_JobReadingApplied(benchmark::State& state) {
     QCoreApplication::processEvents();
   }
 }
-BENCHMARK(BM_JobReadingApplied)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_JobReadingApplied)
+    ->ArgName("preview")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

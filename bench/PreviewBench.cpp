@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/preview/FieldReader.h"
 #include "app/preview/FieldReading.h"
@@ -20,6 +22,8 @@
 #include "app/preview/ToolpathView.h"
 #include "check/ProgramReader.h"
 #include "holes/ConeHole.h"
+#include "holes/Job.h"
+#include "holes/RoundHole.h"
 
 namespace {
 
@@ -62,6 +66,24 @@ void BM_FieldReadingLargest(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(ReadFieldText(raw, machine, 1));
 }
 BENCHMARK(BM_FieldReadingLargest)->Unit(benchmark::kMillisecond);
+
+// The same for the largest job: as many round holes D10 as its block numbers allow (2 184).
+void BM_FieldReadingLargestJob(benchmark::State& state) {
+  const std::string hole = GenCircle("10").program;
+  std::vector<JobHole> holes;
+  std::string job;
+  for (int k = 0;; ++k) {
+    holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k / 50)});
+    GenResult made = GenJob(holes);
+    if (!made.Ok()) break;
+    job = std::move(made.program);
+  }
+  const QString raw = ToEditorText(job);
+  const MachineProfile machine;
+  for (auto _ : state) benchmark::DoNotOptimize(ReadFieldText(raw, machine, 1));
+  state.counters["holes"] = static_cast<double>(holes.size() - 1);
+}
+BENCHMARK(BM_FieldReadingLargestJob)->Unit(benchmark::kMillisecond);
 
 // From an edit of the field to the drawing and status, read at once as a save or an open asks for it.
 void BM_PreviewUpdateLargest(benchmark::State& state) {

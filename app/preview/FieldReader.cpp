@@ -1,5 +1,6 @@
 #include "app/preview/FieldReader.h"
 
+#include <sys/resource.h>
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -8,6 +9,11 @@
 #include <utility>
 
 namespace kalmoro {
+namespace {
+
+constexpr int kReaderNice = 10;
+
+}  // namespace
 
 FieldReader::FieldReader(QPlainTextEdit& field, QObject* parent)
     : QObject(parent), m_field(&field), m_text(field.document()->toRawText()) {
@@ -58,6 +64,9 @@ void FieldReader::Start() {
   m_taskVersion = m_version;
   try {
     m_task = std::async(std::launch::async, [this, raw, machine = m_machine, version = m_version, task] {
+      // Background work: where it competes for a core with the window's thread, the window goes first.
+      // (On Linux the nice value is the calling thread's; it can only be raised, never lowered back.)
+      ::setpriority(PRIO_PROCESS, 0, kReaderNice);
       std::shared_ptr<const FieldReading> read = ReadFieldText(raw, machine, version);
       // Delivered on the window's thread; the destructor waits for this task, so `this` is alive here.
       QMetaObject::invokeMethod(

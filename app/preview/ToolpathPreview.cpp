@@ -106,7 +106,9 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, FieldReader& reader, Q
   machine->setToolTip(QStringLiteral("Проволока, зазор, предел конусности, ход осей и скорость резания"));
   m_commands = new QToolButton(this);
   m_commands->setObjectName(QStringLiteral("Commands"));
-  m_commands->setText(QStringLiteral("Программа"));
+  m_commands->setText(QStringLiteral("Программа ▾"));
+  // The arrow is in the text: the style's own one would stand over it.
+  m_commands->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
   m_commands->setToolTip(
       QStringLiteral("Открыть, сохранить, напечатать лист наладки, экспортировать чертёж"));
   m_commands->setPopupMode(QToolButton::InstantPopup);
