@@ -584,6 +584,134 @@ INSTANTIATE_TEST_SUITE_P(SaveModes, KilledAtRandom, testing::ValuesIn(SaveModes(
                          [](const testing::TestParamInfo<SaveMode>& info) { return info.param.name; });
 
 // ---------------------------------------------------------------------------------------------------
+// Thirty saves in place in a row, each killed once its program is on disk and before its backup is
+// removed, so that each leaves a backup of another program. The newest nine stay; the next save works,
+// names them and says which one gave its name to that save's own backup.
+
+class InterruptedThirtyTimes : public testing::TestWithParam<std::string> {};
+
+TEST_P(InterruptedThirtyTimes, KeepsTheNewestNineBackupsAndTheNextSaveWorks) {
+  const SaveMode& mode = ModeNamed(GetParam());
+  ModeFolder folder(mode, "thirty-" + mode.name);
+  if (const std::string why = folder.Make(Saved(kCircle)); !why.empty()) GTEST_SKIP() << why;
+  constexpr int kSaves = 30;
+  const auto program = [](int i) {
+    return std::vector<std::string>{"circle", "--diameter", std::to_string(11 + i)};
+  };
+  for (int i = 0; i < kSaves; ++i) {
+    Launch launch = folder.Save(program(i), true);
+    launch.env.push_back("KALMORO_KILL_AT=in-place-synced");
+    const RunResult r = Start(launch);
+    ASSERT_EQ(r.signal, SIGKILL) << "save " << i + 1 << " must be killed: " << r.err;
+    ASSERT_LE(folder.Backups().size(), 9u) << "after save " << i + 1 << ": at most nine backups";
+  }
+  // Save i backed up the program of save i - 1: the last nine hold those of saves 20 to 28.
+  std::map<std::string, std::string> nameOf;
+  for (const auto& [name, bytes] : folder.Backups()) nameOf[bytes] = name;
+  std::vector<std::string> newestFirst;
+  for (int i = kSaves - 2; i >= kSaves - 10; --i) {
+    ASSERT_TRUE(nameOf.contains(Saved(program(i)))) << "a backup must hold the program of save " << i + 1;
+    newestFirst.push_back(nameOf[Saved(program(i))]);
+  }
+  ASSERT_EQ(nameOf.size(), 9u);
+  const std::string oldest = newestFirst.back();
+  newestFirst.pop_back();
+
+  const RunResult r = Start(folder.Save(kCircle));
+  EXPECT_EQ(r.status, 0) << "the next save must work: " << r.err;
+  std::string note = LeftNote(newestFirst);
+  note.pop_back();
+  EXPECT_EQ(r.err, note + " Самая старая резервная копия «" + oldest +
+                       "» удалена: в одной папке хранится не больше 9 резервных копий файла, самые новые.\n")
+      << "the save names the backups it keeps, newest first, and the one it removed";
+  EXPECT_EQ(folder.Part(), Saved(kCircle));
+  std::vector<std::string> kept;
+  for (const auto& backup : folder.Backups()) kept.push_back(backup.first);
+  std::sort(newestFirst.begin(), newestFirst.end());
+  EXPECT_EQ(kept, newestFirst) << "the backups named stay";
+  EXPECT_EQ(folder.Strays(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveModes, InterruptedThirtyTimes,
+                         testing::Values("InPlaceHardLink", "InPlaceFolderNotWritable"),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// ---------------------------------------------------------------------------------------------------
+// A save in place that finishes but cannot remove its backup (strace fails the calls with EIO): it
+// exits 0 and says what became of the backup, and check and the next save take it for no interrupted
+// save's, unless it could be neither removed, renamed nor marked.
+
+struct StayingBackup {
+  std::string name;
+  std::string failing;  // the calls that fail
+  std::string note;     // the save's note
+  std::string stays;    // the name the old program stays under
+  bool blamed;          // check and the next save name it as an interrupted save's backup
+};
+
+void PrintTo(const StayingBackup& row, std::ostream* out) {
+  *out << row.name;
+}
+
+const std::string kNotRemoved =
+    "Файл «part.iso» сохранён, но резервную копию прежней программы удалить не удалось (ошибка "
+    "ввода-вывода): ";
+
+class FinishedSaveKeepsItsBackup : public testing::TestWithParam<StayingBackup> {};
+
+TEST_P(FinishedSaveKeepsItsBackup, SaysSoAndIsNotTakenForAnInterruptedSave) {
+  const StayingBackup& row = GetParam();
+  ModeFolder folder(ModeNamed("InPlaceHardLink"), "staying-" + row.name);
+  const std::string old = Saved(kSmallCone);
+  ASSERT_EQ(folder.Make(old), "");
+  Launch launch = folder.Save(kCircle);
+  launch.wrapper = {"strace",
+                    "-f",
+                    "-qq",
+                    "-o",
+                    "/dev/null",
+                    "-e",
+                    "trace=" + row.failing,
+                    "-e",
+                    "inject=" + row.failing + ":error=EIO"};
+  const RunResult saved = Start(launch);
+  EXPECT_EQ(saved.status, 0) << saved.err;
+  EXPECT_EQ(saved.err, row.note);
+  EXPECT_EQ(folder.Part(), Saved(kCircle));
+  EXPECT_EQ(ReadBytes(folder.Dir() / row.stays), old) << row.stays << " must hold the old program";
+
+  const RunResult check = Start(folder.Run({"check", "part.iso"}));
+  EXPECT_EQ(check.out.find("сохранение файла было прервано") != std::string::npos, row.blamed) << check.out;
+  const RunResult next = Start(folder.Save(kCircle));
+  EXPECT_EQ(next.status, 0) << next.err;
+  EXPECT_EQ(next.err, row.blamed ? LeftNote({row.stays}) : "");
+  if (!row.blamed) {
+    EXPECT_EQ(folder.Backups().size() + folder.Strays().size(), 0u) << "the next save removes it";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saving, FinishedSaveKeepsItsBackup,
+    testing::Values(
+        StayingBackup{"RemovalFails", "unlinkat",
+                      kNotRemoved +
+                          "она переименована в «part.iso.kalmoro-old», её удалит следующее сохранение "
+                          "файла.\n",
+                      "part.iso.kalmoro-old", false},
+        StayingBackup{
+            "RemovalAndRenameFail", "unlinkat,renameat,renameat2",
+            "Файл «part.iso» сохранён, но резервную копию прежней программы «part.iso.kalmoro-backup» "
+            "удалить не удалось (ошибка ввода-вывода): она помечена как ненужная, её удалит следующее "
+            "сохранение файла.\n",
+            "part.iso.kalmoro-backup", false},
+        StayingBackup{
+            "RemovalRenameAndMarkFail", "unlinkat,renameat,renameat2,fsetxattr",
+            "Файл «part.iso» сохранён, но резервную копию прежней программы «part.iso.kalmoro-backup» "
+            "удалить не удалось (ошибка ввода-вывода): удалите её сами.\n",
+            "part.iso.kalmoro-backup", true}),
+    [](const testing::TestParamInfo<StayingBackup>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------------------------------------------
 // Four saves of one name started at once, four programs of 1.36 to 1.39 MB: they take turns, every one
 // exits 0 and says nothing, and the name holds one of the four whole.
 
