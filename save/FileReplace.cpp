@@ -460,6 +460,7 @@ SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, 
                                const struct stat* restoring) {
   const SignalBlock fileSizeSignal({SIGXFSZ}, SignalBlock::Pending::Discard);
   const SaveInProgress saving;
+  PauseAt(SaveHooks::Stage::Started);
   Target t;
   Outcome out;
   int error = ResolveAndLock(path, t);

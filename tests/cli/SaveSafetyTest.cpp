@@ -8,12 +8,12 @@
 //
 // The kills: at each named point of a save (kalmoro-gen-hooked kills itself there), at the entry of
 // each system call of a save that changes a file or takes the lock (strace -e inject=…:signal=SIGKILL),
-// and at random instants: KALMORO_SOAK_KILLS kills per mode (8 by default; a save that finishes before
-// its kill does not count). Saves at once:
+// and at random instants inside the save: KALMORO_SOAK_KILLS kills per mode (8 by default). Saves at once:
 // KALMORO_CONCURRENT_ROUNDS rounds of four per mode (2 by default).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -512,11 +512,20 @@ INSTANTIATE_TEST_SUITE_P(SaveModes, KilledAtSystemCall, testing::ValuesIn(SaveMo
                          [](const testing::TestParamInfo<SaveMode>& info) { return info.param.name; });
 
 // ---------------------------------------------------------------------------------------------------
-// Killed at random instants: the largest program saved over a smaller one and the other way round,
-// the kill at a time drawn evenly from the span of an uninterrupted run's save. The seed is fixed; what
-// must hold is the same for every kill.
+// Killed at random instants: the largest program saved over a smaller one and the other way round. Each
+// run stops itself as its save begins and again at the save's last point (the new program in place,
+// the signals held); the test lets it go on and kills it after a time drawn evenly from the span between
+// the two stops of uninterrupted runs. So every kill lands inside the save, at the latest at its last
+// point, and no run ends before its kill. The seed is fixed; what must hold is the same for every kill.
 
 class KilledAtRandom : public testing::TestWithParam<SaveMode> {};
+
+// Whether the process has stopped itself (and not been waited for as stopped).
+bool Stopped(pid_t pid) {
+  siginfo_t info{};
+  return ::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == pid;
+}
 
 TEST_P(KilledAtRandom, LeavesAWholeProgramOrABackupAndTheNextSaveCleansUp) {
   const SaveMode& mode = GetParam();
@@ -527,43 +536,53 @@ TEST_P(KilledAtRandom, LeavesAWholeProgramOrABackupAndTheNextSaveCleansUp) {
   };
   const auto newOf = [&](int i) { return i % 2 == 0 ? kLargestCone : kMidCone; };
   if (const std::string why = folder.Make(oldOf(0)); !why.empty()) GTEST_SKIP() << why;
+  const std::string lastPoint = mode.InPlace() ? "in-place-synced" : "renamed";
+  const auto launchOf = [&](int i) {
+    Launch launch = folder.Save(newOf(i), true);
+    launch.env.push_back("KALMORO_STOP_AT=started," + lastPoint);
+    return launch;
+  };
 
-  // When runs come to their save (one into a missing folder fails there) and when they end, in
-  // microseconds from their start, of seven runs each: kills are drawn from the span between the second
-  // earliest start and the median end.
-  const auto runTimes = [&](bool whole) {
+  // The span of the save in microseconds, from its start to its last point, of three uninterrupted runs
+  // for each of the two programs: the median of each.
+  long long span[2] = {};
+  for (int parity = 0; parity < 2; ++parity) {
     std::vector<long long> runs;
-    for (int i = 0; i < 7; ++i) {
-      EXPECT_EQ(folder.Make(oldOf(i)), "");
-      Launch launch = folder.Save(newOf(i));
-      if (!whole) launch.args.back() = "missing/part";
+    for (int run = 0; run < 3; ++run) {
+      ASSERT_EQ(folder.Make(oldOf(parity)), "");
+      GenProcess save(launchOf(parity));
+      ASSERT_TRUE(save.WaitForStop()) << "the save must stop as it begins";
       const auto start = std::chrono::steady_clock::now();
-      const RunResult r = Start(launch);
+      ::kill(save.Pid(), SIGCONT);
+      ASSERT_TRUE(save.WaitForStop()) << "the save must stop at " << lastPoint;
       runs.push_back(
           std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
               .count());
-      EXPECT_EQ(r.status, whole ? 0 : 1) << r.err;
+      ::kill(save.Pid(), SIGCONT);
+      const RunResult r = save.Wait();
+      ASSERT_EQ(r.status, 0) << r.err;
     }
     std::sort(runs.begin(), runs.end());
-    return runs;
-  };
-  const long long saveStart = runTimes(false)[1];
-  const long long saveEnd = std::max(runTimes(true)[3], saveStart + 1);
-  ASSERT_FALSE(HasFailure());
+    span[parity] = std::max(runs[1], 1LL);
+  }
 
   std::mt19937_64 random(20240611 + static_cast<unsigned>(mode.name.size()));
-  std::uniform_int_distribution<long long> delay(saveStart, saveEnd);
   Tally tally;
+  int atLastPoint = 0;
   const auto start = std::chrono::steady_clock::now();
-  // A save that finishes before its kill comes is no kill: it is tried again, ten times as often at most.
-  for (int i = 0; i < 10 * kills && tally.old + tally.now + tally.mixed < kills; ++i) {
+  for (int i = 0; i < kills; ++i) {
     const std::string when = "run " + std::to_string(i + 1);
     const std::string old = oldOf(i);
     ASSERT_EQ(folder.Make(old), "");
-    GenProcess save(folder.Save(newOf(i)));
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    GenProcess save(launchOf(i));
+    ASSERT_TRUE(save.WaitForStop()) << when << ": the save must stop as it begins";
+    const long long delay = std::uniform_int_distribution<long long>(0, span[i % 2])(random);
+    ::kill(save.Pid(), SIGCONT);
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    atLastPoint += Stopped(save.Pid()) ? 1 : 0;
     ::kill(save.Pid(), SIGKILL);
     const RunResult r = save.Wait();
+    EXPECT_EQ(r.signal, SIGKILL) << when << ": the kill must land inside the save: " << r.err;
     const bool backup = !folder.Backups().empty();
     const Left left = ExpectWholeOrBackedUp(folder, old, Saved(newOf(i)), when);
     if (r.signal == SIGKILL)
@@ -573,11 +592,12 @@ TEST_P(KilledAtRandom, LeavesAWholeProgramOrABackupAndTheNextSaveCleansUp) {
     ExpectNextSaveCleansUp(folder, when);
     if (HasFailure()) break;
   }
+  EXPECT_EQ(tally.old + tally.now + tally.mixed, kills) << "every kill must land inside its save";
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  Report("killed at random, " + mode.name + " (the save from " + std::to_string(saveStart / 1000) + " to " +
-             std::to_string(saveEnd / 1000) + " ms of a run; " + std::to_string(static_cast<int>(seconds)) +
+  Report("killed at random, " + mode.name + " (a save lasts " + std::to_string(span[0] / 1000) + " or " +
+             std::to_string(span[1] / 1000) + " ms; " + std::to_string(static_cast<int>(seconds)) +
              " s in all)",
-         tally.Text());
+         tally.Text() + "; at the save's last point " + std::to_string(atLastPoint));
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveModes, KilledAtRandom, testing::ValuesIn(SaveModes()),
