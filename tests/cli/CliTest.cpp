@@ -309,10 +309,6 @@ std::vector<OutputRow> OutputRows() {
       {"NoSpaceForTheNewProgram", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
        "Не удалось записать файл «part.iso»: на диске нет места.\n", {{"part.iso", kOld}}, {}, false,
        {"-e", "trace=pwrite64", "-e", "inject=pwrite64:error=ENOSPC"}},
-      {"NoQuotaForTheBackup", {"-o", "part"}, true, {}, 0, 0, 0, "", 1,
-       "Не удалось сделать резервную копию файла «part.iso»: исчерпана дисковая квота пользователя. Файл не "
-       "изменён.\n", {{"part.iso", kOld}, {"other.iso", kOld}}, {}, false,
-       {"-e", "trace=pwrite64", "-e", "inject=pwrite64:error=EDQUOT:when=1"}},
       {"FileSystemRefusesTheNewLength", {"-o", "part"}, true, {}, 0, 0, 0, "", 1,
        "Не удалось обрезать файл «part.iso» до длины новой программы: файловая система не допускает такую длину "
        "файла.\n", {{"part.iso", kOld}, {"other.iso", kOld}}, {}, false,
