@@ -297,15 +297,30 @@ std::vector<OutputRow> OutputRows() {
       {"ModeAndOwnerThatCannotBeSetButAreRight", {"-o", "part"}, false, {}, 0, 0, 0, "", 0, "",
        {{"part.iso", kSaved}}, {}, false, {"-e", "trace=fchmod,fchown", "-e", "inject=fchmod,fchown:error=ENOSYS"}},
       {"ModeThatCannotBeSetAndIsWrongFailsTheSave", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
-       "Не удалось сохранить файл «part.iso»: файловая система не поддерживает эту операцию.\n",
+       "Не удалось сохранить прежние права доступа файла «part.iso»: файловая система не поддерживает эту "
+       "операцию.\n",
        {{"part.iso", kOld}}, {}, false, {"-e", "trace=fchmod", "-e", "inject=fchmod:error=ENOSYS"}, 077},
       // The folder's fsync after the rename fails: the program is in place, maybe not on disk.
       {"FolderNotSyncedAfterTheRename", {"-o", "part"}, false, {}, 0, 0, 0, "", 0,
        "Файл «part.iso» сохранён, но может не пережить отключение питания: папку не удалось записать на диск "
        "(ошибка ввода-вывода).\n", {{"part.iso", kSaved}}, {}, false,
        {"-e", "trace=fsync", "-e", "inject=fsync:error=EIO:when=2+"}},
+      // Each failing step says what failed and why (strace makes the call fail).
+      {"NoSpaceForTheNewProgram", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось записать файл «part.iso»: на диске нет места.\n", {{"part.iso", kOld}}, {}, false,
+       {"-e", "trace=pwrite64", "-e", "inject=pwrite64:error=ENOSPC"}},
+      {"FileSystemRefusesTheNewLength", {"-o", "part"}, true, {}, 0, 0, 0, "", 1,
+       "Не удалось обрезать файл «part.iso» до длины новой программы: файловая система не допускает такую длину "
+       "файла.\n", {{"part.iso", kOld}, {"other.iso", kOld}}, {}, false,
+       {"-e", "trace=ftruncate", "-e", "inject=ftruncate:error=EINVAL:when=1"}},
+      {"NewProgramNotSyncedToDisk", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось записать файл «part.iso» на диск: ошибка ввода-вывода.\n", {{"part.iso", kOld}}, {}, false,
+       {"-e", "trace=fsync", "-e", "inject=fsync:error=EIO:when=1"}},
+      {"RenameAcrossFileSystems", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось заменить файл «part.iso»: файлы оказались на разных файловых системах.\n", {{"part.iso", kOld}},
+       {}, false, {"-e", "trace=renameat,renameat2", "-e", "inject=renameat,renameat2:error=EXDEV"}},
       {"FileSizeLimit", {"-o", "part"}, false, {}, 64, 0, 0, "", 1,
-       "Не удалось сохранить файл «part.iso»: превышен допустимый размер файла.\n", {{"part.iso", kOld}}},
+       "Не удалось записать файл «part.iso»: превышен допустимый размер файла.\n", {{"part.iso", kOld}}},
       {"NameOf255Bytes", {"-o", kLong}, false, {}, 0, 0, 0, "", 0, "", {{"part.iso", kOld}, {kLong + ".iso", kSaved}}},
       {"NameEndingInSlash", {"-o", "sub/"}, false, {}, 0, 0, 0, "", 1,
        "Не удалось сохранить программу: в «sub/» не указано имя файла.\n", {{"part.iso", kOld}}},
@@ -315,7 +330,7 @@ std::vector<OutputRow> OutputRows() {
        "Не удалось сохранить файл «sub.iso»: с таким именем есть папка.\n", {{"part.iso", kOld}, {"sub.iso", kFolder}},
        {"sub.iso"}},
       {"FolderWithoutWritePermission", {"-o", "new"}, false, {}, 0, 0, 0, "", 1,
-       "Не удалось сохранить файл «new.iso»: нет прав на запись.\n", {{"part.iso", kOld}}, {}, true},
+       "Не удалось создать файл «new.iso»: нет прав на запись в папку.\n", {{"part.iso", kOld}}, {}, true},
   };
   // clang-format on
 }
