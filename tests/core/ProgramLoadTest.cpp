@@ -1,5 +1,6 @@
 #include "load/ProgramLoad.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,7 +100,7 @@ TEST_F(LoadFileTest, ReadsAProgramInEitherCodePage) {
 TEST_F(LoadFileTest, RefusesWhatCannotBeAProgram) {
   const std::string fifo = m_dir + "/pipe.iso";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const std::string huge = Write("huge.iso", std::string(kMaxProgramFileBytes + 1, 'N'));
+  const std::string huge = Write("huge.iso", std::string(MaxFileBytes(FileUse::Window) + 1, 'N'));
   const struct {
     std::string path;
     std::string reason;
@@ -135,9 +136,67 @@ TEST_F(LoadFileTest, ASavedProgramReadsBackAsItsText) {
 }
 
 TEST_F(LoadFileTest, AFileOfExactlyTheLimitIsRead) {
-  const LoadResult result = LoadProgramFile(Write("limit.iso", std::string(kMaxProgramFileBytes, 'N')));
+  const LoadResult result =
+      LoadProgramFile(Write("limit.iso", std::string(MaxFileBytes(FileUse::Window), 'N')));
   EXPECT_TRUE(result.loaded) << result.message;
-  EXPECT_EQ(result.text.size(), kMaxProgramFileBytes);
+  EXPECT_EQ(result.text.size(), MaxFileBytes(FileUse::Window));
+}
+
+// One reader for every use, each with its limit and its words for a file over it; a named pipe without
+// a writer and a device are refused at once for every use (the alarm ends a reading that blocks).
+TEST_F(LoadFileTest, EveryUseRefusesWhatIsNoFileAndWhatIsOverItsLimit) {
+  const std::string fifo = m_dir + "/pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    FileUse use;
+    std::string overLimit;
+  } uses[] = {
+      {FileUse::Window, "файл больше 8 МБ, программа не может быть такой длинной"},
+      {FileUse::Check, "файл больше 64 МБ, программы для станка не бывают такими"},
+      {FileUse::Export, "файл больше 64 МБ, программы для станка не бывают такими"},
+      {FileUse::Job, "файл больше 64 МБ, задания не бывают такими"},
+      {FileUse::MachineProfile, "файл больше 1 МБ, профили станка не бывают такими"},
+  };
+  for (const auto& [use, overLimit] : uses) {
+    const std::string huge = Write("huge", "");
+    std::filesystem::resize_file(huge, MaxFileBytes(use) + 1);  // sparse
+    ::alarm(10);
+    for (const auto& [path, reason] :
+         {std::pair(fifo, std::string("это не обычный файл")),
+          std::pair(std::string("/dev/zero"), std::string("это не обычный файл")),
+          std::pair(huge, overLimit)}) {
+      const InputFile file = ReadInputFile(path, use);
+      EXPECT_FALSE(file.read) << path;
+      EXPECT_EQ(file.reason, reason) << path << " for use " << static_cast<int>(use);
+    }
+    ::alarm(0);
+  }
+}
+
+// Binary content is refused where the text is shown or drawn; check reads it and names each byte.
+TEST_F(LoadFileTest, OnlyCheckReadsBinaryContent) {
+  const std::string path = Write("nul.iso", std::string("N1X1\0\r\n", 7));
+  for (const FileUse use : {FileUse::Window, FileUse::Export})
+    EXPECT_NE(LoadProgramFile(path, use).reason.find("двоичные данные"), std::string::npos);
+  const LoadResult checked = LoadProgramFile(path, FileUse::Check);
+  ASSERT_TRUE(checked.loaded) << checked.message;
+  EXPECT_EQ(checked.text, std::string("N1X1\0", 5));
+}
+
+// "-" is standard input on the command line only; in the window it is a file of that name.
+TEST_F(LoadFileTest, DashIsStandardInputOnTheCommandLineOnly) {
+  const std::string path = Write("input.iso", "N1M02\r\n");
+  const int saved = ::dup(STDIN_FILENO);
+  const int input = ::open(path.c_str(), O_RDONLY);
+  ASSERT_GE(input, 0);
+  ASSERT_EQ(::dup2(input, STDIN_FILENO), STDIN_FILENO);
+  ::close(input);
+  const LoadResult fromStdin = LoadProgramFile("-", FileUse::Check);
+  const LoadResult inWindow = LoadProgramFile("-", FileUse::Window);
+  ::dup2(saved, STDIN_FILENO);
+  ::close(saved);
+  EXPECT_EQ(fromStdin.text, "N1M02") << fromStdin.message;
+  EXPECT_EQ(inWindow.message, "Не удалось открыть файл «-»: файл не найден.");
 }
 
 // Root reads any file: as root the reading is done by a child that has become the user nobody.
