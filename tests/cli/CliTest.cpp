@@ -316,6 +316,9 @@ std::vector<OutputRow> OutputRows() {
        {"sub.iso"}},
       {"FolderWithoutWritePermission", {"-o", "new"}, false, {}, 0, 0, 0, "", 1,
        "Не удалось сохранить файл «new.iso»: нет прав на запись.\n", {{"part.iso", kOld}}, {}, true},
+      // A name that is there and is no regular file is refused as it is, not given ".iso".
+      {"DeviceIsNoFile", {"-o", "/dev/null"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить файл «/dev/null»: это не обычный файл.\n", {{"part.iso", kOld}}},
   };
   // clang-format on
 }
@@ -381,6 +384,90 @@ TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(Saving, GenOutput, testing::ValuesIn(OutputRows()),
                          [](const testing::TestParamInfo<OutputRow>& info) { return info.param.name; });
+
+// Every file the tool reads goes through one reader: a regular file only, refused at once otherwise (a
+// named pipe without a writer would block for ever), its size looked at before a byte is read, each
+// failure with its cause and step. strace injects read errors into the named file's reads only.
+struct ReadRow {
+  std::string name;
+  std::vector<std::string> args;
+  int status = 2;
+  std::string err = {};  // standard error, exactly
+  std::string out = {};  // a line standard output must hold
+  std::string injectReadErrorInto = {};
+  std::string input = {};  // standard input read from this file of the folder
+};
+
+void PrintTo(const ReadRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+std::vector<ReadRow> ReadRows() {
+  const std::string cannot = "kalmoro-gen: не удалось прочитать ";
+  const std::string tooLarge = "файл больше 64 МБ, программы для станка не бывают такими\n";
+  // clang-format off
+  return {
+      {"CheckNamedPipeWithoutWriter", {"check", "pipe.iso"}, 2, cannot + "«pipe.iso»: это не обычный файл\n"},
+      {"CheckDevice", {"check", "/dev/zero"}, 2, cannot + "«/dev/zero»: это не обычный файл\n"},
+      {"CheckFolder", {"check", "sub"}, 2, cannot + "«sub»: это папка\n"},
+      {"CheckFileOverTheLimitIsNotRead", {"check", "huge.iso"}, 2, cannot + "«huge.iso»: " + tooLarge, "",
+       "huge.iso"},
+      {"CheckStandardInputOverTheLimit", {"check", "-"}, 2, cannot + "«<stdin>»: " + tooLarge, "", "", "huge.iso"},
+      {"CheckReadFailsMidway", {"check", "part.iso"}, 2,
+       cannot + "«part.iso»: ошибка ввода-вывода во время чтения\n", "", "part.iso"},
+      {"CheckNulByteEscapedOnce", {"check", "nul.iso"}, 1, "", "nul.iso:1: Недопустимый символ «\\x00»\n"},
+      {"MachineProfileNamedPipe", {"check", "--machine", "pipe.iso", "part.iso"}, 2,
+       cannot + "профиль станка «pipe.iso»: это не обычный файл\n"},
+      {"MachineProfileOverItsLimit", {"check", "--machine", "huge.ini", "part.iso"}, 2,
+       cannot + "профиль станка «huge.ini»: файл больше 1 МБ, профили станка не бывают такими\n"},
+      {"ExportNamedPipe", {"export", "--dxf", "pipe.iso", "-o", "part.dxf"}, 1,
+       "kalmoro-gen: Не удалось открыть файл «pipe.iso»: это не обычный файл.\n"},
+      {"ExportFromStandardInput", {"export", "--dxf", "-", "-o", "part.dxf"}, 0, "", "", "", "part.iso"},
+  };
+  // clang-format on
+}
+
+class ReadRefusal : public testing::TestWithParam<ReadRow> {};
+
+TEST_P(ReadRefusal, RefusedAtOnceWithItsCause) {
+  const ReadRow& row = GetParam();
+  const fs::path dir = fs::canonical(ScratchDir()) / ("read-" + row.name);
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub");
+  ASSERT_EQ(RunGen({"circle", "-o", "part"}, dir).status, 0);
+  ASSERT_EQ(::mkfifo((dir / "pipe.iso").c_str(), 0600), 0);
+  std::ofstream(dir / "nul.iso", std::ios::binary) << std::string("N1X1\0\r\n", 7);
+  // Sparse files one byte over the limits: a reading of them would take seconds, or an injected error.
+  for (const auto& [name, megabytes] : {std::pair("huge.iso", 64), std::pair("huge.ini", 1)}) {
+    std::ofstream(dir / name).close();
+    fs::resize_file(dir / name, (std::uintmax_t(megabytes) << 20) + 1);
+  }
+
+  Launch launch;
+  launch.args = row.args;
+  launch.cwd = dir;
+  if (!row.input.empty()) launch.input = dir / row.input;
+  if (!row.injectReadErrorInto.empty())
+    launch.wrapper = {"strace",
+                      "-f",
+                      "-qq",
+                      "-o",
+                      "/dev/null",
+                      "-P",
+                      (dir / row.injectReadErrorInto).string(),
+                      "-e",
+                      "trace=read",
+                      "-e",
+                      "inject=read:error=EIO"};
+  const RunResult r = Start(launch);
+  EXPECT_EQ(r.status, row.status) << r.err;
+  EXPECT_EQ(r.err, row.err);
+  EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, ReadRefusal, testing::ValuesIn(ReadRows()),
+                         [](const testing::TestParamInfo<ReadRow>& info) { return info.param.name; });
 
 TEST(Cli, ArgumentsInMessagesAreShownEscaped) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
