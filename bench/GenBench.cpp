@@ -161,7 +161,7 @@ std::string Repeated(std::string_view unit, std::size_t n) {
 std::string CheckInput(int kind) {
   const std::string path = "/tmp/kalmoro-bench-check-" + std::to_string(kind) + ".iso";
   if (kind == 5) {  // 100 MB, over the limit: refused unread
-    const std::string made = MadeInput(path, [](std::size_t) { return std::string(); });
+    std::string made = MadeInput(path, [](std::size_t) { return std::string(); });
     if (::truncate(made.c_str(), off_t{100} << 20) != 0) ::unlink(made.c_str());  // fails the run
     return made;
   }

@@ -58,22 +58,6 @@ std::vector<Part> PartsOf(const std::vector<Move>& moves) {
   return parts;
 }
 
-// The first value beyond the range a program's words may have (ProgramInterpreter.h), with its line:
-// such a move is not drawn at all.
-std::optional<std::string> OutOfRange(const std::vector<Move>& moves) {
-  for (const Move& m : moves) {
-    for (const double v : {m.x0, m.y0, m.x, m.y, m.i, m.j})
-      if (!(std::fabs(v) < kMaxTableCoordinate))
-        return "в строке " + std::to_string(m.line) + " координата " + StdText(v) +
-               " мм вне пределов станка (X, Y, I, J по модулю меньше 1000000 мм)";
-    for (const double v : {m.u0, m.v0, m.u, m.v})
-      if (!(std::fabs(v) < kMaxTaperCoordinate))
-        return "в строке " + std::to_string(m.line) + " смещение конусности " + StdText(v) +
-               " мм вне пределов станка (U, V по модулю меньше 1000000000000 мм)";
-  }
-  return std::nullopt;
-}
-
 void WriteLayer(DL_Dxf& dxf, DL_WriterA& out, const char* name, int color) {
   dxf.writeLayer(out, DL_LayerData(name, 0), DL_Attributes("", color, -1, "CONTINUOUS", 1.0));
 }
@@ -104,13 +88,27 @@ void WriteMove(DL_Dxf& dxf, DL_WriterA& out, const Move& move, const char* layer
 
 }  // namespace
 
+std::optional<std::string> BeyondAnyMachine(const ProgramReading& reading) {
+  for (const Move& m : reading.moves) {
+    for (const double v : {m.x0, m.y0, m.x, m.y, m.i, m.j})
+      if (!(std::fabs(v) < kMaxTableCoordinate))
+        return "в строке " + std::to_string(m.line) + " координата " + StdText(v) +
+               " мм вне пределов станка (X, Y, I, J по модулю меньше 1000000 мм)";
+    for (const double v : {m.u0, m.v0, m.u, m.v})
+      if (!(std::fabs(v) < kMaxTaperCoordinate))
+        return "в строке " + std::to_string(m.line) + " смещение конусности " + StdText(v) +
+               " мм вне пределов станка (U, V по модулю меньше 1000000000000 мм)";
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ContourDxf(const ProgramReading& reading, std::string* error) {
   const auto fail = [&](std::string why) -> std::optional<std::string> {
     if (error) *error = std::move(why);
     return std::nullopt;
   };
   if (reading.moves.empty()) return fail("в программе нет ни одного перемещения");
-  if (const std::optional<std::string> beyond = OutOfRange(reading.moves)) return fail(*beyond);
+  if (const std::optional<std::string> beyond = BeyondAnyMachine(reading)) return fail(*beyond);
 
   const std::vector<Part> parts = PartsOf(reading.moves);
   const auto has = [&](Part part) {

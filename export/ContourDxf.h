@@ -19,6 +19,11 @@ inline constexpr const char* kUpperLayer = "UPPER";
 inline constexpr const char* kLeadsLayer = "LEADS";
 inline constexpr const char* kTravelLayer = "TRAVEL";
 
+// Why a reading cannot be drawn at all: the first value of its moves beyond what a program's words may
+// hold (ProgramInterpreter.h), with its line ("в строке 4 координата 1E+238 мм вне пределов станка (…)");
+// nothing when every value is within. Whatever draws a program asks this first.
+std::optional<std::string> BeyondAnyMachine(const ProgramReading& reading);
+
 // The DXF text of the reading's moves, or nothing with the reason in error (Russian): a program without
 // moves, or with a coordinate beyond what a program's words may hold (ProgramInterpreter.h), which is
 // named with its line before anything is drawn. An arc whose taper offsets change along it has no arc

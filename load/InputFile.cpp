@@ -70,7 +70,12 @@ InputFile ReadInputFile(std::string_view name, FileUse use) {
   const Fd fd(standardInput ? STDIN_FILENO
                             : ::open(std::string(name).c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK),
               !standardInput);
-  if (fd.Get() < 0) return Refused(ErrnoReason(errno, FileAccess::Read));
+  if (fd.Get() < 0) {
+    const int error = errno;
+    // A socket, or a device without its driver, cannot even be opened: no file to read either way.
+    if (error == ENXIO || error == ENODEV) return Refused("это не обычный файл");
+    return Refused(ErrnoReason(error, FileAccess::Read));
+  }
   struct stat info {};
   if (::fstat(fd.Get(), &info) != 0)
     return Refused(ErrnoReason(errno, FileAccess::Read) + " при проверке файла");

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -147,6 +149,13 @@ TEST_F(LoadFileTest, AFileOfExactlyTheLimitIsRead) {
 TEST_F(LoadFileTest, EveryUseRefusesWhatIsNoFileAndWhatIsOverItsLimit) {
   const std::string fifo = m_dir + "/pipe";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A socket cannot even be opened (ENXIO).
+  const std::string socketPath = m_dir + "/socket";
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
   const struct {
     FileUse use;
     std::string overLimit;
@@ -163,6 +172,7 @@ TEST_F(LoadFileTest, EveryUseRefusesWhatIsNoFileAndWhatIsOverItsLimit) {
     ::alarm(10);
     for (const auto& [path, reason] :
          {std::pair(fifo, std::string("это не обычный файл")),
+          std::pair(socketPath, std::string("это не обычный файл")),
           std::pair(std::string("/dev/zero"), std::string("это не обычный файл")),
           std::pair(huge, overLimit)}) {
       const InputFile file = ReadInputFile(path, use);
@@ -171,6 +181,7 @@ TEST_F(LoadFileTest, EveryUseRefusesWhatIsNoFileAndWhatIsOverItsLimit) {
     }
     ::alarm(0);
   }
+  ::close(listener);
 }
 
 // Binary content is refused where the text is shown or drawn; check reads it and names each byte.
