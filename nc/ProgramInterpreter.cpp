@@ -107,11 +107,14 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
     facts.motion = true;
     const double nx = x ? x->value + (m_incremental ? m_x : 0) : m_x;
     const double ny = y ? y->value + (m_incremental ? m_y : 0) : m_y;
-    // Words within the bound may still add up beyond it.
-    if (m_incremental && !(std::fabs(nx) < kMaxTableCoordinate && std::fabs(ny) < kMaxTableCoordinate))
+    // Words within the bound may still add up beyond it: the first such point is named.
+    if (m_incremental && !m_pointBeyond &&
+        !(std::fabs(nx) < kMaxTableCoordinate && std::fabs(ny) < kMaxTableCoordinate)) {
+      m_pointBeyond = true;
       Add(line, ProblemKind::WordFormat,
           "Точка X" + StdText(nx) + " Y" + StdText(ny) +
               " вне пределов станка: X, Y по модулю меньше 1000000 мм");
+    }
     if (m_compensated && m_needsOffset) {
       Add(line, ProblemKind::Compensation, "Коррекция G41 без слова D: корректор не задан");
       m_needsOffset = false;

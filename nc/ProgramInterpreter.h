@@ -70,6 +70,7 @@ class ProgramInterpreter {
   int m_wireHeightLine = 0;
   Point m_start;
   bool m_movesLeftOut = false;
+  bool m_pointBeyond = false;  // an incremental move took the wire beyond kMaxTableCoordinate
   bool m_tapered = false;
   bool m_hasWireHeight = false;
   double m_wireHeight = 0;
