@@ -1,6 +1,5 @@
 #include "load/ProgramLoad.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -182,32 +181,6 @@ TEST_F(LoadFileTest, EveryUseRefusesWhatIsNoFileAndWhatIsOverItsLimit) {
     ::alarm(0);
   }
   ::close(listener);
-}
-
-// Binary content is refused where the text is shown or drawn; check reads it and names each byte.
-TEST_F(LoadFileTest, OnlyCheckReadsBinaryContent) {
-  const std::string path = Write("nul.iso", std::string("N1X1\0\r\n", 7));
-  for (const FileUse use : {FileUse::Window, FileUse::Export})
-    EXPECT_NE(LoadProgramFile(path, use).reason.find("двоичные данные"), std::string::npos);
-  const LoadResult checked = LoadProgramFile(path, FileUse::Check);
-  ASSERT_TRUE(checked.loaded) << checked.message;
-  EXPECT_EQ(checked.text, std::string("N1X1\0", 5));
-}
-
-// "-" is standard input on the command line only; in the window it is a file of that name.
-TEST_F(LoadFileTest, DashIsStandardInputOnTheCommandLineOnly) {
-  const std::string path = Write("input.iso", "N1M02\r\n");
-  const int saved = ::dup(STDIN_FILENO);
-  const int input = ::open(path.c_str(), O_RDONLY);
-  ASSERT_GE(input, 0);
-  ASSERT_EQ(::dup2(input, STDIN_FILENO), STDIN_FILENO);
-  ::close(input);
-  const LoadResult fromStdin = LoadProgramFile("-", FileUse::Check);
-  const LoadResult inWindow = LoadProgramFile("-", FileUse::Window);
-  ::dup2(saved, STDIN_FILENO);
-  ::close(saved);
-  EXPECT_EQ(fromStdin.text, "N1M02") << fromStdin.message;
-  EXPECT_EQ(inWindow.message, "Не удалось открыть файл «-»: файл не найден.");
 }
 
 // Root reads any file: as root the reading is done by a child that has become the user nobody.
