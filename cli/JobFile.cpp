@@ -26,6 +26,9 @@ constexpr std::size_t kMaxMessageBytes = 400;
 
 // A hole's command and options are at most nine words ("cone" and four options with their values).
 constexpr std::size_t kMaxWords = 32;
+// A value as long as a field of the window can hold (32767 characters, Qt's limit for a line edit); a
+// longer word is refused before anything copies it, so that a line of megabytes costs no copy of itself.
+constexpr std::size_t kMaxWordBytes = 32767;
 
 // The words of a text, at most `most` + 1 of them: enough to tell that there are too many, and memory
 // stays small for a line of megabytes.
@@ -50,10 +53,16 @@ std::string Bounded(std::string message) {
   return message + "…";
 }
 
+// As much of a word as a message can quote: Bounded cuts the message within it.
+std::string Quoted(std::string_view word) {
+  return std::string(word.substr(0, kMaxMessageBytes + 1));
+}
+
 // X or Y after "@": the value, or the message.
 std::variant<double, std::string> Coordinate(std::string_view word, const char* axis) {
-  const std::optional<std::string> text = ValueFieldText(word, true);
-  if (!text) return "недопустимая координата " + std::string(axis) + ": «" + std::string(word) + "»";
+  const std::optional<std::string> text =
+      word.size() <= kMaxWordBytes ? ValueFieldText(word, true) : std::nullopt;
+  if (!text) return "недопустимая координата " + std::string(axis) + ": «" + Quoted(word) + "»";
   // A number of hundreds of digits has no value; it is as far beyond the table as any.
   const std::optional<double> value = FullValue(*text);
   if (!value || !(std::fabs(*value) <= kMaxJobPosition)) return std::string(kMsgJobPosition);
@@ -66,11 +75,13 @@ std::variant<JobHole, std::string> ReadLine(std::string_view line) {
   const std::vector<std::string_view> words = Words(line.substr(0, at), kMaxWords);
   if (words.empty()) return std::string("не указано отверстие (circle, rect или cone) перед «@ X Y»");
   if (!IsHoleCommand(words[0]))
-    return "неизвестное отверстие «" + std::string(words[0]) + "» (circle, rect или cone)";
+    return "неизвестное отверстие «" + Quoted(words[0]) + "» (circle, rect или cone)";
   if (words.size() > kMaxWords) return "больше " + std::to_string(kMaxWords) + " слов перед «@ X Y»";
   for (const std::string_view word : words) {
     if (word == "-o" || word == "-h" || word == "--help")
       return "параметр " + std::string(word) + " в строке задания не допускается";
+    if (word.size() > kMaxWordBytes)
+      return "слово длиннее " + std::to_string(kMaxWordBytes) + " байт: «" + Quoted(word) + "»";
   }
   const Command command = ParseHoleArgs(words);
   if (const auto* error = std::get_if<UsageError>(&command)) return error->message;

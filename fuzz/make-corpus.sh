@@ -124,3 +124,18 @@ printf 'circle @ 0 0\nrect --width 20 --height 10 --radius 2 @ 40 -12.5\ncone --
   "$gen" job - -o "$tmp/job"
 cp "$tmp/job.iso" corpus/program_reader/job
 sed -e '/^N13M00/d; /^N12X0.000Y0.000/d' "$tmp/job.iso" >corpus/program_reader/job-broken
+
+# Values beyond any machine, which the reader names and export refuses before drawing: a coordinate of
+# 10^238 (it once overflowed dxflib's number buffer), one of 10^20, a taper offset of 10^13, incremental
+# moves that add up beyond the table, and a NUL byte.
+far=$(printf '0%.0s' {1..238})
+sed -e "s/^N3G01X0.000Y5.000/N3G01X1$far.000Y0.000/" "$tmp/circle.iso" >corpus/program_reader/coordinate-1e238
+sed -e 's/^N3G01X0.000Y5.000/N3G01X99999999999999999999.999Y5.000/' "$tmp/circle.iso" >corpus/program_reader/coordinate-1e20
+seed program_reader nul-byte 'N1G92X0.000Y0.000\r\nN2G01X1\0.000\r\nN3M02\r\n'
+
+# The export: the holes and a job as written, and the programs beyond any machine.
+mkdir -p corpus/export
+for f in circle rect cone cone-widening job; do cp "corpus/program_reader/$f" corpus/export/; done
+cp corpus/program_reader/coordinate-1e238 corpus/program_reader/coordinate-1e20 corpus/export/
+sed -e 's/U0.000V-0.100/U10000000000000.000V-0.100/' "$tmp/cone.iso" >corpus/export/taper-1e13
+seed export incremental-beyond '%\r\nN1G92X0.000Y0.000\r\nN2G91G01X999999.000Y0.000\r\nN3X999999.000Y0.000\r\nN4G02X0.000Y-1.000I0.000J-0.500\r\nN5M02\r\n'

@@ -22,6 +22,13 @@ struct BlockFacts {
 // program the generators write has fewer than 33 000; 250 000 take 32 MB.
 inline constexpr std::size_t kMaxMoves = 250'000;
 
+// Coordinate words at or beyond these magnitudes are named as problems at their lines, and whatever
+// draws a program's moves (export) refuses them. No machine's table reaches a kilometre, while the
+// largest cone the generator writes (869 700 mm across) at the edge of a job (±99 999.999 mm) reaches
+// 534 850 mm. Taper offsets and heights keep the generator's own bound on a cone's values.
+inline constexpr double kMaxTableCoordinate = 1e6;   // X, Y, I, J, mm
+inline constexpr double kMaxTaperCoordinate = 1e12;  // U, V, W, R, mm
+
 class ProgramInterpreter {
  public:
   ProgramInterpreter(std::vector<Move>& moves, std::vector<Problem>& problems)
@@ -63,6 +70,7 @@ class ProgramInterpreter {
   int m_wireHeightLine = 0;
   Point m_start;
   bool m_movesLeftOut = false;
+  bool m_pointBeyond = false;  // an incremental move took the wire beyond kMaxTableCoordinate
   bool m_tapered = false;
   bool m_hasWireHeight = false;
   double m_wireHeight = 0;
