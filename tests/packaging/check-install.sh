@@ -28,7 +28,6 @@ usr/share/man/man1/Kalmoro.1.gz
 usr/share/man/man1/kalmoro-gen.1.gz
 usr/share/doc/kalmoro/copyright
 usr/share/doc/kalmoro/changelog.Debian.gz
-usr/share/lintian/overrides/kalmoro
 usr/share/icons/hicolor/scalable/apps/$id.svg"
 for s in $sizes; do expected+=$'\n'"usr/share/icons/hicolor/${s}x$s/apps/$id.png"; done
 # The MIME database files and the applications' cache the install rebuilt are checked below, not listed.
