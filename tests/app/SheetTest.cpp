@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -19,7 +21,10 @@
 
 #include "TestWindow.h"
 #include "app/SetupSheet.h"
+#include "app/SheetPlan.h"
+#include "app/preview/ToolpathScene.h"
 #include "holes/ConeHole.h"
+#include "holes/Job.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 
@@ -53,6 +58,48 @@ int PageCount(const QString& pdf) {
   return 0;
 }
 
+// A white page of a sheet at 300 dpi, width × height millimetres.
+QImage Page(double width, double height) {
+  constexpr double kDotsPerMm = 300 / 25.4;
+  QImage page(static_cast<int>(width * kDotsPerMm), static_cast<int>(height * kDotsPerMm),
+              QImage::Format_RGB32);
+  page.setDotsPerMeterX(static_cast<int>(kDotsPerMm * 1000));
+  page.setDotsPerMeterY(static_cast<int>(kDotsPerMm * 1000));
+  page.fill(Qt::white);
+  return page;
+}
+
+// A job of a round hole, a rectangle and a cone: travel, stops and hole numbers on the plan.
+std::string ThreeHoleJob() {
+  const std::vector<JobHole> holes = {{GenCircle("10").program, 20, 0},
+                                      {GenRect("20", "10", "2").program, -30, 15},
+                                      {GenCone("20", "24", "20", "").program, 0, 40}};
+  return GenJob(holes).program;
+}
+
+// The share of points along a circle of the part (radius r about the origin, millimetres) where the
+// page is inked, as a black-and-white print shows it; the quarter round the top, where the lead-in and
+// the exit run, left out.
+double InkAlongCircle(const QImage& page, const QTransform& toDevice, double r) {
+  int inked = 0, samples = 0;
+  for (int k = 0; k < 720; ++k) {
+    const double angle = 2 * 3.14159265358979 * k / 720;
+    if (std::abs(angle - 3.14159265358979 / 2) < 0.8) continue;
+    const QPoint at = toDevice.map(QPointF(r * std::cos(angle), r * std::sin(angle))).toPoint();
+    inked += qGray(page.pixel(at)) < 200 ? 1 : 0;
+    ++samples;
+  }
+  return static_cast<double>(inked) / samples;
+}
+
+// The same along the sample line of a legend entry.
+double InkAlongSample(const QImage& page, const QRectF& entry, double sampleWidth) {
+  int inked = 0, samples = 0;
+  for (double x = entry.left() + 0.15 * sampleWidth; x < entry.left() + 0.85 * sampleWidth; x += 1, ++samples)
+    inked += qGray(page.pixel(QPointF(x, entry.center().y()).toPoint())) < 200 ? 1 : 0;
+  return static_cast<double>(inked) / samples;
+}
+
 // The program's lines, split as a reader splits them.
 QStringList Lines(const std::string& program) {
   QString text = QString::fromStdString(program);
@@ -79,6 +126,10 @@ class SheetTest : public QObject {
   void pdfHasTheSheetAndEveryLine_data();
   void pdfHasTheSheetAndEveryLine();
   void pdfRefusesOtherNamesAndKeepsTheOldFile();
+
+  void planPartsKeepApart_data();
+  void planPartsKeepApart();
+  void upperContourIsDashedAsTheLegendShows();
 
   void windowWritesThePdfBesideTheProgram();
   void windowRefusesAnEmptyProgram_data();
@@ -259,6 +310,73 @@ void SheetTest::pdfRefusesOtherNamesAndKeepsTheOldFile() {
       WriteSetupSheetPdf(sheet, m_home.filePath(QStringLiteral("no-such-folder/sheet.pdf")));
   QVERIFY(missing);
   QVERIFY2(missing->contains(QStringLiteral("sheet.pdf")), qPrintable(*missing));
+}
+
+void SheetTest::planPartsKeepApart_data() {
+  QTest::addColumn<QByteArray>("program");
+  QTest::addColumn<double>("width");  // of the plan's area on paper, mm
+  QTest::newRow("round hole, full width") << QByteArray::fromStdString(GenCircle("10").program) << 180.0;
+  QTest::newRow("cone, full width") << QByteArray::fromStdString(GenCone("20", "24", "20", "").program)
+                                    << 180.0;
+  QTest::newRow("cone, narrow: the legend wraps")
+      << QByteArray::fromStdString(GenCone("20", "24", "20", "").program) << 70.0;
+  QTest::newRow("job, full width") << QByteArray::fromStdString(ThreeHoleJob()) << 180.0;
+  QTest::newRow("job, narrow") << QByteArray::fromStdString(ThreeHoleJob()) << 60.0;
+  QTest::newRow("large rectangle, reduced")
+      << QByteArray::fromStdString(GenRect("400", "100", "5").program) << 180.0;
+}
+
+// The caption with the scale, every legend entry, the drawing and the scale bar each have a place of their
+// own inside the plan's frame.
+void SheetTest::planPartsKeepApart() {
+  QFETCH(QByteArray, program);
+  QFETCH(double, width);
+  QImage page = Page(width + 10, 160);
+  QPainter painter(&page);
+  const double dots = page.dotsPerMeterX() / 1000.0;
+  const QRectF area(5 * dots, 5 * dots, width * dots, 150 * dots);
+  const SheetPlanLayout layout =
+      PaintSheetPlan(painter, ToolpathScene(ReadProgram(program.toStdString())), area);
+  painter.end();
+  QVERIFY2(!layout.caption.isEmpty() && !layout.drawing.isEmpty() && !layout.scaleBar.isEmpty(),
+           "the plan must be drawn");
+  QVERIFY(layout.legend.size() >= 3);
+  std::vector<std::pair<QString, QRectF>> parts = {
+      {"the caption", layout.caption}, {"the drawing", layout.drawing}, {"the scale bar", layout.scaleBar}};
+  for (std::size_t k = 0; k < layout.legend.size(); ++k)
+    parts.emplace_back(QString("legend entry %1").arg(k + 1), layout.legend[k]);
+  for (std::size_t a = 0; a < parts.size(); ++a) {
+    QVERIFY2(area.contains(parts[a].second),
+             qPrintable(parts[a].first + " must lie inside the plan's frame"));
+    for (std::size_t b = a + 1; b < parts.size(); ++b)
+      QVERIFY2(!parts[a].second.intersects(parts[b].second),
+               qPrintable(parts[a].first + " and " + parts[b].first + " must not overlap"));
+  }
+}
+
+// On a black-and-white print the lower contour is a solid line and the upper one dashed, in the drawing
+// and in the legend's samples alike.
+void SheetTest::upperContourIsDashedAsTheLegendShows() {
+  QImage page = Page(190, 160);
+  QPainter painter(&page);
+  const double dots = page.dotsPerMeterX() / 1000.0;
+  const SheetPlanLayout layout =
+      PaintSheetPlan(painter, ToolpathScene(ReadProgram(GenCone("20", "24", "20", "").program)),
+                     QRectF(5 * dots, 5 * dots, 180 * dots, 150 * dots));
+  painter.end();
+  QVERIFY2(std::abs(layout.toDevice.m11() - dots) < 0.01, "the cone is drawn at 1:1");
+  const double lower = InkAlongCircle(page, layout.toDevice, 12),
+               upper = InkAlongCircle(page, layout.toDevice, 10);
+  QVERIFY2(lower > 0.97, qPrintable(QString("the lower contour must be solid: %1 inked").arg(lower)));
+  QVERIFY2(upper > 0.4 && upper < 0.85,
+           qPrintable(QString("the upper contour must be dashed: %1 inked").arg(upper)));
+  // The legend: the lower contour first, the upper one second, each sample a line 24 screen pixels long.
+  const double sample = 24 * 300 / 96.0;
+  const double lowerSample = InkAlongSample(page, layout.legend[0], sample);
+  const double upperSample = InkAlongSample(page, layout.legend[1], sample);
+  QVERIFY2(lowerSample > 0.97, qPrintable(QString("the lower contour's sample: %1 inked").arg(lowerSample)));
+  QVERIFY2(upperSample > 0.4 && upperSample < 0.85,
+           qPrintable(QString("the upper contour's sample must be dashed: %1 inked").arg(upperSample)));
 }
 
 void SheetTest::windowWritesThePdfBesideTheProgram() {
