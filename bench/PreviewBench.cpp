@@ -90,7 +90,8 @@ const std::string& Job() {
   static const std::string text = [] {
     std::vector<JobHole> holes;
     for (int k = 0; k < 60; ++k) {
-      const double x = (k % 10) * 40.0, y = (k / 10) * 40.0;
+      const int column = k % 10, row = k / 10;
+      const double x = column * 40.0, y = row * 40.0;
       switch (k % 3) {
         case 0:
           holes.push_back({GenCone("10", "24", "20", "").program, x, y});
