@@ -1,6 +1,7 @@
 // The toolpath view's screen geometry on its own: segments cut to the widget, round steps, arrows that
 // stay sparse and keep their spacing along a run, coverage that drops retraced pieces yet never a piece
 // that is not drawn yet, the legend's rows and the bounds that skip points beyond any size.
+#include <QDebug>
 #include <QFont>
 #include <QList>
 #include <QTest>
@@ -471,15 +472,8 @@ void ScreenGeometryTest::previewCoversTheLeastWithoutRoom() {
     const QRect main(screen.left() + draw(-100, screen.width() - 200),
                      screen.top() + draw(-50, screen.height() - 200), draw(300, 900), draw(400, 900));
     const QRect placed = kalmoro::PlacePreview(screen, main, kPreferred, kLeast);
-    const QString label = QString("screen %1,%2 %3x%4, main %5,%6 %7x%8")
-                              .arg(screen.x())
-                              .arg(screen.y())
-                              .arg(screen.width())
-                              .arg(screen.height())
-                              .arg(main.x())
-                              .arg(main.y())
-                              .arg(main.width())
-                              .arg(main.height());
+    QString label;
+    QDebug(&label) << "screen" << screen << "main" << main;
     QVERIFY2(screen.contains(placed), qPrintable(label + ": the preview must lie on the screen"));
     const QSize least = kLeast.boundedTo(screen.size());
     QVERIFY2(placed.width() >= least.width() && placed.height() >= least.height(),

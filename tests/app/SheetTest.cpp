@@ -16,8 +16,11 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "TestWindow.h"
 #include "app/SetupSheet.h"
@@ -77,27 +80,11 @@ std::string ThreeHoleJob() {
   return GenJob(holes).program;
 }
 
-// The share of points along a circle of the part (radius r about the origin, millimetres) where the
-// page is inked, as a black-and-white print shows it; the quarter round the top, where the lead-in and
-// the exit run, left out.
-double InkAlongCircle(const QImage& page, const QTransform& toDevice, double r) {
-  int inked = 0, samples = 0;
-  for (int k = 0; k < 720; ++k) {
-    const double angle = 2 * 3.14159265358979 * k / 720;
-    if (std::abs(angle - 3.14159265358979 / 2) < 0.8) continue;
-    const QPoint at = toDevice.map(QPointF(r * std::cos(angle), r * std::sin(angle))).toPoint();
-    inked += qGray(page.pixel(at)) < 200 ? 1 : 0;
-    ++samples;
-  }
-  return static_cast<double>(inked) / samples;
-}
-
-// The same along the sample line of a legend entry.
-double InkAlongSample(const QImage& page, const QRectF& entry, double sampleWidth) {
-  int inked = 0, samples = 0;
-  for (double x = entry.left() + 0.15 * sampleWidth; x < entry.left() + 0.85 * sampleWidth; x += 1, ++samples)
-    inked += qGray(page.pixel(QPointF(x, entry.center().y()).toPoint())) < 200 ? 1 : 0;
-  return static_cast<double>(inked) / samples;
+// The share of the points where the page is inked, as a black-and-white print shows it.
+double Inked(const QImage& page, const std::vector<QPointF>& points) {
+  int inked = 0;
+  for (const QPointF& p : points) inked += qGray(page.pixel(p.toPoint())) < 200 ? 1 : 0;
+  return static_cast<double>(inked) / static_cast<double>(points.size());
 }
 
 // The program's lines, split as a reader splits them.
@@ -365,18 +352,30 @@ void SheetTest::upperContourIsDashedAsTheLegendShows() {
                      QRectF(5 * dots, 5 * dots, 180 * dots, 150 * dots));
   painter.end();
   QVERIFY2(std::abs(layout.toDevice.m11() - dots) < 0.01, "the cone is drawn at 1:1");
-  const double lower = InkAlongCircle(page, layout.toDevice, 12),
-               upper = InkAlongCircle(page, layout.toDevice, 10);
-  QVERIFY2(lower > 0.97, qPrintable(QString("the lower contour must be solid: %1 inked").arg(lower)));
-  QVERIFY2(upper > 0.4 && upper < 0.85,
-           qPrintable(QString("the upper contour must be dashed: %1 inked").arg(upper)));
-  // The legend: the lower contour first, the upper one second, each sample a line 24 screen pixels long.
-  const double sample = 24 * 300 / 96.0;
-  const double lowerSample = InkAlongSample(page, layout.legend[0], sample);
-  const double upperSample = InkAlongSample(page, layout.legend[1], sample);
-  QVERIFY2(lowerSample > 0.97, qPrintable(QString("the lower contour's sample: %1 inked").arg(lowerSample)));
-  QVERIFY2(upperSample > 0.4 && upperSample < 0.85,
-           qPrintable(QString("the upper contour's sample must be dashed: %1 inked").arg(upperSample)));
+  // Round each contour, the quarter at the top where the lead-in and the exit run left out, and along the
+  // legend's samples (the lower contour's first, then the upper one's, 24 screen pixels long).
+  std::vector<QPointF> lower, upper, lowerSample, upperSample;
+  for (int k = 0; k < 720; ++k) {
+    const QPointF direction(std::cos(std::numbers::pi * (0.75 + 1.5 * k / 720)),
+                            std::sin(std::numbers::pi * (0.75 + 1.5 * k / 720)));
+    lower.push_back(layout.toDevice.map(12 * direction));
+    upper.push_back(layout.toDevice.map(10 * direction));
+  }
+  for (double x = 0.15; x < 0.85; x += 0.01) {
+    lowerSample.push_back(layout.legend[0].bottomLeft() +
+                          QPointF(x * 24 * 300 / 96, -layout.legend[0].height() / 2));
+    upperSample.push_back(layout.legend[1].bottomLeft() +
+                          QPointF(x * 24 * 300 / 96, -layout.legend[1].height() / 2));
+  }
+  for (const auto& [what, points, solid] : {std::tuple{"the lower contour", lower, true},
+                                            {"the upper contour", upper, false},
+                                            {"the lower contour's sample", lowerSample, true},
+                                            {"the upper contour's sample", upperSample, false}}) {
+    const double share = Inked(page, points);
+    QVERIFY2(solid ? share > 0.97 : share > 0.4 && share < 0.85,
+             qPrintable(
+                 QString("%1 must be %2: %3 of it inked").arg(what, solid ? "solid" : "dashed").arg(share)));
+  }
 }
 
 void SheetTest::windowWritesThePdfBesideTheProgram() {
