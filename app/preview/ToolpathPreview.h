@@ -21,6 +21,7 @@ class QTabBar;
 
 namespace kalmoro {
 
+class PlanReadout;
 class ToolpathScene;
 class ToolpathView;
 
@@ -69,7 +70,6 @@ class ToolpathPreview : public QWidget {
   void GoToLine(int line);
   void ProblemChosen(QListWidgetItem* item);
   void ShowCursor(QPointF point);
-  void ShowMeasure(QPointF from, QPointF to);
   void DrawingClicked(int move);
   void UndoClickForDoubleClick();
 
@@ -78,8 +78,7 @@ class ToolpathPreview : public QWidget {
   ToolpathView* m_view;
   QLabel* m_status;
   QListWidget* m_problems;
-  QLabel* m_cursor;
-  QString m_measured;  // the last distance measured, shown beside the cursor's coordinates
+  PlanReadout* m_readout;
   QComboBox* m_standardViews;
   QCheckBox* m_wireCentre;
   QTimer m_timer;
