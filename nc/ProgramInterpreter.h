@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "nc/Problem.h"
@@ -10,12 +11,14 @@
 // code, compensation, the taper offsets, the current point.
 namespace kalmoro {
 
-// What a block did, for the checks of the program's structure.
+// What a block did, for the checks of the program's structure and of its passes.
 struct BlockFacts {
-  bool setup = false;        // G92
-  bool end = false;          // M02
-  bool motion = false;       // it moved the tool
-  bool compensated = false;  // compensation in force after the block
+  bool setup = false;             // G92
+  bool end = false;               // M02
+  bool motion = false;            // it moved the tool
+  bool compensated = false;       // compensation in force after the block
+  std::optional<bool> rightSide;  // a G41 (false) or G42 (true) word: which side compensation takes
+  std::optional<double> offset;   // a D word: the register compensation takes its offset from
 };
 
 // Moves beyond this many are counted, not kept: memory stays bounded for any input. The largest
