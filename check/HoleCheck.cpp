@@ -1,6 +1,7 @@
 #include "HoleCheck.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <optional>
@@ -253,14 +254,20 @@ struct WastePath {
   std::vector<Piece> pieces;
   double tolerance = kArcPath;
 
-  WastePath(double top, double tolerance, bool mirrored) : tolerance(tolerance) {
+  // The way in and out of one direction, or of both: the lead-in after a pass of the other direction
+  // starts where that pass's way out ended.
+  enum class Way { Counterclockwise, Clockwise, Both };
+  WastePath(double top, double tolerance, Way way) : tolerance(tolerance) {
     const double r = kExitRadius;
-    const double side = mirrored ? r : -r;
-    pieces = {{false, {0, 0}, {0, top}, {}, 0},
-              mirrored ? Piece{true, {r, top - r}, {0, top}, {0, top - r}, r}
-                       : Piece{true, {0, top}, {-r, top - r}, {0, top - r}, r},
-              {false, {side, top - r}, {side, 0}, {}, 0},
-              {false, {side, 0}, {0, 0}, {}, 0}};
+    pieces = {{false, {0, 0}, {0, top}, {}, 0}};
+    for (const bool mirrored : {false, true}) {
+      if (way == (mirrored ? Way::Counterclockwise : Way::Clockwise)) continue;
+      const double side = mirrored ? r : -r;
+      pieces.push_back(mirrored ? Piece{true, {r, top - r}, {0, top}, {0, top - r}, r}
+                                : Piece{true, {0, top}, {-r, top - r}, {0, top - r}, r});
+      pieces.push_back({false, {side, top - r}, {side, 0}, {}, 0});
+      pieces.push_back({false, {side, 0}, {0, 0}, {}, 0});
+    }
   }
   double Distance(Point p) const {
     double d = std::numeric_limits<double>::infinity();
@@ -397,19 +404,28 @@ class Checker {
       : m_moves(moves), m_hole(hole), m_passes(passes) {}
 
   std::vector<Problem> Run(std::size_t& leftOut) {
-    // The way out of each direction, on the lower and the upper contour.
-    const WastePath lower(m_hole.top, WasteTolerance(false), false);
-    const WastePath lowerMirrored(m_hole.top, WasteTolerance(false), true);
-    const WastePath upper(m_hole.upperTop, WasteTolerance(true), false);
-    const WastePath upperMirrored(m_hole.upperTop, WasteTolerance(true), true);
-    for (const PassSpan& pass : m_passes) {
+    // The way in and out of each direction, on the lower and the upper contour.
+    using Way = WastePath::Way;
+    const std::array<Way, 3> ways = {Way::Counterclockwise, Way::Clockwise, Way::Both};
+    std::array<WastePath, 3> lower = {WastePath(m_hole.top, WasteTolerance(false), ways[0]),
+                                      WastePath(m_hole.top, WasteTolerance(false), ways[1]),
+                                      WastePath(m_hole.top, WasteTolerance(false), ways[2])};
+    std::array<WastePath, 3> upper = {WastePath(m_hole.upperTop, WasteTolerance(true), ways[0]),
+                                      WastePath(m_hole.upperTop, WasteTolerance(true), ways[1]),
+                                      WastePath(m_hole.upperTop, WasteTolerance(true), ways[2])};
+    for (std::size_t n = 0; n < m_passes.size(); ++n) {
+      const PassSpan& pass = m_passes[n];
       m_pass = &pass;
       m_afterStop = false;
+      const std::size_t own = pass.clockwise ? 1 : 0;
+      // The lead-in after a pass of the other way begins where that pass left the wire.
+      const std::size_t in = n > 0 && m_passes[n - 1].clockwise != pass.clockwise ? 2 : own;
       for (std::size_t k = pass.first; k < pass.end; ++k) {
         const bool onContour = k >= pass.contour.first && k <= pass.contour.last;
+        const std::size_t way = k < pass.contour.first ? in : own;
         if (pass.stopMove != 0 && k == pass.stopMove) m_afterStop = true;
-        Check(k, onContour, m_hole.lower, pass.clockwise ? lowerMirrored : lower);
-        if (m_hole.upper) Check(k, onContour, *m_hole.upper, pass.clockwise ? upperMirrored : upper);
+        Check(k, onContour, m_hole.lower, lower[way]);
+        if (m_hole.upper) Check(k, onContour, *m_hole.upper, upper[way]);
         if (onContour && m_hole.upper) CheckTaper(k);
       }
     }
