@@ -506,7 +506,11 @@ class Checker {
       }
       return;
     }
-    // Off the contour the wire moves through the hole's waste, on the path every hole program takes.
+    // Off the contour the wire moves through the hole's waste, on the path every hole program takes, and
+    // cuts as it goes: the lead-in of the rough pass runs through the slug.
+    if (m.rapid && !c.upper)
+      Add(m, ProblemKind::Structure,
+          "ускоренное перемещение G00 внутри отверстия: подвод и отвод режутся на рабочей подаче (G01)");
     const double atStart = waste.Distance(PointAt(m, 0, c.upper));
     const double atEnd = waste.Distance(PointAt(m, 1, c.upper));
     if (atEnd > waste.tolerance) {

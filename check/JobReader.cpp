@@ -113,6 +113,7 @@ class JobReader {
   Point m_frame;  // the current section's origin in the job's frame
   Point m_local;  // where the wire stands in the current section's frame
   int m_lastBlock = -1;
+  ProgramInterpreter::MotionCode m_motion = ProgramInterpreter::MotionCode::Linear;  // in force
   int m_lastTravelLine = 0;  // the last move between the previous section and this one
 };
 
@@ -248,6 +249,7 @@ std::size_t JobReader::ReadSection(std::size_t s) {
   frame.endsProgram = last && !m_holesLeftOut;
   frame.headerLine = marker.line;
   frame.lastBlock = m_lastBlock;
+  frame.motion = m_motion;
   std::optional<std::size_t> owner;  // the hole the skims belong to
   if (!marker.hole) {
     Add(marker.line, ProblemKind::Header,
@@ -341,6 +343,7 @@ std::size_t JobReader::ReadSection(std::size_t s) {
   m_r.blocks += part.blocks;
   m_r.tapered = m_r.tapered || part.tapered;
   m_lastBlock = read.lastBlock;
+  m_motion = read.motion;
   m_frame = origin;
   m_local = read.end;
   m_wire = {origin.x + read.end.x, origin.y + read.end.y};
@@ -352,6 +355,7 @@ void JobReader::ReadTravel(std::size_t s, std::size_t begin, std::size_t end, in
   std::vector<Move> moves;
   ProgramInterpreter interpreter(moves, m_r.problems);
   interpreter.Resume(m_local);
+  interpreter.ResumeMotion(m_motion);
   StructureCheck structure(m_r.problems, m_lastBlock, true, false);
   structure.SetupDone();
   LexedLine words;
@@ -406,6 +410,7 @@ void JobReader::ReadTravel(std::size_t s, std::size_t begin, std::size_t end, in
   AddMoves(moves, m_frame);
   m_r.blocks += structure.Blocks();
   m_lastBlock = structure.LastBlock();
+  m_motion = interpreter.Motion();
   m_local = interpreter.Current();
   m_wire = {m_frame.x + m_local.x, m_frame.y + m_local.y};
 }

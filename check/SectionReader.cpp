@@ -33,6 +33,7 @@ SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
   SectionReading out;
   ProgramReading& r = out.reading;
   ProgramInterpreter interpreter(r.moves, r.problems);
+  interpreter.ResumeMotion(frame.motion);
   StructureCheck structure(r.problems, frame.lastBlock, frame.inJob, frame.endsProgram);
   if (frame.inJob) {
     r.header = frame.header;
@@ -86,6 +87,7 @@ SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
   out.lastBlock = structure.LastBlock();
   out.start = interpreter.Start();
   out.end = interpreter.Current();
+  out.motion = interpreter.Motion();
   if (!sawText && !frame.inJob) {
     r.empty = true;
     return out;

@@ -5,6 +5,7 @@
 
 #include "check/ProgramReader.h"
 #include "nc/HoleHeader.h"
+#include "nc/ProgramInterpreter.h"
 #include "nc/ProgramLexer.h"
 #include "text/Ascii.h"
 
@@ -25,6 +26,8 @@ struct SectionFrame {
   // alone (1, 1) or the skims (2, 0 for the last).
   int firstPass = 1;
   int lastPass = 0;  // 0: the header's last
+  // The motion in force where the section begins: a hole of a job goes on with the travel's.
+  ProgramInterpreter::MotionCode motion = ProgramInterpreter::MotionCode::Linear;
 };
 
 struct SectionReading {
@@ -32,6 +35,7 @@ struct SectionReading {
   int lastBlock = -1;      // the number of the section's last numbered block, or the frame's lastBlock
   Point start;             // what the setup block declared the point where the wire stood
   Point end;               // where the wire stands after the section, in the hole's frame
+  ProgramInterpreter::MotionCode motion = ProgramInterpreter::MotionCode::Linear;  // in force at its end
 };
 
 SectionReading ReadSection(std::string_view text, const SectionFrame& frame);

@@ -1,5 +1,6 @@
 #include "nc/JobProgram.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -189,7 +190,16 @@ std::string WriteJob(std::span<const JobHoleProgram> holes, const WireCodes& cod
     w.GenComment(std::string(grammar::kSkimPartComment) +
                  JobHoleText(static_cast<long>(k + 1), parts[k].header, holes[k].x, holes[k].y));
     WriteLines(w, parts[k].opening);
-    WriteLines(w, parts[k].skims);
+    // The travel left G00 in force: the skims' lead-in, written after a straight return, says G01.
+    std::vector<HoleLine> skims = parts[k].skims;
+    const auto leadIn =
+        std::find_if(skims.begin(), skims.end(), [](const HoleLine& l) { return !l.comment; });
+    std::string body;
+    if (leadIn != skims.end() && !leadIn->text.starts_with(grammar::kLinear.front())) {
+      body = std::string(grammar::kLinear) + std::string(leadIn->text);
+      leadIn->text = body;
+    }
+    WriteLines(w, skims);
   }
   w.GenFixed(FixedWord::ProgramEnd);
   return w.TakeText();

@@ -27,6 +27,9 @@ inline constexpr std::size_t kMaxMoves = 250'000;
 
 class ProgramInterpreter {
  public:
+  // The modal motion in force: G00, G01, G03, G02.
+  enum class MotionCode { Rapid, Linear, Counterclockwise, Clockwise };
+
   ProgramInterpreter(std::vector<Move>& moves, std::vector<Problem>& problems)
       : m_moves(moves), m_problems(problems) {}
 
@@ -46,6 +49,10 @@ class ProgramInterpreter {
   }
   // Where the wire stands now.
   Point Current() const { return {m_x, m_y}; }
+  // The motion in force, and going on with another reading's: a control keeps it from one part of a
+  // job to the next.
+  MotionCode Motion() const { return m_motion; }
+  void ResumeMotion(MotionCode motion) { m_motion = motion; }
   // More moves than are kept; they were counted, not stored.
   bool MovesLeftOut() const { return m_movesLeftOut; }
 
@@ -54,8 +61,6 @@ class ProgramInterpreter {
   void Motion(int line, int block, double x, double y, const Word* i, const Word* j, const Word* u,
               const Word* v);
   void CheckFormat(const Word& w, int line);
-
-  enum class MotionCode { Rapid, Linear, Counterclockwise, Clockwise };
 
   std::vector<Move>& m_moves;
   std::vector<Problem>& m_problems;

@@ -181,7 +181,7 @@ TEST(Passes, ARoughFirstJobReadsBackWithEachHolesSkimsApart) {
   }
 }
 
-TEST(Passes, ARoughFirstJobWithoutASkimPartOrOutOfOrderIsFlagged) {
+TEST(Passes, ARoughFirstJobWithoutASkimPartOrARapidLeadInOrOutOfOrderIsFlagged) {
   const std::string job = GenJob(PlateHoles(), {}, true).program;
   const std::size_t skims = job.find("(ЧИСТОВЫЕ ПРОХОДЫ 3:");
   ASSERT_NE(skims, std::string::npos);
@@ -190,6 +190,13 @@ TEST(Passes, ARoughFirstJobWithoutASkimPartOrOutOfOrderIsFlagged) {
   ProgramReading r = ReadProgram(cut);
   EXPECT_TRUE(std::any_of(r.problems.begin(), r.problems.end(), [](const Problem& p) {
     return p.text.starts_with("Нет чистовых проходов отверстия 3");
+  })) << Listing(r);
+  // The travel leaves G00 in force: the skims' lead-in without its G01 would run at rapid.
+  std::string rapid = job;
+  rapid.erase(rapid.find("G01", job.find("(ЧИСТОВЫЕ ПРОХОДЫ 1:")), 3);
+  r = ReadProgram(rapid);
+  EXPECT_TRUE(std::any_of(r.problems.begin(), r.problems.end(), [](const Problem& p) {
+    return p.text.find("ускоренное перемещение G00") != std::string::npos;
   })) << Listing(r);
   // The first hole's skims named as the second's.
   std::string renamed = job;
