@@ -613,6 +613,8 @@ void NumberPasses(ProgramReading& r, const PassOptions& o, const PassFrame& fram
 // Each pass's direction against the header's, and the held slug's stop: in the rough pass only, as far
 // before the contour closes as the header says.
 void CheckPassOptions(ProgramReading& r, const PassOptions& o, const std::vector<PassSpan>& spans) {
+  // The stop point is a rounded word, and an arc's length is measured on the radius its words give: half
+  // a thousandth off over up to a whole turn.
   constexpr double kStopTolerance = 0.005;
   for (std::size_t n = 0; n < r.passes.size(); ++n) {
     const PassReading& p = r.passes[n];

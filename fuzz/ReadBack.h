@@ -22,6 +22,9 @@ inline constexpr double kLength = 0.0011;
 inline constexpr double kUpperLength = 0.0021;
 inline constexpr double kRadius = 0.0015;
 inline constexpr double kHeight = 0.0006;
+// A stop's length as read: the stop point is a rounded word, and an arc's length is measured on the
+// radius its words give (half a thousandth off over up to a whole turn).
+inline constexpr double kStop = 0.005;
 
 inline std::string Problems(const ProgramReading& r) {
   std::string text;
@@ -82,7 +85,7 @@ inline PassOptions PassesFrom(std::string_view input) {
 
 // A program with passes read back as it was asked for: as many passes as the header states, each with
 // its number and register in order, its way and the side that keeps the wire in the hole, the slug held
-// in the rough pass only, at its length.
+// in the rough pass only, at its length (within kStop).
 inline void RequirePasses(const ProgramReading& r, const PassOptions& o, const std::string& label) {
   if (!r.header || !(PassesOf(*r.header) == o)) Fail("the header states the passes asked for", label);
   if (r.passes.size() != static_cast<std::size_t>(o.Passes()))
@@ -94,7 +97,7 @@ inline void RequirePasses(const ProgramReading& r, const PassOptions& o, const s
     if (p.clockwise != o.Clockwise(number) || p.rightSide != p.clockwise)
       Fail("a pass runs the way the options ask, the wire inside the hole", label);
     if ((p.stopLine != 0) != (number == 1 && o.stop != 0) ||
-        (p.stopLine != 0 && std::fabs(p.stopLength - o.stop) > 0.002))
+        (p.stopLine != 0 && std::fabs(p.stopLength - o.stop) > kStop))
       Fail("the slug is held in the rough pass alone, as far before the contour closes as asked", label);
   }
 }
