@@ -42,7 +42,8 @@ std::vector<JobHole> Holes(bool passes, bool roughFirst) {
     const std::size_t more = JobHoleBlocks(hole.program, holes.empty(), roughFirst);
     if ((!passes && n == 2000) || blocks + more > static_cast<std::size_t>(NcWriter::kMaxBlockNum)) break;
     blocks += more;
-    holes.push_back({hole.program, static_cast<double>(n % 50) * 30, static_cast<double>(n / 50) * 30});
+    const int row = n / 50;  // rows of 50 holes 30 mm apart
+    holes.push_back({hole.program, static_cast<double>(n % 50 * 30), static_cast<double>(row * 30)});
   }
   return holes;
 }

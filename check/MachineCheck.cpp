@@ -184,7 +184,7 @@ void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
   CheckArcs(r, machine, found);
   // Each hole's corners as its last pass leaves them.
   std::vector<const PassReading*> lastPass(r.job ? r.job->holes.size() + 1 : 1, nullptr);
-  for (const PassReading& p : r.passes) lastPass[static_cast<std::size_t>(p.hole + 1)] = &p;
+  for (const PassReading& p : r.passes) lastPass[static_cast<std::size_t>(p.hole) + 1] = &p;
   for (const PassReading* p : lastPass)
     if (p) CheckCorners(r.moves, *p, RegisterOfPass(machine, *p).offset, found);
   for (const Piece& piece : PiecesOf(r)) CheckTaper(r, piece, machine, found);

@@ -83,7 +83,7 @@ GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::
   contour.upperTop = ru;
   contour.wireHeight = height;
   contour.bytesPerPass = PassBytes(k, std::fabs(rd), std::fabs(ru));
-  contour.steps.reserve(static_cast<std::size_t>(4 * k));
+  contour.steps.reserve(4 * static_cast<std::size_t>(k));
   // The circle counter-clockwise from the top point, a quarter at a time. Each taper word is the
   // difference of the upper and the lower product, so that it is exactly 0 for a cylinder.
   for (int quarter = 0; quarter < 4; ++quarter) {
