@@ -556,15 +556,10 @@ class Checker {
   std::size_t m_leftOut = 0;
 };
 
-std::string PassName(int number, int count) {
-  return "проход " + std::to_string(number) + " из " + std::to_string(count) + " (D" +
+// "проход 2 из 3 (D1)", or at the start of a message "Проход 2 из 3 (D1)".
+std::string PassName(int number, int count, bool first = false) {
+  return (first ? "Проход " : "проход ") + std::to_string(number) + " из " + std::to_string(count) + " (D" +
          std::to_string(number - 1) + ")";
-}
-
-std::string Capital(std::string text) {
-  // The texts start with a Cyrillic lower-case letter of two bytes: "п" → "П", "н" → "Н".
-  if (text.starts_with("п")) return "П" + text.substr(std::string("п").size());
-  return text;
 }
 
 // The passes against the header's options: as many as it asks for (in a rough-first job, those of this
@@ -598,7 +593,7 @@ void NumberPasses(ProgramReading& r, const PassOptions& o, const PassFrame& fram
         expected = static_cast<int>(reg) + 1;
       } else {
         r.problems.push_back({line, ProblemKind::Compensation,
-                              Capital(PassName(expected, count)) + " режется с корректором D" + Num(reg) +
+                              PassName(expected, count, true) + " режется с корректором D" + Num(reg) +
                                   ", а нужен D" + std::to_string(expected - 1)});
       }
     }
@@ -621,7 +616,7 @@ void CheckPassOptions(ProgramReading& r, const PassOptions& o, const std::vector
     const PassSpan& span = spans[n];
     if (p.number <= o.Passes() && span.clockwise != o.Clockwise(p.number))
       r.problems.push_back({r.moves[span.contour.first].line, ProblemKind::Direction,
-                            Capital(PassName(p.number, p.count)) + " идёт " +
+                            PassName(p.number, p.count, true) + " идёт " +
                                 (span.clockwise ? "по часовой стрелке" : "против часовой стрелки") +
                                 ", а по заголовку — " +
                                 (o.Clockwise(p.number) ? "по часовой стрелке (G02, G42)"
