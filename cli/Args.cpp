@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "nc/NumberText.h"
 #include "text/Ascii.h"
 
 namespace kalmoro {
@@ -21,6 +22,38 @@ const std::vector<Hole>& Holes() {
       {"cone", {{"--height", "0"}, {"--lower", "0"}, {"--upper", "0"}, {"--angle", "0"}}},
   };
   return holes;
+}
+
+bool IsPassOption(std::string_view name) {
+  return name == "--skims" || name == "--stop" || name == "--direction";
+}
+
+// A pass option into the command: nothing when `name` is none, an empty text when it was taken, else
+// the usage error.
+std::optional<std::string> PassOption(GenerateCommand& command, std::string_view name,
+                                      std::string_view value) {
+  if (!IsPassOption(name)) return std::nullopt;
+  const std::string key(name);
+  if (command.Given(key)) return "параметр " + key + " указан дважды";
+  command.given.insert(key);
+  const auto bad = [&](const char* why) {
+    return "недопустимое значение параметра " + key + ": «" + std::string(value) + "» (" + why + ")";
+  };
+  if (name == "--skims") {
+    if (value.size() != 1 || !IsDigit(value[0]) || value[0] - '0' > kMaxSkims)
+      return bad("число чистовых проходов от 0 до 4");
+    command.passes.skims = value[0] - '0';
+  } else if (name == "--stop") {
+    const std::optional<std::string> text = ValueFieldText(value, false);
+    const std::optional<double> stop = text ? FullValue(*text) : std::nullopt;
+    if (!stop) return bad("длина в мм; 0 — без остановки");
+    command.passes.stop = *stop;
+  } else if (value == "alternate" || value == "same") {
+    command.passes.direction = value == "same" ? SkimDirection::Same : SkimDirection::Alternate;
+  } else {
+    return bad("alternate или same");
+  }
+  return std::string();
 }
 
 }  // namespace
@@ -73,11 +106,16 @@ Command ParseHoleArgs(const std::vector<std::string_view>& args) {
       if (i + 1 >= args.size()) return UsageError{"у параметра " + std::string(name) + " нет значения"};
       value = args[++i];
     }
-    if (name == "-o") {
-      if (command.output) return UsageError{"параметр -o указан дважды"};
-      if (value->empty()) return UsageError{"пустое имя файла в -o"};
-      command.output = std::string(*value);
+    if (name == "-o" || name == "--machine") {
+      std::optional<std::string>& slot = name == "-o" ? command.output : command.machine;
+      if (slot) return UsageError{"параметр " + std::string(name) + " указан дважды"};
+      if (value->empty()) return UsageError{"пустое имя файла в " + std::string(name)};
+      slot = std::string(*value);
       continue;
+    }
+    if (const std::optional<std::string> error = PassOption(command, name, *value)) {
+      if (error->empty()) continue;
+      return UsageError{*error};
     }
     bool known = false;
     for (const auto& option : hole->options) known = known || option.first == name;
@@ -130,6 +168,11 @@ Command ParseJob(const std::vector<std::string_view>& args) {
     if (name == "-" || !name.starts_with("-")) {
       if (file) return UsageError{"лишний аргумент «" + std::string(name) + "»: команде job нужен один файл"};
       file = std::string(name);
+      continue;
+    }
+    if (name == "--rough-first") {
+      if (command.roughFirst) return UsageError{"параметр --rough-first указан дважды"};
+      command.roughFirst = true;
       continue;
     }
     std::optional<std::string_view> value;

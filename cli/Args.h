@@ -8,24 +8,35 @@
 #include <variant>
 #include <vector>
 
+#include "nc/PassOptions.h"
+
 // The command line of kalmoro-gen: what it asks for, read without running anything.
 namespace kalmoro {
 
 inline constexpr const char* kUsage =
     "Использование:\n"
-    "  kalmoro-gen circle [--diameter D]\n"
-    "  kalmoro-gen rect   [--width W] [--height H] [--radius R]\n"
-    "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A]\n"
+    "  kalmoro-gen circle [--diameter D] [ПРОХОДЫ]\n"
+    "  kalmoro-gen rect   [--width W] [--height H] [--radius R] [ПРОХОДЫ]\n"
+    "  kalmoro-gen cone   [--height H] [--lower DD] [--upper DU] [--angle A] [ПРОХОДЫ]\n"
     "  kalmoro-gen check  [--machine ПРОФИЛЬ] ФАЙЛ...\n"
     "                     проверить программы (\"-\" читает стандартный ввод) для станка из\n"
-    "                     ПРОФИЛЯ (machine.ini; без него станок по умолчанию)\n"
-    "  kalmoro-gen job    [--machine ПРОФИЛЬ] ФАЙЛ [-o ИМЯ]\n"
+    "                     ПРОФИЛЯ (machine.ini; без него станок по умолчанию); для программ\n"
+    "                     с проходами (с ПРОФИЛЕМ — для всех) регистры D и время проходов\n"
+    "  kalmoro-gen job    [--machine ПРОФИЛЬ] [--rough-first] ФАЙЛ [-o ИМЯ]\n"
     "                     одна программа для нескольких отверстий: в ФАЙЛЕ (\"-\" читает\n"
     "                     стандартный ввод) по отверстию в строке, как в командах выше, и после\n"
     "                     \"@\" координаты центра X Y в мм (\"circle --diameter 10 @ 20 0\"); строки\n"
     "                     с \"#\" в начале пропускаются; проволока обрезается и заправляется между\n"
-    "                     отверстиями кодами из ПРОФИЛЯ (без него M00)\n"
+    "                     отверстиями кодами из ПРОФИЛЯ (без него M00); --rough-first: сначала\n"
+    "                     черновые проходы всех отверстий, затем чистовые каждого по очереди\n"
     "  kalmoro-gen export --dxf ФАЙЛ -o ВЫХОД.dxf   контуры программы в чертёж DXF\n"
+    "Проходы (circle, rect, cone и строки задания):\n"
+    "  --skims N   чистовых проходов после чернового, 0-4 (по умолчанию 0)\n"
+    "  --stop ММ   черновой проход останавливается за ММ мм до замыкания контура, чтобы\n"
+    "              закрепить вырубку (код hold_slug из ПРОФИЛЯ, без него M00); 0 — без остановки\n"
+    "  --direction alternate|same   чистовые проходы попеременно по часовой стрелке и против\n"
+    "              (по умолчанию) или все против часовой, как черновой\n"
+    "  --machine ПРОФИЛЬ   (circle, rect, cone) профиль станка для кода остановки\n"
     "Общие параметры:\n"
     "  -o ИМЯ      записать программу в файл ИМЯ (\".iso\" добавляется, если его нет)\n"
     "  -h, --help  эта справка\n"
@@ -42,11 +53,13 @@ struct CheckCommand {
   std::optional<std::string> machine;  // the machine profile file, "--machine FILE" or "--machine=FILE"
 };
 
-// "job [--machine PROFILE] FILE [-o NAME]": one program for the holes the file lists, one a line.
+// "job [--machine PROFILE] [--rough-first] FILE [-o NAME]": one program for the holes the file lists, one
+// a line.
 struct JobCommand {
   std::string file;                    // "-" for standard input
   std::optional<std::string> machine;  // the machine profile file, "--machine FILE" or "--machine=FILE"
   std::optional<std::string> output;
+  bool roughFirst = false;  // every hole roughed first, then the skims of each in turn
 };
 
 // "circle", "rect" or "cone" with its options.
@@ -56,6 +69,10 @@ struct GenerateCommand {
   // made a field's text ("," read as "."), or else the field's initial text.
   std::map<std::string, std::string> texts;
   std::set<std::string> given;  // the options given on the command line
+  // "--skims N" (0-4), "--stop MM" (0: none), "--direction alternate|same". The stop's range against the
+  // contour is the generator's to refuse.
+  PassOptions passes;
+  std::optional<std::string> machine;  // "--machine FILE": the profile whose hold_slug code holds the slug
   std::optional<std::string> output;
 
   std::string Text(const std::string& option) const;
@@ -72,8 +89,8 @@ using Command = std::variant<HelpCommand, CheckCommand, JobCommand, GenerateComm
 // The arguments after the program's name.
 Command ParseArgs(const std::vector<std::string_view>& args);
 
-// A hole's command and options, "circle --diameter 10" (what ParseArgs reads for a generate command,
-// "-h" not looked for): a GenerateCommand or a UsageError.
+// A hole's command and options, "circle --diameter 10 --skims 2" (what ParseArgs reads for a generate
+// command, "-h" not looked for): a GenerateCommand or a UsageError.
 Command ParseHoleArgs(const std::vector<std::string_view>& args);
 
 // The names of the holes' commands: "circle", "rect", "cone".

@@ -51,9 +51,13 @@ int RunCheck(const std::vector<std::string_view>& files, const std::optional<std
                   ShownEscaped(p.text).c_str());
     if (reading.problemsLeftOut > 0) std::printf("%s: и ещё %zu\n", shown.c_str(), reading.problemsLeftOut);
     std::printf("%s: %s\n", shown.c_str(), SummaryText(reading).c_str());
-    if (!reading.empty)
-      std::printf("%s: %s%s\n", shown.c_str(), CuttingTimeText(EstimateCuttingTime(reading, machine)).c_str(),
+    if (!reading.empty) {
+      const CuttingTime time = EstimateCuttingTime(reading, machine);
+      std::printf("%s: %s%s\n", shown.c_str(), CuttingTimeText(time).c_str(),
                   machineFile ? "" : "; станок по умолчанию");
+      for (const std::string& line : PassTexts(reading, machine, time, machineFile.has_value()))
+        std::printf("%s: %s\n", shown.c_str(), line.c_str());
+    }
     if (ProblemCount(reading) > 0 && status == kExitClean) status = kExitProblems;
   }
   return std::fflush(stdout) == 0 ? status : kExitUnreadable;

@@ -4,6 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "check/MachineProfile.h"
+#include "cli/ExitStatus.h"
+#include "cli/MachineFile.h"
+#include "cli/ProgramOutput.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
@@ -64,17 +68,34 @@ std::optional<std::string> ConeDisagreement(const GenerateCommand& command) {
 
 }  // namespace
 
-GenResult Generate(const GenerateCommand& command) {
-  if (command.hole == "circle") return GenCircle(command.Text("--diameter"));
+GenResult Generate(const GenerateCommand& command, std::string_view holdCode) {
+  const PassOptions& passes = command.passes;
+  if (command.hole == "circle") return GenCircle(command.Text("--diameter"), passes, holdCode);
   if (command.hole == "rect")
-    return GenRect(command.Text("--width"), command.Text("--height"), command.Text("--radius"));
+    return GenRect(command.Text("--width"), command.Text("--height"), command.Text("--radius"), passes,
+                   holdCode);
   const PlainConeFields cone = ConeValues(command);
   GenResult result = GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
-                             cone.Text(ConeField::Ang));
+                             cone.Text(ConeField::Ang), passes, holdCode);
   // The generator's own refusals first; then a typed angle that the other values do not make.
   if (!result.Ok()) return result;
   if (const auto disagreement = ConeDisagreement(command)) return GenResult::Refusal(*disagreement);
   return result;
+}
+
+int RunGenerate(const GenerateCommand& command) {
+  MachineProfile machine;
+  if (command.machine) {
+    const std::optional<MachineProfile> profile = ReadMachineProfile(*command.machine);
+    if (!profile) return kExitUsage;
+    machine = *profile;
+  }
+  const GenResult result = Generate(command, machine.wire.hold);
+  if (!result.Ok()) {
+    PrintMessage(result.error);
+    return kExitRefused;
+  }
+  return PutProgram(result.program, command.output);
 }
 
 }  // namespace kalmoro

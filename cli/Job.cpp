@@ -31,7 +31,8 @@ int RunJob(const JobCommand& command) {
                    Shown(file.reason).c_str());
       return kExitUsage;
     }
-    reading = ReadJobFile(file.bytes);  // the bytes go before the job is written
+    reading = ReadJobFile(file.bytes, command.roughFirst,
+                          machine.wire.hold);  // the bytes go before the job is written
   }
   if (!reading.Ok()) {
     for (const JobFileError& error : reading.errors)
@@ -42,7 +43,7 @@ int RunJob(const JobCommand& command) {
                    reading.errors.size(), reading.uncheckedAfter);
     return kExitRefused;
   }
-  const GenResult job = GenJob(reading.holes, machine.wire);
+  const GenResult job = GenJob(reading.holes, machine.wire, command.roughFirst);
   if (!job.Ok()) {
     PrintMessage("kalmoro-gen: " + job.error);
     return kExitRefused;

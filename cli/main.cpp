@@ -22,15 +22,6 @@ namespace {
 
 using namespace kalmoro;
 
-int RunGenerate(const GenerateCommand& command) {
-  const GenResult result = Generate(command);
-  if (!result.Ok()) {
-    PrintMessage(result.error);
-    return kExitRefused;
-  }
-  return PutProgram(result.program, command.output);
-}
-
 int Run(const std::vector<std::string_view>& args) {
   const Command command = ParseArgs(args);
   if (std::holds_alternative<HelpCommand>(command)) {

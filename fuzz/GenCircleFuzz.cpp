@@ -1,6 +1,7 @@
 // The round-hole generator on any diameter text: a refusal, or a program that the reader reads back
 // clean with the diameter it was made from. The text is tried as it comes and as the field check
-// leaves it; a clean text is refused only outside 1-999 mm.
+// leaves it; a clean text is refused only outside 1-999 mm. The clean text is tried again with passes
+// drawn from the input: a refusal, or a program read back pass by pass as asked.
 
 #include <cstddef>
 #include <cstdint>
@@ -29,5 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(circle != nullptr, "a circle program encodes a round hole");
     RequireNear(LeadingValue(circle->diameter), d, kLength, "the diameter", label);
   }
+  const std::string text = CheckInputErr(input, false);
+  const PassOptions passes = PassesFrom(input);
+  const std::string label = "diameter \"" + Escaped(text) + "\" with passes";
+  const GenResult result = GenCircle(text, passes);
+  if (IsProgram(result, label)) RequirePasses(ReadBack(result.program, label, false), passes, label);
   return 0;
 }

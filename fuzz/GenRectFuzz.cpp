@@ -1,6 +1,7 @@
 // The rectangular-hole generator on any width, height and radius texts ("W|H|R"): a refusal, or a
 // program that the reader reads back clean with the width, height and radius it was made from. The
-// texts are tried as they come and as the field check leaves them.
+// texts are tried as they come and as the field check leaves them, and the clean ones again with passes
+// drawn from the input: a refusal, or a program read back pass by pass as asked.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,5 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RequireNear(rect->height, LeadingValue(f[1]), kLength, "the height", label);
     RequireNear(rect->radius, LeadingValue(f[2]), kRadius, "the corner radius", label);
   }
+  std::vector<std::string> f = raw;
+  for (auto& text : f) text = CheckInputErr(text, false);
+  const PassOptions passes = PassesFrom(AsText(data, size));
+  const std::string label = "W \"" + Escaped(f[0], 200) + "\" H \"" + Escaped(f[1], 200) + "\" R \"" +
+                            Escaped(f[2], 200) + "\" with passes";
+  const GenResult result = GenRect(f[0], f[1], f[2], passes);
+  if (IsProgram(result, label)) RequirePasses(ReadBack(result.program, label, false), passes, label);
   return 0;
 }

@@ -101,6 +101,7 @@ seed job_file comments-crlf '\xef\xbb\xbf# plate\r\n\r\n  \t# circle @ 0 0\r\nci
 seed job_file cone-derived 'cone --height 10 --lower 10 --angle 10 @ 0 0\ncone --height 10 --upper 10 --angle=-10 @ 1 1\ncone --height 2 --lower 1 --upper 0.8 --angle 5.72481 @ 2 2'
 seed job_file bad-lines 'square @ 0 0\ncircle --width 5 @ 0 0\ncircle -o x @ 0 0\ncircle @ 1\ncircle @ 1x 2\ncircle @ 100000 0\ncircle --diameter 0 @ 0 0\ncone --height 10 --lower 20 --upper 10 --angle 5 @ 0 0\n@ 1 2\ncircle --diameter 10\n'
 seed job_file largest-cone 'cone --height 10 --lower 430000 --upper 430000 @ 0 0\ncircle @ 0 0\n'
+seed job_file passes 'circle --diameter 10 --skims 2 --stop 3 @ 20 0\nrect --width 20 --height 10 --radius 2 --skims 1 --direction same @ -30 15\ncone --height 2 --lower 1 --upper 0.8 --stop 0.5 @ 0 40\ncircle --skims 5 @ 0 0\ncircle --stop 40 @ 0 0\n'
 seed job_file many-circles "$(for i in $(seq 1 40); do printf 'circle @ %d 0\\n' "$i"; done)"
 
 # Programs as kalmoro-gen writes them (Windows-1251, CR LF), and as a user may edit them.
@@ -114,6 +115,9 @@ trap 'rm -rf "$tmp"' EXIT
 "$gen" cone --height 2 --lower 1 --upper 0.8 -o "$tmp/cone"
 "$gen" cone --height 2 --lower 1 --upper 1.2 -o "$tmp/cone-widening"
 "$gen" cone --height 2 --lower 0.002 --upper 0.002 --angle 0 -o "$tmp/cone-smallest"
+"$gen" circle --skims 2 --stop 3 -o "$tmp/circle-passes"
+"$gen" rect --width 20 --height 10 --radius 2 --skims 3 --direction same -o "$tmp/rect-passes"
+"$gen" cone --height 2 --lower 1 --upper 0.8 --skims 1 --stop 1 -o "$tmp/cone-passes"
 for f in "$tmp"/*.iso; do cp "$f" "corpus/program_reader/$(basename "$f" .iso)"; done
 # Edited by hand: LF line ends, lower case and short codes, a comment in Windows-1251, a broken arc.
 tr -d '\r' <"$tmp/circle.iso" >corpus/program_reader/circle-lf
@@ -123,6 +127,9 @@ sed -e 's/I0.000J0.000 D0/I0.400 D0/; s/N7X/N8X/; s/N13M02//' "$tmp/circle.iso" 
 printf 'circle @ 0 0\nrect --width 20 --height 10 --radius 2 @ 40 -12.5\ncone --height 2 --lower 1 --upper 0.8 @ -20.25 30\n' |
   "$gen" job - -o "$tmp/job"
 cp "$tmp/job.iso" corpus/program_reader/job
+printf 'circle --skims 2 --stop 3 @ 0 0\nrect --width 20 --height 10 --radius 2 @ 40 -12.5\ncone --height 2 --lower 1 --upper 0.8 --skims 1 @ -20.25 30\n' |
+  "$gen" job --rough-first - -o "$tmp/job-rough-first"
+cp "$tmp/job-rough-first.iso" corpus/program_reader/job-rough-first
 sed -e '/^N13M00/d; /^N12X0.000Y0.000/d' "$tmp/job.iso" >corpus/program_reader/job-broken
 
 # Values beyond any machine, which the reader names and export refuses before drawing: a coordinate of

@@ -157,14 +157,16 @@ GenResult JobList::Generate(const WireCodes& codes) const {
   std::vector<JobHole> holes;
   holes.reserve(m_holes.size());
   for (const JobListHole& h : m_holes) holes.push_back(h.hole);
-  return GenJob(holes, codes);
+  return GenJob(holes, codes, m_roughFirst);
 }
 
-std::optional<std::size_t> JobList::Restore(std::string_view program) {
+std::optional<std::size_t> JobList::Restore(std::string_view program, const WireCodes& codes) {
   auto [line, rest] = FirstLine(program);
   // Blank lines before the first do not count, as the reader skips them.
   while (Trim(line).empty() && !rest.empty()) std::tie(line, rest) = FirstLine(rest);
   if (!IsJobHeaderStart(line)) return std::nullopt;
+  const std::optional<JobHeader> job = ParseJobHeader(line);
+  const bool roughFirst = job && job->roughFirst;
   std::vector<JobListHole> holes;
   std::size_t leftOut = 0;
   while (!rest.empty()) {
@@ -176,7 +178,7 @@ std::optional<std::size_t> JobList::Restore(std::string_view program) {
       ++leftOut;
       continue;
     }
-    GenResult generated = GenFromHeader(*hole->header);
+    GenResult generated = GenFromHeader(*hole->header, codes.hold);
     if (!generated.Ok()) {
       ++leftOut;
       continue;
@@ -184,6 +186,7 @@ std::optional<std::size_t> JobList::Restore(std::string_view program) {
     holes.push_back(HoleOf(std::move(generated.program), hole->x + 0.0, hole->y + 0.0));
   }
   m_holes = std::move(holes);
+  m_roughFirst = roughFirst;
   return leftOut;
 }
 

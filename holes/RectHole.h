@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "holes/GenResult.h"
+#include "nc/PassOptions.h"
 
 namespace kalmoro {
 
@@ -12,7 +13,9 @@ inline constexpr const char* kMsgRectRadius = "Двойная величина �
 inline constexpr const char* kMsgRectRadiusSmall = "Радиус должен быть равен 0 или не меньше 0.001 мм";
 
 // Rectangular hole centred on the start point, corners rounded with the given radius (0: sharp; a
-// negative radius or one below 0.001 mm is refused).
-GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText);
+// negative radius or one below 0.001 mm is refused); with skims or a held slug, every pass the options
+// ask for (HoleBlocks.h), the slug held at holdCode.
+GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText,
+                  const PassOptions& passes = {}, std::string_view holdCode = kDefaultStopCode);
 
 }  // namespace kalmoro

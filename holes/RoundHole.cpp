@@ -7,24 +7,16 @@
 
 namespace kalmoro {
 
-GenResult GenCircle(std::string_view diameterText) {
+GenResult GenCircle(std::string_view diameterText, const PassOptions& passes, std::string_view holdCode) {
   const double r = LeadingValue(diameterText) / 2;
   if (!(r >= 1.0 / 2 && r <= 999.0 / 2)) return GenResult::Refusal(kMsgDiameterRange);
-  if (!FitsHeaderComment(diameterText)) return GenResult::Refusal(kMsgDiameterText);
+  if (!FitsCircleDiameter(diameterText)) return GenResult::Refusal(kMsgDiameterText);
 
-  NcWriter w;
-  w.GenHeader(CircleHeader{std::string(diameterText)});
-  WriteOpening(w);
-  w.GenL(0, r, true);
-  w.GenFixed(FixedWord::CompensationLeft);
-  w.GenA(-r, 0, 0, 0, false);
-  w.EndWithD0();
-  w.GenA(0, -r, 0, 0, true);
-  w.GenA(r, 0, 0, 0, true);
-  w.GenA(0, r, 0, 0, true);
-  WriteExitArc(w, r);
-  WriteClosing(w);
-  return GenResult::Program(w.TakeText());
+  HoleContour contour;
+  contour.top = r;
+  // Four counter-clockwise quarter arcs about the centre, from the top point round to it.
+  contour.steps = {{true, -r, 0, 0, 0}, {true, 0, -r, 0, 0}, {true, r, 0, 0, 0}, {true, 0, r, 0, 0}};
+  return WriteHoleProgram(CircleHeader{std::string(diameterText), passes.Normalised()}, contour, holdCode);
 }
 
 }  // namespace kalmoro

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "holes/GenResult.h"
+#include "nc/PassOptions.h"
 
 namespace kalmoro {
 
@@ -11,8 +12,11 @@ inline constexpr const char* kMsgDiameterText =
     "Диаметр содержит символы, которые нельзя записать в заголовок программы.";
 
 // Round hole of the diameter the text holds: lead-in from the centre to the top of the circle, four
-// counter-clockwise quarter arcs with left compensation, exit arc of radius 0.35, return to the centre.
-// The header repeats the text as it stands, so a text with a line end or a parenthesis is refused.
-GenResult GenCircle(std::string_view diameterText);
+// counter-clockwise quarter arcs with left compensation, exit arc of radius 0.35, return to the centre;
+// with skims or a held slug, every pass the options ask for (HoleBlocks.h), the slug held at holdCode.
+// The header repeats the text as it stands, so a text with a line end, a parenthesis or a ":" (which
+// would begin the passes' suffix) is refused.
+GenResult GenCircle(std::string_view diameterText, const PassOptions& passes = {},
+                    std::string_view holdCode = kDefaultStopCode);
 
 }  // namespace kalmoro

@@ -19,10 +19,25 @@ void AppendValue(std::string& text, std::string_view label, double value) {
   text += StdText(value);
 }
 
+// ":SKIMS=2:STOP=3:DIR=SAME", each key only when in force; nothing for a single pass.
+void AppendPasses(std::string& text, const PassOptions& options) {
+  const PassOptions o = options.Normalised();
+  if (o.skims > 0) {
+    text += grammar::kSkimsKey;
+    text += std::to_string(o.skims);
+  }
+  if (o.stop != 0) AppendValue(text, grammar::kStopKey, o.stop);
+  if (o.skims > 0 && o.direction == SkimDirection::Same) {
+    text += grammar::kDirectionKey;
+    text += grammar::kDirectionSame;
+  }
+}
+
 struct CommentText {
   std::string operator()(const CircleHeader& h) const {
     std::string text(grammar::kCircleHeader);
     text += h.diameter;
+    AppendPasses(text, h.passes);
     return text;
   }
   std::string operator()(const RectHeader& h) const {
@@ -30,6 +45,7 @@ struct CommentText {
     AppendValue(text, grammar::kRectWidth, h.width);
     AppendValue(text, grammar::kRectHeight, h.height);
     AppendValue(text, grammar::kRectRadius, h.radius);
+    AppendPasses(text, h.passes);
     return text;
   }
   std::string operator()(const ConeHeader& h) const {
@@ -38,6 +54,7 @@ struct CommentText {
     AppendValue(text, grammar::kConeUpper, h.upper);
     AppendValue(text, grammar::kConeHeight, h.height);
     AppendValue(text, grammar::kConeAngle, h.angle);
+    AppendPasses(text, h.passes);
     return text;
   }
 };
@@ -66,9 +83,9 @@ std::optional<double> TakeNumber(std::string_view& text) {
   return value;
 }
 
-// The numbers after each label in turn, to the end of text.
+// The numbers after each label in turn; `text` keeps what follows them.
 template <std::size_t N>
-std::optional<std::array<double, N>> TakeNumbers(std::string_view text,
+std::optional<std::array<double, N>> TakeNumbers(std::string_view& text,
                                                  const std::array<std::string_view, N>& labels) {
   std::array<double, N> values{};
   for (std::size_t i = 0; i < N; ++i) {
@@ -77,8 +94,33 @@ std::optional<std::array<double, N>> TakeNumbers(std::string_view text,
     if (!value) return std::nullopt;
     values[i] = *value;
   }
-  if (!Trim(text).empty()) return std::nullopt;
   return values;
+}
+
+// The passes' suffix, to the end of text: the keys HeaderLine writes, each at most once, in its order.
+std::optional<PassOptions> TakePasses(std::string_view text) {
+  PassOptions o;
+  if (Take(text, grammar::kSkimsKey)) {
+    const std::size_t end = std::min(text.find(':'), text.size());
+    const std::string_view digits = Trim(text.substr(0, end));
+    if (digits.size() != 1 || !IsDigit(digits[0]) || digits[0] - '0' > kMaxSkims) return std::nullopt;
+    o.skims = digits[0] - '0';
+    text.remove_prefix(end);
+  }
+  if (Take(text, grammar::kStopKey)) {
+    const auto stop = TakeNumber(text);
+    if (!stop || !(*stop > 0)) return std::nullopt;
+    o.stop = *stop;
+  }
+  if (Take(text, grammar::kDirectionKey)) {
+    text = Trim(text);
+    if (Take(text, grammar::kDirectionSame))
+      o.direction = SkimDirection::Same;
+    else if (!Take(text, grammar::kDirectionAlternate))
+      return std::nullopt;
+  }
+  if (!Trim(text).empty()) return std::nullopt;
+  return o;
 }
 
 }  // namespace
@@ -89,20 +131,24 @@ std::optional<HoleHeader> ParseHeaderLine(std::string_view line) {
     return std::nullopt;
   line.remove_suffix(1);
   if (Take(line, grammar::kCircleHeader)) {
-    line = Trim(line);
-    if (line.empty()) return std::nullopt;
-    return CircleHeader{std::string(line)};
+    const std::size_t end = std::min(line.find(':'), line.size());
+    const std::string_view diameter = Trim(line.substr(0, end));
+    const auto passes = TakePasses(line.substr(end));
+    if (diameter.empty() || !passes) return std::nullopt;
+    return CircleHeader{std::string(diameter), *passes};
   }
   if (Take(line, grammar::kRectHeader)) {
     const auto v = TakeNumbers<3>(line, {grammar::kRectWidth, grammar::kRectHeight, grammar::kRectRadius});
-    if (!v) return std::nullopt;
-    return RectHeader{(*v)[0], (*v)[1], (*v)[2]};
+    const auto passes = v ? TakePasses(line) : std::nullopt;
+    if (!passes) return std::nullopt;
+    return RectHeader{(*v)[0], (*v)[1], (*v)[2], *passes};
   }
   if (Take(line, grammar::kConeHeader)) {
     const auto v = TakeNumbers<4>(
         line, {grammar::kConeLower, grammar::kConeUpper, grammar::kConeHeight, grammar::kConeAngle});
-    if (!v) return std::nullopt;
-    return ConeHeader{(*v)[0], (*v)[1], (*v)[2], (*v)[3]};
+    const auto passes = v ? TakePasses(line) : std::nullopt;
+    if (!passes) return std::nullopt;
+    return ConeHeader{(*v)[0], (*v)[1], (*v)[2], (*v)[3], *passes};
   }
   return std::nullopt;
 }
@@ -112,6 +158,18 @@ std::string HeaderLine(const HoleHeader& header) {
   line += std::visit(CommentText{}, header);
   line += grammar::kHeaderClose;
   return line;
+}
+
+const PassOptions& PassesOf(const HoleHeader& header) {
+  return std::visit([](const auto& h) -> const PassOptions& { return h.passes; }, header);
+}
+
+PassOptions& PassesOf(HoleHeader& header) {
+  return std::visit([](auto& h) -> PassOptions& { return h.passes; }, header);
+}
+
+bool FitsCircleDiameter(std::string_view text) {
+  return FitsHeaderComment(text) && text.find(':') == std::string_view::npos;
 }
 
 bool FitsHeaderComment(std::string_view text) {

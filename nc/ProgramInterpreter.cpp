@@ -52,9 +52,9 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
       } else if (code == CodeOf(grammar::kSetup)) {
         facts.setup = true;
       } else if (code == CodeOf(grammar::kCompensationLeft) || code == CodeOf(grammar::kCompensationRight)) {
-        if (code == CodeOf(grammar::kCompensationRight))
-          Add(line, ProblemKind::Compensation,
-              "Коррекция справа (G42): отверстие режется с коррекцией слева, G41");
+        // Which side is right depends on the way the contour runs: the pass check holds one against the
+        // other.
+        facts.rightSide = code == CodeOf(grammar::kCompensationRight);
         if (!m_compensated) m_needsOffset = true;
         m_compensated = true;
       } else if (code == CodeOf(grammar::kCompensationOff)) {
@@ -76,6 +76,7 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
       }
     } else if (w.letter == 'D') {
       offsetGiven = true;
+      facts.offset = w.value;
     } else if (std::string_view("NXYIJUVWRF").find(w.letter) == std::string_view::npos) {
       unknown();
     } else {
@@ -116,7 +117,7 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
               " вне пределов станка: X, Y по модулю меньше 1000000 мм");
     }
     if (m_compensated && m_needsOffset) {
-      Add(line, ProblemKind::Compensation, "Коррекция G41 без слова D: корректор не задан");
+      Add(line, ProblemKind::Compensation, "Коррекция G41/G42 без слова D: корректор не задан");
       m_needsOffset = false;
     }
     Motion(line, block, nx, ny, i, j, u, v);

@@ -228,8 +228,9 @@ void SheetTest::pdfHasTheSheetAndEveryLine_data() {
                         << "Длина контура: нижнего";
   std::string many = GenCircle("10").program;
   for (int k = 0; k < 300; ++k) many += "(ПРИМЕЧАНИЕ " + std::to_string(k) + ")\r\n";
+  // Comment lines are no blocks: the program is clean.
   QTest::newRow("long program") << QByteArray::fromStdString(many) << "М 1:1"
-                                << "ошибок:"
+                                << "Ошибок нет"
                                 << "Длина контура:";
   QTest::newRow("coordinate beyond any scale")
       << QByteArray("N1G92X0Y0\r\nN2G01X1" + QByteArray(20, '0') + ".000Y0\r\nN3M02\r\n") << ""

@@ -29,6 +29,18 @@ TEST(Args, UsageErrorsSayWhatIsWrong) {
       {{"rect", "--radius", "+1"}, "недопустимое значение параметра --radius: «+1»"},
       {{"cone", "--angle", "--5"}, "недопустимое значение параметра --angle: «--5»"},
       {{"cone", "--angle=-"}, "недопустимое значение параметра --angle: «-»"},
+      {{"circle", "--skims", "5"},
+       "недопустимое значение параметра --skims: «5» (число чистовых проходов от 0 до 4)"},
+      {{"rect", "--skims=two"},
+       "недопустимое значение параметра --skims: «two» (число чистовых проходов от 0 до 4)"},
+      {{"cone", "--stop", "-3"},
+       "недопустимое значение параметра --stop: «-3» (длина в мм; 0 — без остановки)"},
+      {{"circle", "--direction", "left"},
+       "недопустимое значение параметра --direction: «left» (alternate или same)"},
+      {{"circle", "--skims", "1", "--skims", "2"}, "параметр --skims указан дважды"},
+      {{"circle", "--stop"}, "у параметра --stop нет значения"},
+      {{"circle", "--machine="}, "пустое имя файла в --machine"},
+      {{"job", "--rough-first", "a.txt", "--rough-first"}, "параметр --rough-first указан дважды"},
   };
   for (const UsageCase& c : cases) {
     const Command command = ParseArgs(c.args);
@@ -36,6 +48,18 @@ TEST(Args, UsageErrorsSayWhatIsWrong) {
     ASSERT_NE(error, nullptr) << "a usage error for \"" << c.message << "\"";
     EXPECT_EQ(error->message, c.message);
   }
+}
+
+TEST(Args, PassOptionsGoIntoTheCommand) {
+  const Command command =
+      ParseArgs({"rect", "--skims", "3", "--stop=2,5", "--direction", "same", "--machine", "m.ini"});
+  const auto* generate = std::get_if<GenerateCommand>(&command);
+  ASSERT_NE(generate, nullptr);
+  EXPECT_EQ(generate->passes, (PassOptions{3, 2.5, SkimDirection::Same}));
+  EXPECT_EQ(generate->machine, "m.ini");
+  const Command job = ParseArgs({"job", "--rough-first", "plate.txt"});
+  ASSERT_TRUE(std::holds_alternative<JobCommand>(job));
+  EXPECT_TRUE(std::get<JobCommand>(job).roughFirst);
 }
 
 TEST(Args, HelpAnywhereWinsOverEverythingElse) {
