@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <numbers>
 
 #include "nc/NumberText.h"
 
@@ -118,6 +119,30 @@ DieOpening RectDie(double punchWidth, double punchHeight, double punchRadius, co
                    Mm(die.height) + " мм, радиус " + Mm(punchRadius) + " + " + Mm(c.perSide) + " = " +
                    Mm(die.radius) + " мм; зазор " + c.how;
   return die;
+}
+
+double Relief::Below() const {
+  return (thickness - land) * std::tan(angle * std::numbers::pi / 180);
+}
+
+double Relief::Above() const {
+  return land * std::tan(angle * std::numbers::pi / 180);
+}
+
+std::optional<std::string> ReliefRefusal(const Relief& r, double halfNarrowest, double maxTaperAngle) {
+  if (!(r.thickness >= 0.001 && r.thickness <= 999)) return "Толщина плиты должна быть от 0.001 до 999 мм.";
+  if (!(r.land >= 0 && r.land < r.thickness))
+    return "Высота пояска должна быть от 0 до толщины плиты (" + Mm(r.thickness) + " мм), не включая её.";
+  if (!(r.angle > 0 && r.angle <= 15))
+    return "Уклон освобождения должен быть больше 0° и не больше 15° на сторону.";
+  if (!(2 * r.angle <= maxTaperAngle))
+    return "Уклон освобождения " + Mm(r.angle) + "° на сторону (полный угол " + Mm(2 * r.angle) +
+           "°) больше наибольшего угла станка " + Mm(maxTaperAngle) + "°.";
+  if (!(r.Above() < halfNarrowest))
+    return "Освобождение пересекло бы центр отверстия: над пояском " + Mm(r.land) + " мм при уклоне " +
+           Mm(r.angle) + "° верх отходит внутрь на " + Mm(r.Above()) + " мм, а до центра " +
+           Mm(halfNarrowest) + " мм.";
+  return std::nullopt;
 }
 
 double SuggestedLand(double sheet) {

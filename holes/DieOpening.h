@@ -57,6 +57,23 @@ struct DieOpening {
 DieOpening RoundDie(double punchDiameter, const Clearance& clearance);
 DieOpening RectDie(double punchWidth, double punchHeight, double punchRadius, const Clearance& clearance);
 
+// The relief below a die's land: the wire pivots on the opening's contour `land` mm below the top of
+// a plate `thickness` mm thick and leans outwards by `angle` degrees per side, so that below the land
+// the opening widens and above it the wire runs in the air of the opening already cut.
+struct Relief {
+  double land = 0, angle = 0, thickness = 0;
+  // How far the bottom of the relief stands outside the opening, per side, mm.
+  double Below() const;
+  // How far its top stands inside the opening, per side, mm.
+  double Above() const;
+};
+
+// Why the relief cannot be cut, in Russian, or nothing: a plate of 0.001–999 mm, a land from 0 up to
+// less than the plate, an angle above 0 whose full angle the machine can tilt to (maxTaperAngle, full
+// angle in degrees), and a top that does not cross the opening's centre (halfNarrowest: the radius of a
+// round opening, half the smaller side of a rectangular one).
+std::optional<std::string> ReliefRefusal(const Relief& relief, double halfNarrowest, double maxTaperAngle);
+
 // The land under the cutting edge that die design guides give for a sheet: 3 mm below 3 mm, else the
 // sheet's own thickness.
 double SuggestedLand(double sheet);

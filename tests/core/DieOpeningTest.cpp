@@ -74,6 +74,27 @@ TEST(DieOpening, RefusesWhatIsNoClearance) {
   EXPECT_DOUBLE_EQ(SuggestedLand(5), 5);
 }
 
+// The relief pass pivots on the opening's contour at the land's depth: its bottom and top, joined by
+// straight wires, pass through the opening exactly there.
+TEST(DieOpening, ReliefPivotsAtTheLandsDepth) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> plate(1, 60), share(0, 0.9), angle(0.05, 2), size(2, 80);
+  for (int k = 0; k < 300; ++k) {
+    const Relief relief{0, angle(random), plate(random)};
+    const Relief r{share(random) * relief.thickness, relief.angle, relief.thickness};
+    const double half = size(random) / 2;
+    if (ReliefRefusal(r, half, 30)) continue;
+    const double bottom = half + r.Below(), top = half - r.Above();
+    const double pivot = r.thickness - r.land;  // above the bottom
+    EXPECT_NEAR(bottom + (top - bottom) * pivot / r.thickness, half, 1e-9);
+  }
+  EXPECT_FALSE(ReliefRefusal({3, 1, 20}, 5, 30));
+  EXPECT_NE(ReliefRefusal({3, 16, 20}, 5, 30)->find("15°"), std::string::npos);
+  EXPECT_NE(ReliefRefusal({3, 2, 20}, 5, 3)->find("больше наибольшего угла станка 3°"), std::string::npos);
+  EXPECT_NE(ReliefRefusal({19, 15, 20}, 5, 30)->find("центр"), std::string::npos);
+  EXPECT_NE(ReliefRefusal({20, 1, 20}, 5, 30)->find("пояска"), std::string::npos);
+}
+
 TEST(StartHoles, LargestStandardDrillKeepsTheMarginFromTheContour) {
   struct Row {
     const char* what;
