@@ -1,0 +1,152 @@
+#include "holes/DieOpening.h"
+
+#include <array>
+#include <cmath>
+#include <numbers>
+
+#include "nc/NumberText.h"
+
+namespace kalmoro {
+namespace {
+
+// The source gives the total clearance (both sides together) in per cent of the thickness, in four
+// columns from extremely tight to loose; the table keeps its "normal tight" and "recommended" columns,
+// halved to per side.
+constexpr Material Row(std::string_view name, std::string_view title, double tightMin, double tightMax,
+                       double optimumMin, double optimumMax) {
+  return {name, title, tightMin / 2, tightMax / 2, optimumMin / 2, optimumMax / 2};
+}
+
+constexpr std::array kMaterials = {
+    Row("mild-steel", "низкоуглеродистая сталь", 5, 10, 20, 30),
+    Row("high-carbon-steel", "высокоуглеродистая сталь", 10, 20, 21, 34),
+    Row("stainless", "нержавеющая сталь, отожжённая", 6, 10, 20, 30),
+    Row("aluminium-soft", "алюминий мягкий", 4, 8, 9, 15),
+    Row("aluminium-hard", "алюминий твёрдый", 6, 10, 18, 25),
+    Row("brass-half-hard", "латунь полутвёрдая", 6, 10, 16, 26),
+    Row("brass-annealed", "латунь отожжённая", 6, 11, 20, 30),
+    Row("bronze", "бронза полутвёрдая", 6, 10, 20, 30),
+    Row("copper-half-hard", "медь полутвёрдая", 5, 10, 16, 24),
+    Row("copper-annealed", "медь отожжённая", 3, 8, 16, 20),
+    Row("lead", "свинец", 4, 10, 12, 16),
+    Row("magnesium", "магний", 6, 10, 12, 20),
+};
+
+constexpr double kMinSheet = 0.01;
+constexpr double kMaxSheet = 100;
+
+// A figure as the arithmetic shows it: up to three decimals, trailing zeros dropped.
+std::string Mm(double value) {
+  return FormatNumber(value, 0, 3);
+}
+
+// Rounded to the 0.001 mm of the program's words, half away from zero as the words round.
+double ToWords(double value) {
+  return LeadingValue(FormatNumber(value, 3, 3));
+}
+
+// The text followed by blanks up to the given number of columns, one blank at least; a UTF-8
+// character is one column, whatever its bytes.
+std::string Pad(std::string text, std::size_t columns) {
+  std::size_t width = 0;
+  for (const char c : text) width += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+  text.append(width < columns ? columns - width : 1, ' ');
+  return text;
+}
+
+std::string Names() {
+  std::string names;
+  for (const Material& m : kMaterials) names += (names.empty() ? "" : ", ") + std::string(m.name);
+  return names;
+}
+
+}  // namespace
+
+std::span<const Material> Materials() {
+  return kMaterials;
+}
+
+const Material* FindMaterial(std::string_view name) {
+  for (const Material& m : kMaterials)
+    if (m.name == name) return &m;
+  return nullptr;
+}
+
+std::string MaterialsText() {
+  std::string text = "Зазор между пуансоном и матрицей на сторону, % от толщины листа:\n";
+  text += Pad("материал", 20) + Pad("плотный срез", 14) + Pad("рекомендуемый", 15) + "по умолчанию\n";
+  for (const Material& m : kMaterials) {
+    text += Pad(std::string(m.name), 20) + Pad(Mm(m.tightMin) + "–" + Mm(m.tightMax), 14) +
+            Pad(Mm(m.optimumMin) + "–" + Mm(m.optimumMax), 15) + Pad(Mm(m.Share()), 6) +
+            std::string(m.title) + "\n";
+  }
+  text += "Источник: " + std::string(kMaterialSource) + ".\n";
+  return text;
+}
+
+ClearanceResult ClearanceGiven(double perSide) {
+  if (!(perSide >= 0 && perSide <= 10)) return {std::nullopt, "Зазор на сторону должен быть от 0 до 10 мм."};
+  return {Clearance{perSide, "задан: " + Mm(perSide) + " мм на сторону"}, {}};
+}
+
+ClearanceResult ClearanceFromTable(double sheet, std::string_view material) {
+  const Material* m = FindMaterial(material);
+  if (!m)
+    return {std::nullopt, "Неизвестный материал «" + std::string(material) + "»; есть: " + Names() + "."};
+  if (!(sheet >= kMinSheet && sheet <= kMaxSheet))
+    return {std::nullopt, "Толщина листа должна быть от " + Mm(kMinSheet) + " до " + Mm(kMaxSheet) + " мм."};
+  const double perSide = ToWords(m->Share() / 100 * sheet);
+  return {Clearance{perSide, Mm(m->Share()) + " % × " + Mm(sheet) + " мм = " + Mm(perSide) +
+                                 " мм на сторону (" + std::string(m->title) + ")"},
+          {}};
+}
+
+DieOpening RoundDie(double punchDiameter, const Clearance& c) {
+  DieOpening die;
+  die.width = die.height = ToWords(punchDiameter + 2 * c.perSide);
+  die.arithmetic = "Матрица: Ø" + Mm(punchDiameter) + " + 2 × " + Mm(c.perSide) + " = Ø" + Mm(die.width) +
+                   " мм; зазор " + c.how;
+  return die;
+}
+
+DieOpening RectDie(double punchWidth, double punchHeight, double punchRadius, const Clearance& c) {
+  DieOpening die;
+  die.width = ToWords(punchWidth + 2 * c.perSide);
+  die.height = ToWords(punchHeight + 2 * c.perSide);
+  die.radius = ToWords(punchRadius + c.perSide);
+  const std::string twice = " + 2 × " + Mm(c.perSide) + " = ";
+  die.arithmetic = "Матрица: " + Mm(punchWidth) + twice + Mm(die.width) + " × " + Mm(punchHeight) + twice +
+                   Mm(die.height) + " мм, радиус " + Mm(punchRadius) + " + " + Mm(c.perSide) + " = " +
+                   Mm(die.radius) + " мм; зазор " + c.how;
+  return die;
+}
+
+double Relief::Below() const {
+  return (thickness - land) * std::tan(angle * std::numbers::pi / 180);
+}
+
+double Relief::Above() const {
+  return land * std::tan(angle * std::numbers::pi / 180);
+}
+
+std::optional<std::string> ReliefRefusal(const Relief& r, double halfNarrowest, double maxTaperAngle) {
+  if (!(r.thickness >= 0.001 && r.thickness <= 999)) return "Толщина плиты должна быть от 0.001 до 999 мм.";
+  if (!(r.land >= 0 && r.land < r.thickness))
+    return "Высота пояска должна быть от 0 до толщины плиты (" + Mm(r.thickness) + " мм), не включая её.";
+  if (!(r.angle > 0 && r.angle <= 15))
+    return "Уклон освобождения должен быть больше 0° и не больше 15° на сторону.";
+  if (!(2 * r.angle <= maxTaperAngle))
+    return "Уклон освобождения " + Mm(r.angle) + "° на сторону (полный угол " + Mm(2 * r.angle) +
+           "°) больше наибольшего угла станка " + Mm(maxTaperAngle) + "°.";
+  if (!(r.Above() < halfNarrowest))
+    return "Освобождение пересекло бы центр отверстия: над пояском " + Mm(r.land) + " мм при уклоне " +
+           Mm(r.angle) + "° верх отходит внутрь на " + Mm(r.Above()) + " мм, а до центра " +
+           Mm(halfNarrowest) + " мм.";
+  return std::nullopt;
+}
+
+double SuggestedLand(double sheet) {
+  return sheet < 3 ? 3 : sheet;
+}
+
+}  // namespace kalmoro
