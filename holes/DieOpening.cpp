@@ -1,8 +1,8 @@
 #include "holes/DieOpening.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
 
 #include "nc/NumberText.h"
 
@@ -121,12 +121,31 @@ DieOpening RectDie(double punchWidth, double punchHeight, double punchRadius, co
   return die;
 }
 
-double Relief::Below() const {
-  return (thickness - land) * std::tan(angle * std::numbers::pi / 180);
+ClearanceResult ClearanceFor(const ClearanceTexts& t) {
+  if (!t.clearance.empty()) return ClearanceGiven(LeadingValue(t.clearance));
+  return ClearanceFromTable(LeadingValue(t.sheet), t.material);
 }
 
-double Relief::Above() const {
-  return land * std::tan(angle * std::numbers::pi / 180);
+DieResult RoundDieFor(std::string_view punchDiameterText, const ClearanceTexts& clearance) {
+  const double d = LeadingValue(punchDiameterText);
+  if (!(d > 0 && d <= 999))
+    return {std::nullopt, "Диаметр пуансона должен быть больше 0 и не больше 999 мм."};
+  const ClearanceResult c = ClearanceFor(clearance);
+  if (!c.clearance) return {std::nullopt, c.error};
+  return {RoundDie(d, *c.clearance), {}};
+}
+
+DieResult RectDieFor(std::string_view punchWidthText, std::string_view punchHeightText,
+                     std::string_view punchRadiusText, const ClearanceTexts& clearance) {
+  const double w = LeadingValue(punchWidthText), h = LeadingValue(punchHeightText);
+  const double r = LeadingValue(punchRadiusText);
+  if (!(w > 0 && h > 0 && w <= 999 && h <= 999))
+    return {std::nullopt, "Ширина и высота пуансона должны быть больше 0 и не больше 999 мм."};
+  if (!(r >= 0 && 2 * r <= std::min(w, h)))
+    return {std::nullopt, "Радиус углов пуансона должен быть от 0 до половины его меньшей стороны."};
+  const ClearanceResult c = ClearanceFor(clearance);
+  if (!c.clearance) return {std::nullopt, c.error};
+  return {RectDie(w, h, r, *c.clearance), {}};
 }
 
 std::optional<std::string> ReliefRefusal(const Relief& r, double halfNarrowest, double maxTaperAngle) {

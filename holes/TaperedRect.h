@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "nc/CornerMode.h"
 #include "nc/Toolpath.h"
 
 // The geometry of a tapered rectangular hole: its bottom a rectangle with rounded corners, its sides
@@ -11,8 +12,6 @@
 // corners: the corner's centre moves with the sides) or shrinking with the taper about a fixed centre
 // (conical corners).
 namespace kalmoro {
-
-enum class CornerMode { Cylindrical, Conical };
 
 struct TaperedRect {
   double width = 0, height = 0, radius = 0;  // at the bottom, mm

@@ -17,7 +17,7 @@ struct UsageCase {
 
 TEST(Args, UsageErrorsSayWhatIsWrong) {
   const UsageCase cases[] = {
-      {{}, "не указана команда (circle, rect, cone, job или check)"},
+      {{}, "не указана команда (circle, rect, cone, rect-taper, materials, job или check)"},
       {{"square"}, "неизвестная команда «square»"},
       {{"circle", "10"}, "лишний аргумент «10»"},
       {{"circle", "--diameter"}, "у параметра --diameter нет значения"},
