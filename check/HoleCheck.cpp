@@ -908,8 +908,28 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
                             "Проход освобождения режется с корректором D" + Num(*relief.offsetRegister) +
                                 ", а нужен D0, как у чернового прохода"});
   } else if (wantsRelief) {
-    r.problems.push_back({frame.endLine, ProblemKind::Structure,
-                          "Нет прохода освобождения: заголовок задаёт поясок и освобождение под ним"});
+    // Moves after the last pass's return to the centre are a relief cut without compensation: named
+    // where they begin, and left out of that pass.
+    PassReading& last = r.passes.back();
+    const Point centre{r.moves.front().x0, r.moves.front().y0};
+    const std::size_t end = last.firstMove + last.moveCount;
+    std::size_t k = last.contourFirst + last.contourCount;
+    while (k < end && std::hypot(r.moves[k].x - centre.x, r.moves[k].y - centre.y) > kPoint * 2) ++k;
+    if (k + 1 < end) {
+      last.moveCount = k + 1 - last.firstMove;
+      // Either the pass's compensation was never switched off, and runs on into the relief, or the
+      // relief was never given its own.
+      if (r.moves[k].compensated)
+        r.problems.push_back({r.moves[k].line, ProblemKind::Compensation,
+                              "Коррекция не выключена после прохода (нет G40): возврат в центр и проход "
+                              "освобождения идут с ней"});
+      else
+        r.problems.push_back({r.moves[k + 1].line, ProblemKind::Compensation,
+                              "Проход освобождения без коррекции: перед его контуром нет G41 с корректором D0"});
+    } else {
+      r.problems.push_back({frame.endLine, ProblemKind::Structure,
+                            "Нет прохода освобождения: заголовок задаёт поясок и освобождение под ним"});
+    }
   }
   std::vector<PassSpan> spans;
   spans.reserve(r.passes.size());
@@ -1030,10 +1050,11 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
       const RectTaperHeader f{lower.Width(), lower.Height(), radius, *t, angle, corners};
       found = f;
       const double signedTolerance = AngleTolerance(f.width, upper.Width(), *t);
-      r.encoded = EncodedHole{f, "прямоугольное отверстие с уклоном W=" + Num(f.width) +
-                                     " H=" + Num(f.height) + " R=" + Worked(radius, 0.01) + " T=" + Num(*t) +
-                                     " ANG=" + Worked(angle, signedTolerance, 6) + ", углы " +
-                                     (corners == CornerMode::Conical ? "конические" : "цилиндрические")};
+      r.encoded =
+          EncodedHole{f, "прямоугольное отверстие с уклоном W=" + Num(f.width) + " H=" + Num(f.height) +
+                             " R=" + Worked(radius, 0.01) + " T=" + Num(*t) +
+                             " ANG=" + Worked(angle, 2 * kPoint / *t * 180 / std::numbers::pi, 6) +
+                             ", углы " + (corners == CornerMode::Conical ? "конические" : "цилиндрические")};
       dims = {{"W=", taper->width, f.width, kPoint},
               {"H=", taper->height, f.height, kPoint},
               {"R=", taper->radius, radius, 0.01},

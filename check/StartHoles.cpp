@@ -43,15 +43,18 @@ std::optional<double> DrillFor(double room) {
 std::vector<StartHole> StartHoles(const ProgramReading& reading) {
   std::vector<StartHole> holes;
   const std::span<const Move> moves(reading.moves);
-  int lastHole = -2;
+  // Each hole's first pass is its rough pass: the first contour the wire cuts from the start hole. A
+  // rough-first job comes back to a hole for its skims.
+  std::vector<bool> seen(reading.job ? reading.job->holes.size() + 1 : 1, false);
   for (const PassReading& p : reading.passes) {
-    // Each hole's first pass is its rough pass: the first contour the wire cuts from the start hole.
-    if (p.hole == lastHole || p.contourCount == 0 || p.contourFirst >= moves.size()) continue;
-    lastHole = p.hole;
+    const auto index = static_cast<std::size_t>(p.hole + 1);
+    if (index >= seen.size() || seen[index] || p.contourCount == 0 || p.contourFirst >= moves.size())
+      continue;
+    seen[index] = true;
     int number = 1;
     Point at{moves.front().x0, moves.front().y0};
     if (reading.job) {
-      if (p.hole < 0 || static_cast<std::size_t>(p.hole) >= reading.job->holes.size()) continue;
+      if (p.hole < 0) continue;
       const JobHoleReading& hole = reading.job->holes[static_cast<std::size_t>(p.hole)];
       number = static_cast<int>(hole.number);
       at = hole.origin;

@@ -4,7 +4,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "holes/TaperedRect.h"
 #include "nc/Relief.h"
 
 // The opening of a piercing die worked out from its punch: die = punch + 2 × clearance per side, the
@@ -85,6 +87,13 @@ DieResult RectDieFor(std::string_view punchWidthText, std::string_view punchHeig
 // angle in degrees), and a top that does not cross the opening's centre (halfNarrowest: the radius of a
 // round opening, half the smaller side of a rectangular one).
 std::optional<std::string> ReliefRefusal(const Relief& relief, double halfNarrowest, double maxTaperAngle);
+
+// The relief pass's contour below an opening's land, each point with its upper twin, as the program of
+// GenCircle (round: `width` is the diameter) or GenRect writes it before its words round it: the cone,
+// or the tapered rectangle (ReliefCorners), whose wire passes through the opening's contour at the
+// land's depth. Nothing when the generator refuses the relief.
+std::optional<std::vector<TaperPoint>> ReliefContour(double width, double height, double radius, bool round,
+                                                     const Relief& relief, double maxTaperAngle = 30);
 
 // The land under the cutting edge that die design guides give for a sheet: 3 mm below 3 mm, else the
 // sheet's own thickness.

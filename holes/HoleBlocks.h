@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "holes/GenResult.h"
@@ -60,5 +62,12 @@ std::optional<HoleContour> ConeContour(double lower, double upper, double height
 // of their lower and upper arcs, every point with taper words to its upper twin.
 struct TaperedRect;
 HoleContour TaperedContour(const TaperedRect& rect);
+
+// The relief pass's contour of a die opening (round: `width` is its diameter): the cone, or the tapered
+// rectangle with the corners ReliefCorners gives, through the opening's contour at the land's depth. Or
+// the refusal: ReliefRefusal's, corners neither mode keeps, a contour of too many blocks.
+std::variant<HoleContour, std::string> ReliefHoleContour(double width, double height, double radius,
+                                                         bool round, const Relief& relief,
+                                                         double maxTaperAngle);
 
 }  // namespace kalmoro

@@ -1,12 +1,9 @@
 #include "holes/RectHole.h"
 
-#include <algorithm>
 #include <string>
 #include <variant>
 
 #include "HoleBlocks.h"
-#include "holes/DieOpening.h"
-#include "holes/TaperedRect.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -14,30 +11,6 @@ namespace {
 
 // The smallest corner radius whose arcs keep a radius in words of three decimals.
 constexpr double kMinRadius = 0.001;
-
-std::string Mm(double value) {
-  return FormatNumber(value, 0, 3);
-}
-
-// The relief's tapered rectangle, or the refusal of a relief the opening cannot take.
-std::variant<TaperedRect, std::string> ReliefRect(double w, double h, double r, const Relief& relief,
-                                                  double maxTaperAngle) {
-  if (const auto refusal = ReliefRefusal(relief, std::min(w, h) / 2, maxTaperAngle)) return *refusal;
-  const double below = relief.Below(), above = relief.Above();
-  const TaperedRect rect{w + 2 * below,    h + 2 * below,    r,
-                         relief.thickness, 2 * relief.angle, CornerMode::Cylindrical};
-  if (ReliefCorners(w, h, r, relief) == CornerMode::Cylindrical) return rect;
-  // Conical corners about the opening's corner centres: the radius shrinks to R − Above at the top.
-  if (!(r >= above && r > 0))
-    return "Освобождение не помещается в углы радиуса " + Mm(r) +
-           " мм: над пояском его верх отходит внутрь на " + Mm(above) +
-           " мм; радиус углов должен быть не больше " + Mm(std::min(w, h) / 2 - above) +
-           " мм или не меньше " + Mm(above) + " мм.";
-  TaperedRect conical = rect;
-  conical.radius = r + below;
-  conical.corners = CornerMode::Conical;
-  return conical;
-}
 
 }  // namespace
 
@@ -73,11 +46,10 @@ GenResult GenRect(std::string_view widthText, std::string_view heightText, std::
   line(0, hh);
   const RectHeader header{width, height, r, passes.Normalised(), relief};
   if (!relief) return WriteHoleProgram(header, contour, holdCode);
-  const auto rect = ReliefRect(width, height, r, *relief, maxTaperAngle);
-  if (const auto* refusal = std::get_if<std::string>(&rect)) return GenResult::Refusal(*refusal);
-  const HoleContour tapered = TaperedContour(std::get<TaperedRect>(rect));
+  const auto tapered = ReliefHoleContour(width, height, r, false, *relief, maxTaperAngle);
+  if (const auto* refusal = std::get_if<std::string>(&tapered)) return GenResult::Refusal(*refusal);
   contour.wireHeight = relief->thickness;
-  return WriteHoleProgram(header, contour, holdCode, &tapered);
+  return WriteHoleProgram(header, contour, holdCode, &std::get<HoleContour>(tapered));
 }
 
 }  // namespace kalmoro

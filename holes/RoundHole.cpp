@@ -1,10 +1,9 @@
 #include "holes/RoundHole.h"
 
 #include <string>
+#include <variant>
 
 #include "HoleBlocks.h"
-#include "holes/DieOpening.h"
-#include "holes/HolePasses.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -21,12 +20,10 @@ GenResult GenCircle(std::string_view diameterText, const PassOptions& passes, st
   contour.steps = {{true, -r, 0, 0, 0}, {true, 0, -r, 0, 0}, {true, r, 0, 0, 0}, {true, 0, r, 0, 0}};
   const CircleHeader header{std::string(diameterText), passes.Normalised(), relief};
   if (!relief) return WriteHoleProgram(header, contour, holdCode);
-  if (const auto refusal = ReliefRefusal(*relief, r, maxTaperAngle)) return GenResult::Refusal(*refusal);
-  const std::optional<HoleContour> cone =
-      ConeContour(2 * (r + relief->Below()), 2 * (r - relief->Above()), relief->thickness);
-  if (!cone) return GenResult::Refusal(kMsgPassBlocks);
+  const auto cone = ReliefHoleContour(2 * r, 2 * r, 0, true, *relief, maxTaperAngle);
+  if (const auto* refusal = std::get_if<std::string>(&cone)) return GenResult::Refusal(*refusal);
   contour.wireHeight = relief->thickness;
-  return WriteHoleProgram(header, contour, holdCode, &*cone);
+  return WriteHoleProgram(header, contour, holdCode, &std::get<HoleContour>(cone));
 }
 
 }  // namespace kalmoro
