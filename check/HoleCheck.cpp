@@ -924,8 +924,9 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
                               "Коррекция не выключена после прохода (нет G40): возврат в центр и проход "
                               "освобождения идут с ней"});
       else
-        r.problems.push_back({r.moves[k + 1].line, ProblemKind::Compensation,
-                              "Проход освобождения без коррекции: перед его контуром нет G41 с корректором D0"});
+        r.problems.push_back(
+            {r.moves[k + 1].line, ProblemKind::Compensation,
+             "Проход освобождения без коррекции: перед его контуром нет G41 с корректором D0"});
     } else {
       r.problems.push_back({frame.endLine, ProblemKind::Structure,
                             "Нет прохода освобождения: заголовок задаёт поясок и освобождение под ним"});

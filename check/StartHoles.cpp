@@ -47,7 +47,7 @@ std::vector<StartHole> StartHoles(const ProgramReading& reading) {
   // rough-first job comes back to a hole for its skims.
   std::vector<bool> seen(reading.job ? reading.job->holes.size() + 1 : 1, false);
   for (const PassReading& p : reading.passes) {
-    const auto index = static_cast<std::size_t>(p.hole + 1);
+    const std::size_t index = p.hole < 0 ? 0 : static_cast<std::size_t>(p.hole) + 1;
     if (index >= seen.size() || seen[index] || p.contourCount == 0 || p.contourFirst >= moves.size())
       continue;
     seen[index] = true;

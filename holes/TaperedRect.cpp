@@ -90,7 +90,7 @@ std::vector<TaperPoint> TaperedRectContour(const TaperedRect& r, double toleranc
   const double topRadius = r.TopRadius();
   const int k = r.radius > 0 ? ChordsPerQuarter(std::max(r.radius, topRadius), tolerance) : 0;
   std::vector<TaperPoint> points;
-  points.reserve(static_cast<std::size_t>(4 * k + 5));
+  points.reserve(4 * static_cast<std::size_t>(k) + 5);
   Point last{0, hh};  // the contour starts at the middle of the top side
   const auto add = [&](Point lower, Point upper) {
     if (lower.x == last.x && lower.y == last.y) return;

@@ -130,6 +130,7 @@ TEST(StartHoles, OnePerHoleOfAJobAtItsPosition) {
   std::mt19937 random(7);
   for (int round = 0; round < 20; ++round) {
     std::vector<JobHole> holes;
+    holes.reserve(4);
     for (int k = 0; k < 4; ++k)
       holes.push_back({RandomProgram(random, static_cast<int>(random() % 3)).text, 30.0 * k, -10.0 * k});
     const GenResult job = GenJob(holes, {"M00", "M00"});
