@@ -297,6 +297,12 @@ struct Hole {
   double lowerRadius = 0, upperRadius = 0;  // of a cone
   double top = 0, upperTop = 0;             // where the contour starts, on the Y axis
   bool chords = false;                      // a cone's exit arc is written as chords
+  // A tapered rectangle's corner centres (±a, ±b) and radius at the bottom and at the top (a2, b2, r2):
+  // each upper point stands where its corner mode puts the twin of its lower point.
+  struct Twin {
+    double a = 0, b = 0, r = 0, a2 = 0, b2 = 0, r2 = 0;
+  };
+  std::optional<Twin> twin;
 };
 
 // The sagitta of the cone's chords on a circle of radius r, for a lower radius rd.
@@ -306,6 +312,78 @@ double ChordSagitta(double rd, double r) {
   const double n = theta > 0 ? std::numbers::pi / 2 / theta : 1;
   const double k = std::max(1.0, std::floor(n));
   return r * (1 - std::cos(std::numbers::pi / 2 / k / 2));
+}
+
+// A cone of the given diameters as the generator writes it: its lower circle in chords, each point with
+// its upper twin on the same ray.
+Hole ConeHole(double lower, double upper) {
+  Hole h;
+  h.lowerRadius = lower / 2;
+  h.upperRadius = upper / 2;
+  h.lower.shape = {true, h.lowerRadius, 0, 0};
+  h.top = h.lowerRadius;
+  h.upperTop = h.upperRadius;
+  h.chords = true;
+  h.lower.name = "нижнего контура";
+  h.lower.outside = kPoint;
+  h.lower.inside = kPoint + ChordSagitta(h.lowerRadius, h.lowerRadius);
+  Contour up;
+  up.shape = {true, h.upperRadius, 0, 0};
+  up.upper = true;
+  up.name = "верхнего контура";
+  up.outside = kUpperPoint;
+  up.inside = kUpperPoint + ChordSagitta(h.lowerRadius, h.upperRadius);
+  h.upper = up;
+  return h;
+}
+
+// A tapered rectangle of the given bottom, plate and full angle: its corners in chords within
+// kChordTolerance of both arcs. Nothing for dimensions no such hole has.
+std::optional<Hole> TaperHole(double width, double height, double radius, double thickness, double angle,
+                              CornerMode corners) {
+  const double d = thickness * std::tan(angle * std::numbers::pi / 360);
+  const double r2 = corners == CornerMode::Conical ? radius - d : radius;
+  const double w2 = width - 2 * d, h2 = height - 2 * d;
+  if (!(width > 0 && height > 0 && radius >= 0 && 2 * radius <= std::min(width, height) + 1e-9 &&
+        r2 >= -1e-9 && w2 > 0 && h2 > 0 && 2 * r2 <= std::min(w2, h2) + 1e-9))
+    return std::nullopt;
+  Hole h;
+  h.lower.shape = {false, radius, width / 2, height / 2};
+  h.lower.name = "нижнего контура";
+  h.lower.outside = kPoint;
+  h.lower.inside = kPoint + kChordTolerance;
+  Contour up;
+  up.shape = {false, std::max(r2, 0.0), w2 / 2, h2 / 2};
+  up.upper = true;
+  up.name = "верхнего контура";
+  up.outside = kUpperPoint;
+  up.inside = kUpperPoint + kChordTolerance;
+  h.upper = up;
+  h.top = height / 2;
+  h.upperTop = h2 / 2;
+  h.chords = true;
+  h.twin = Hole::Twin{width / 2 - radius, height / 2 - radius, radius, w2 / 2 - r2, h2 / 2 - r2, r2};
+  return h;
+}
+
+// The relief pass of a die opening whose header has one: the cone through the opening's circle, or the
+// tapered rectangle through its rectangle, at the land's depth. Nothing without a relief.
+std::optional<Hole> ReliefHoleOf(const HoleHeader& header) {
+  if (const auto* circle = std::get_if<CircleHeader>(&header); circle && circle->relief) {
+    const Relief& r = *circle->relief;
+    const double d = LeadingValue(circle->diameter);
+    if (!(d > 0 && d > 2 * r.Above())) return std::nullopt;
+    return ConeHole(d + 2 * r.Below(), d - 2 * r.Above());
+  }
+  if (const auto* rect = std::get_if<RectHeader>(&header); rect && rect->relief) {
+    const Relief& r = *rect->relief;
+    const double below = r.Below();
+    const CornerMode corners = ReliefCorners(rect->width, rect->height, rect->radius, r);
+    const double radius = corners == CornerMode::Conical ? rect->radius + below : rect->radius;
+    return TaperHole(rect->width + 2 * below, rect->height + 2 * below, radius, r.thickness, 2 * r.angle,
+                     corners);
+  }
+  return std::nullopt;
 }
 
 std::optional<Hole> HoleOf(const HoleHeader& header) {
@@ -323,22 +401,12 @@ std::optional<Hole> HoleOf(const HoleHeader& header) {
     h.top = rect->height / 2;
   } else if (const auto* cone = std::get_if<ConeHeader>(&header)) {
     if (!(cone->lower > 0 && cone->upper > 0)) return std::nullopt;
-    h.lowerRadius = cone->lower / 2;
-    h.upperRadius = cone->upper / 2;
-    h.lower.shape = {true, h.lowerRadius, 0, 0};
-    h.top = h.lowerRadius;
-    h.upperTop = h.upperRadius;
-    h.chords = true;
-    h.lower.name = "нижнего контура";
-    h.lower.outside = kPoint;
-    h.lower.inside = kPoint + ChordSagitta(h.lowerRadius, h.lowerRadius);
-    Contour up;
-    up.shape = {true, h.upperRadius, 0, 0};
-    up.upper = true;
-    up.name = "верхнего контура";
-    up.outside = kUpperPoint;
-    up.inside = kUpperPoint + ChordSagitta(h.lowerRadius, h.upperRadius);
-    h.upper = up;
+    h = ConeHole(cone->lower, cone->upper);
+  } else if (const auto* taper = std::get_if<RectTaperHeader>(&header)) {
+    const auto t =
+        TaperHole(taper->width, taper->height, taper->radius, taper->thickness, taper->angle, taper->corners);
+    if (!t) return std::nullopt;
+    h = *t;
   }
   return h;
 }
@@ -390,33 +458,41 @@ ContourSpan FindContour(const std::vector<Move>& moves, const Contour& lower, st
   return span;
 }
 
-// A pass as the check holds it: its moves, its contour, the way it runs, and where its slug is held.
+// A pass as the check holds it: its moves, its contour, the way it runs, where its slug is held, and the
+// hole it cuts (a die opening's relief pass cuts its own).
 struct PassSpan {
   std::size_t first = 0, end = 0;  // its moves [first, end)
   ContourSpan contour;
   bool clockwise = false;    // the way its contour runs, or, when it hardly turns, the way it should
   std::size_t stopMove = 0;  // the stop stands before this move; 0: no stop
+  const Hole* hole = nullptr;
 };
 
 class Checker {
  public:
-  Checker(const std::vector<Move>& moves, const Hole& hole, const std::vector<PassSpan>& passes)
-      : m_moves(moves), m_hole(hole), m_passes(passes) {}
+  Checker(const std::vector<Move>& moves, const std::vector<PassSpan>& passes)
+      : m_moves(moves), m_passes(passes) {}
 
   std::vector<Problem> Run(std::size_t& leftOut) {
-    // The way in and out of each direction, on the lower and the upper contour.
+    // The way in and out of each direction, on the lower and the upper contour, of each hole in turn.
     using Way = WastePath::Way;
     const std::array<Way, 3> ways = {Way::Counterclockwise, Way::Clockwise, Way::Both};
-    std::array<WastePath, 3> lower = {WastePath(m_hole.top, WasteTolerance(false), ways[0]),
-                                      WastePath(m_hole.top, WasteTolerance(false), ways[1]),
-                                      WastePath(m_hole.top, WasteTolerance(false), ways[2])};
-    std::array<WastePath, 3> upper = {WastePath(m_hole.upperTop, WasteTolerance(true), ways[0]),
-                                      WastePath(m_hole.upperTop, WasteTolerance(true), ways[1]),
-                                      WastePath(m_hole.upperTop, WasteTolerance(true), ways[2])};
+    const Hole* wasteOf = nullptr;
+    std::vector<WastePath> lower, upper;
     for (std::size_t n = 0; n < m_passes.size(); ++n) {
       const PassSpan& pass = m_passes[n];
       m_pass = &pass;
+      m_hole = pass.hole;
       m_afterStop = false;
+      if (wasteOf != m_hole) {
+        wasteOf = m_hole;
+        lower.clear();
+        upper.clear();
+        for (const Way way : ways) {
+          lower.emplace_back(m_hole->top, WasteTolerance(false), way);
+          upper.emplace_back(m_hole->upperTop, WasteTolerance(true), way);
+        }
+      }
       const std::size_t own = pass.clockwise ? 1 : 0;
       // The lead-in after a pass of the other way begins where that pass left the wire.
       const std::size_t in = n > 0 && m_passes[n - 1].clockwise != pass.clockwise ? 2 : own;
@@ -424,9 +500,12 @@ class Checker {
         const bool onContour = k >= pass.contour.first && k <= pass.contour.last;
         const std::size_t way = k < pass.contour.first ? in : own;
         if (pass.stopMove != 0 && k == pass.stopMove) m_afterStop = true;
-        Check(k, onContour, m_hole.lower, lower[way]);
-        if (m_hole.upper) Check(k, onContour, *m_hole.upper, upper[way]);
-        if (onContour && m_hole.upper) CheckTaper(k);
+        Check(k, onContour, m_hole->lower, lower[way]);
+        if (m_hole->upper) Check(k, onContour, *m_hole->upper, upper[way]);
+        if (onContour && m_hole->twin)
+          CheckTwin(k);
+        else if (onContour && m_hole->upper)
+          CheckTaper(k);
       }
     }
     leftOut = m_leftOut;
@@ -452,7 +531,7 @@ class Checker {
     if (k == 0 || m.kind != Move::Kind::Arc) return m;
     const double r0 = std::hypot(m.x0 - m.i, m.y0 - m.j), r1 = std::hypot(m.x - m.i, m.y - m.j);
     // The arc's own radius, measured at its end, is one the hole has: its start is what is off.
-    const double own = m_hole.lower.shape.radius;
+    const double own = m_hole->lower.shape.radius;
     const bool endRight =
         std::fabs(r1 - own) <= kRoundedDistance || std::fabs(r1 - kExitRadius) <= kRoundedDistance;
     return std::fabs(r0 - r1) > kRoundedDistance && endRight ? m_moves[k - 1] : m;
@@ -528,7 +607,7 @@ class Checker {
 
   // A cone writes its exit arc as five chords of a quarter circle of kExitRadius.
   double WasteTolerance(bool upper) const {
-    const double chord = m_hole.chords ? kExitRadius * (1 - std::cos(std::numbers::pi / 20)) : 0;
+    const double chord = m_hole->chords ? kExitRadius * (1 - std::cos(std::numbers::pi / 20)) : 0;
     return (upper ? kUpperPoint : kArcPath) + chord;
   }
 
@@ -537,19 +616,49 @@ class Checker {
   void CheckTaper(std::size_t k) {
     const Move& m = m_moves[k];
     const double rl = std::hypot(m.x, m.y);
-    if (!(rl > 0) || !(m_hole.lowerRadius > 0)) return;
-    const double scale = m_hole.upperRadius / rl - 1;
+    if (!(rl > 0) || !(m_hole->lowerRadius > 0)) return;
+    const double scale = m_hole->upperRadius / rl - 1;
     const double eu = m.u - m.x * scale, ev = m.v - m.y * scale;
     const double off = std::hypot(eu, ev);
-    const double tolerance = kUpperPoint + kPoint * (1 + m_hole.upperRadius / m_hole.lowerRadius) +
-                             ChordSagitta(m_hole.lowerRadius, m_hole.upperRadius);
+    const double tolerance = kUpperPoint + kPoint * (1 + m_hole->upperRadius / m_hole->lowerRadius) +
+                             ChordSagitta(m_hole->lowerRadius, m_hole->upperRadius);
     if (off > tolerance)
       Add(m, ProblemKind::Deviation, "слова U, V отклоняются от конусности на " + Num(off) + " мм");
   }
 
+  // A tapered rectangle's taper words put the upper point where the corner mode puts the twin of the
+  // lower one: on a side the same share of the way along the upper side, on a corner the same direction
+  // from the upper corner's centre. A point moved along the upper contour stays on it, and is caught
+  // only here.
+  void CheckTwin(std::size_t k) {
+    const Move& m = m_moves[k];
+    const Hole::Twin& t = *m_hole->twin;
+    const bool outX = std::fabs(m.x) > t.a, outY = std::fabs(m.y) > t.b;
+    if (!outX && !outY) return;  // off the contour: the boundary says so
+    const double sx = m.x < 0 ? -1 : 1, sy = m.y < 0 ? -1 : 1;
+    const double scaleX = t.a > 0 ? t.a2 / t.a : 0, scaleY = t.b > 0 ? t.b2 / t.b : 0;
+    Point want;
+    double slack = 0;
+    if (outX && outY) {
+      const double dx = m.x - sx * t.a, dy = m.y - sy * t.b, len = std::hypot(dx, dy);
+      want = {sx * t.a2 + (len > 0 ? t.r2 * dx / len : 0), sy * t.b2 + (len > 0 ? t.r2 * dy / len : 0)};
+      // The direction from a small corner's centre is known only as well as the words allow.
+      slack = t.r > 0 ? std::min(2 * t.r2, 2 * kPoint * t.r2 / t.r) : 0;
+    } else if (outY) {
+      want = {m.x * scaleX, sy * (t.b2 + t.r2)};
+      slack = kPoint * std::max(std::fabs(scaleX) - 1, 0.0);
+    } else {
+      want = {sx * (t.a2 + t.r2), m.y * scaleY};
+      slack = kPoint * std::max(std::fabs(scaleY) - 1, 0.0);
+    }
+    const double off = std::hypot(m.x + m.u - want.x, m.y + m.v - want.y);
+    if (off > kUpperPoint + kPoint + slack + 1e-9)
+      Add(m, ProblemKind::Deviation, "слова U, V отклоняются от уклона на " + Num(off) + " мм");
+  }
+
   const std::vector<Move>& m_moves;
-  const Hole& m_hole;
   const std::vector<PassSpan>& m_passes;
+  const Hole* m_hole = nullptr;
   const PassSpan* m_pass = nullptr;
   bool m_afterStop = false;
   std::vector<Problem> m_problems;
@@ -565,11 +674,12 @@ std::string PassName(int number, int count, bool first = false) {
 // The passes against the header's options: as many as it asks for (in a rough-first job, those of this
 // part), each with its register in order; numbers them. A register that skips a pass says which one is
 // missing, where it should have been.
-void NumberPasses(ProgramReading& r, const PassOptions& o, const PassFrame& frame) {
+void NumberPasses(ProgramReading& r, std::span<PassReading> passes, const PassOptions& o,
+                  const PassFrame& frame) {
   const int count = o.Passes();
   const int last = frame.lastPass > 0 ? frame.lastPass : count;
   int expected = frame.firstPass;
-  for (PassReading& p : r.passes) {
+  for (PassReading& p : passes) {
     p.count = count;
     const int line = p.registerLine != 0 ? p.registerLine : p.sideLine;
     const double reg = p.offsetRegister.value_or(expected - 1);
@@ -614,6 +724,18 @@ void CheckPassOptions(ProgramReading& r, const PassOptions& o, const std::vector
   for (std::size_t n = 0; n < r.passes.size(); ++n) {
     const PassReading& p = r.passes[n];
     const PassSpan& span = spans[n];
+    if (p.relief) {
+      // The relief pass runs as the rough pass does, and nothing stops it.
+      if (span.clockwise)
+        r.problems.push_back({r.moves[span.contour.first].line, ProblemKind::Direction,
+                              "Проход освобождения идёт по часовой стрелке, а режется против часовой стрелки "
+                              "(G03, G41)"});
+      if (p.stopLine != 0)
+        r.problems.push_back({p.stopLine, ProblemKind::Structure,
+                              "Остановка внутри прохода освобождения: вырубку закрепляют только в черновом "
+                              "проходе"});
+      continue;
+    }
     if (p.number <= o.Passes() && span.clockwise != o.Clockwise(p.number))
       r.problems.push_back({r.moves[span.contour.first].line, ProblemKind::Direction,
                             PassName(p.number, p.count, true) + " идёт " +
@@ -653,13 +775,19 @@ struct Dimension {
   double tolerance;
 };
 
-void CompareWithHeader(ProgramReading& r, const std::vector<Dimension>& dims) {
+// Adds a problem at the header line for each dimension the contour does not have; whether it added any.
+bool CompareWithHeader(ProgramReading& r, const std::vector<Dimension>& dims) {
+  bool any = false;
   for (const Dimension& d : dims) {
     if (std::fabs(d.header - d.contour) <= d.tolerance) continue;
+    const bool angle = d.label == "ANG=" || d.label == "RELIEF=";
     r.problems.push_back({r.headerLine, ProblemKind::Header,
-                          "Заголовок: " + d.label + Num(d.header) + ", контур: " + d.label +
-                              (d.label == "ANG=" ? FormatNumber(d.contour, 0, 6) : Num(d.contour))});
+                          "Заголовок: " + d.label + (angle ? FormatNumber(d.header, 0, 6) : Num(d.header)) +
+                              ", контур: " + d.label +
+                              (angle ? FormatNumber(d.contour, 0, 6) : Num(d.contour))});
+    any = true;
   }
+  return any;
 }
 
 // The full cone angle, in degrees, of a taper between two diameters over a height, and how far the
@@ -675,6 +803,57 @@ double AngleTolerance(double lower, double upper, double height) {
   return slack * 180 / std::numbers::pi + 1e-6;
 }
 
+// The radius of a rounded rectangle's corner worked back from its points (its corners in chords): from
+// the point of the top-left corner nearest its middle, u from the left side and w from the top, which
+// lies on the corner's circle: (R − u)² + (R − w)² = R².
+double CornerRadius(std::span<const Move> path, const Box& box, bool upper) {
+  double best = std::numeric_limits<double>::infinity(), radius = 0;
+  for (const Move& m : path) {
+    const Point p = PointAt(m, 1, upper);
+    const double u = p.x - box.minX, w = box.maxY - p.y;
+    if (!(u <= box.Width() / 2 && w <= box.Height() / 2) || std::fabs(u - w) >= best) continue;
+    best = std::fabs(u - w);
+    radius = std::max(u, 0.0) + std::max(w, 0.0) + std::sqrt(2 * std::max(u, 0.0) * std::max(w, 0.0));
+  }
+  return radius;
+}
+
+// Whether a pass's contour carries a taper: the relief pass does, a vertical one not.
+bool Tapered(const std::vector<Move>& moves, const PassReading& p) {
+  for (std::size_t k = p.contourFirst; k < p.contourFirst + p.contourCount && k < moves.size(); ++k)
+    if (std::hypot(moves[k].u, moves[k].v) > kUpperPoint) return true;
+  return false;
+}
+
+// The relief a relief pass's contour encodes below an opening of width `opening`: the angle per side and
+// the land from its bottom and top width over the plate. Nothing for a contour that does not lean out.
+std::optional<Relief> EncodedRelief(double opening, double bottom, double top, double thickness) {
+  const double slope = (bottom - top) / (2 * thickness);
+  if (!(slope > 0 && thickness > 0)) return std::nullopt;
+  return Relief{(opening - top) / (2 * slope), std::atan(slope) * 180 / std::numbers::pi, thickness};
+}
+
+// How far the rounding of the words can move the land and the angle a relief contour encodes.
+std::vector<Dimension> ReliefDimensions(const Relief& header, const Relief& contour) {
+  const double slope = std::tan(contour.angle * std::numbers::pi / 180);
+  const double spread = kPoint + kUpperPoint;  // per side, bottom or top against the opening
+  const double angle = spread / contour.thickness / (1 + slope * slope) * 180 / std::numbers::pi + 1e-6;
+  const double land = (spread + std::fabs(contour.land) * spread / contour.thickness) / slope + 1e-6;
+  return {{"LAND=", header.land, contour.land, land}, {"RELIEF=", header.angle, contour.angle, angle}};
+}
+
+// A value worked back from rounded words, with as many decimals as its uncertainty leaves (at most
+// three, at most six for an angle): a land read to ±0.09 mm is "3", not "2.98".
+std::string Worked(double value, double uncertainty, int most = 3) {
+  const int decimals = uncertainty > 0 ? static_cast<int>(std::floor(-std::log10(uncertainty))) : most;
+  return FormatNumber(value, 0, std::clamp(decimals, 0, most));
+}
+
+std::string ReliefDescription(const Relief& r, const std::vector<Dimension>& dims) {
+  return ", поясок " + Worked(r.land, dims[0].tolerance) + " мм, освобождение " +
+         Worked(r.angle, dims[1].tolerance) + "° на сторону, T=" + Num(r.thickness);
+}
+
 }  // namespace
 
 void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFrame& frame) {
@@ -684,6 +863,19 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
     r.problems.push_back({r.headerLine, ProblemKind::Header, "Заголовок: размеры отверстия невозможны"});
     return;
   }
+  // A die opening's relief pass comes after its last vertical pass: in a rough-first job, with the skims.
+  const bool hasRelief = std::visit(
+      [](const auto& h) {
+        if constexpr (requires { h.relief; }) return h.relief.has_value();
+        return false;
+      },
+      *r.header);
+  const std::optional<Hole> reliefHole = hasRelief ? ReliefHoleOf(*r.header) : std::nullopt;
+  if (hasRelief && !reliefHole) {
+    r.problems.push_back({r.headerLine, ProblemKind::Header, "Заголовок: освобождение невозможно"});
+    return;
+  }
+  const bool wantsRelief = reliefHole && frame.lastPass == 0;
   if (r.passes.empty()) {
     // Without compensation the wire cuts the contour half its width too far in: named where the
     // contour begins, when a move runs along it.
@@ -699,15 +891,57 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
     return;
   }
   const PassOptions& options = PassesOf(*r.header);
-  NumberPasses(r, options, frame);
+  // The relief pass is the last one, after a vertical pass: it leans, or it is cut with D0.
+  std::size_t vertical = r.passes.size();
+  if (wantsRelief && r.passes.size() >= 2) {
+    const PassReading& last = r.passes.back();
+    if (Tapered(r.moves, last) || (last.offsetRegister && *last.offsetRegister == 0)) --vertical;
+  }
+  NumberPasses(r, std::span(r.passes.data(), vertical), options, frame);
+  if (vertical < r.passes.size()) {
+    PassReading& relief = r.passes.back();
+    relief.relief = true;
+    relief.number = options.Passes() + 1;
+    relief.count = options.Passes();
+    if (relief.offsetRegister && *relief.offsetRegister != 0)
+      r.problems.push_back({relief.registerLine, ProblemKind::Compensation,
+                            "Проход освобождения режется с корректором D" + Num(*relief.offsetRegister) +
+                                ", а нужен D0, как у чернового прохода"});
+  } else if (wantsRelief) {
+    // Moves after the last pass's return to the centre are a relief cut without compensation: named
+    // where they begin, and left out of that pass.
+    PassReading& last = r.passes.back();
+    const Point centre{r.moves.front().x0, r.moves.front().y0};
+    const std::size_t end = last.firstMove + last.moveCount;
+    std::size_t k = last.contourFirst + last.contourCount;
+    while (k < end && std::hypot(r.moves[k].x - centre.x, r.moves[k].y - centre.y) > kPoint * 2) ++k;
+    if (k + 1 < end) {
+      last.moveCount = k + 1 - last.firstMove;
+      // Either the pass's compensation was never switched off, and runs on into the relief, or the
+      // relief was never given its own.
+      if (r.moves[k].compensated)
+        r.problems.push_back({r.moves[k].line, ProblemKind::Compensation,
+                              "Коррекция не выключена после прохода (нет G40): возврат в центр и проход "
+                              "освобождения идут с ней"});
+      else
+        r.problems.push_back(
+            {r.moves[k + 1].line, ProblemKind::Compensation,
+             "Проход освобождения без коррекции: перед его контуром нет G41 с корректором D0"});
+    } else {
+      r.problems.push_back({frame.endLine, ProblemKind::Structure,
+                            "Нет прохода освобождения: заголовок задаёт поясок и освобождение под ним"});
+    }
+  }
   std::vector<PassSpan> spans;
   spans.reserve(r.passes.size());
   for (PassReading& p : r.passes) {
-    PassSpan s{p.firstMove, p.firstMove + p.moveCount, FindContour(r.moves, hole->lower, p.contourFirst),
-               false, p.stopLine != 0 ? p.stopMove : 0};
+    const Hole* own = p.relief ? &*reliefHole : &*hole;
+    PassSpan s{
+        p.firstMove, p.firstMove + p.moveCount,        FindContour(r.moves, own->lower, p.contourFirst),
+        false,       p.stopLine != 0 ? p.stopMove : 0, own};
     // A contour that hardly turns has no way of its own: it is held to the way the header asks for.
     const bool turns = std::fabs(s.contour.winding) >= std::numbers::pi;
-    s.clockwise = turns ? s.contour.winding < 0 : options.Clockwise(p.number);
+    s.clockwise = turns ? s.contour.winding < 0 : !p.relief && options.Clockwise(p.number);
     if (turns) p.clockwise = s.clockwise;
     spans.push_back(s);
   }
@@ -716,15 +950,49 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
   const std::span<const Move> path(r.moves.data() + first.first, first.last - first.first + 1);
   const Box lower = BoundsOf(path, false);
   const Box upper = BoundsOf(path, true);
+  // The relief the relief pass's contour encodes, over the plate of the R word.
+  std::optional<Relief> reliefFound;
+  if (vertical < r.passes.size() && r.wireHeight) {
+    const ContourSpan& c = spans.back().contour;
+    const std::span<const Move> reliefPath(r.moves.data() + c.first, c.last - c.first + 1);
+    const double opening = std::holds_alternative<CircleHeader>(*r.header)
+                               ? lower.Width()
+                               : std::min(lower.Width(), lower.Height());
+    const Box bottom = BoundsOf(reliefPath, false), top = BoundsOf(reliefPath, true);
+    reliefFound = EncodedRelief(opening, std::min(bottom.Width(), bottom.Height()),
+                                std::min(top.Width(), top.Height()), *r.wireHeight);
+  }
   // The hole the contour encodes, in the header's terms.
   std::vector<Dimension> dims;
   std::optional<HoleHeader> found;
   const auto* cone = std::get_if<ConeHeader>(&*r.header);
+  const auto* taper = std::get_if<RectTaperHeader>(&*r.header);
+  // The plate of a tapered hole: the R word against the header, at the R word's line.
+  const auto plate = [&](double header, const char* label) -> std::optional<double> {
+    if (!r.wireHeight) {
+      r.problems.push_back(
+          {r.headerLine, ProblemKind::Header, std::string("Нет высоты ") + label + ": слово R в кадре G92"});
+      return std::nullopt;
+    }
+    if (std::fabs(header - *r.wireHeight) > 0.0006)
+      r.problems.push_back({wireHeightLine, ProblemKind::Header,
+                            "Высота R" + Num(*r.wireHeight) +
+                                " не совпадает с заголовком: " + (cone ? "H=" : "T=") + Num(header)});
+    return *r.wireHeight;
+  };
   if (const auto* circle = std::get_if<CircleHeader>(&*r.header)) {
     const double d = lower.Width();
-    found = CircleHeader{Num(d)};
-    r.encoded = EncodedHole{*found, "круглое отверстие D" + Num(d)};
+    found = CircleHeader{Num(d), {}, reliefFound};
     dims = {{"D", LeadingValue(circle->diameter), d, kPoint}};
+    std::string relief;
+    if (circle->relief) plate(circle->relief->thickness, "плиты");
+    if (reliefFound) {
+      const std::vector<Dimension> more =
+          ReliefDimensions(circle->relief.value_or(*reliefFound), *reliefFound);
+      relief = ReliefDescription(*reliefFound, more);
+      if (circle->relief) dims.insert(dims.end(), more.begin(), more.end());
+    }
+    r.encoded = EncodedHole{*found, "круглое отверстие D" + Num(d) + relief};
   } else if (const auto* rect = std::get_if<RectHeader>(&*r.header)) {
     double radius = 0;
     for (const Move& m : path) {
@@ -733,29 +1001,32 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
         break;
       }
     }
-    const RectHeader f{lower.Width(), lower.Height(),
-                       std::min({radius, lower.Width() / 2, lower.Height() / 2})};
+    const RectHeader f{lower.Width(),
+                       lower.Height(),
+                       std::min({radius, lower.Width() / 2, lower.Height() / 2}),
+                       {},
+                       reliefFound};
     found = f;
-    r.encoded = EncodedHole{
-        f, "прямоугольное отверстие W=" + Num(f.width) + " H=" + Num(f.height) + " R=" + Num(radius)};
     dims = {{"W=", rect->width, f.width, kPoint},
             {"H=", rect->height, f.height, kPoint},
             {"R=", rect->radius, radius, kRoundedDistance / 2}};
+    std::string relief;
+    if (rect->relief) plate(rect->relief->thickness, "плиты");
+    if (reliefFound) {
+      const std::vector<Dimension> more = ReliefDimensions(rect->relief.value_or(*reliefFound), *reliefFound);
+      relief = ReliefDescription(*reliefFound, more);
+      if (rect->relief) dims.insert(dims.end(), more.begin(), more.end());
+    }
+    r.encoded = EncodedHole{f, "прямоугольное отверстие W=" + Num(f.width) + " H=" + Num(f.height) +
+                                   " R=" + Num(radius) + relief};
   } else if (cone) {
-    if (!r.wireHeight) {
-      r.problems.push_back({r.headerLine, ProblemKind::Header, "Нет высоты конуса: слово R в кадре G92"});
-    } else {
-      const double h = *r.wireHeight;
-      const double angle = ConeAngle(lower.Width(), upper.Width(), h);
-      const ConeHeader f{lower.Width(), upper.Width(), h, angle};
+    if (const std::optional<double> h = plate(cone->height, "конуса")) {
+      const double angle = ConeAngle(lower.Width(), upper.Width(), *h);
+      const ConeHeader f{lower.Width(), upper.Width(), *h, angle};
       found = f;
       r.encoded = EncodedHole{f, "коническое отверстие D-DOWN=" + Num(f.lower) + " D-UP=" + Num(f.upper) +
-                                     " H=" + Num(h) + " ANG=" + FormatNumber(angle, 0, 6)};
+                                     " H=" + Num(*h) + " ANG=" + FormatNumber(angle, 0, 6)};
       dims = {{"D-DOWN=", cone->lower, f.lower, kPoint}, {"D-UP=", cone->upper, f.upper, kUpperPoint}};
-      // The height: the R word against the header, at the R word's line.
-      if (std::fabs(cone->height - h) > 0.0006)
-        r.problems.push_back({wireHeightLine, ProblemKind::Header,
-                              "Высота R" + Num(h) + " не совпадает с заголовком: H=" + Num(cone->height)});
     }
     // The header's angle against its own diameters and height: a typed angle must not hide the taper.
     if (cone->height > 0) {
@@ -765,28 +1036,55 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
                               "Заголовок: ANG=" + FormatNumber(cone->angle, 0, 6) +
                                   ", по диаметрам и высоте: ANG=" + FormatNumber(angle, 0, 6)});
     }
+  } else if (taper) {
+    if (const std::optional<double> t = plate(taper->thickness, "плиты")) {
+      const double radius = CornerRadius(path, lower, false);
+      const double topRadius = CornerRadius(path, upper, true);
+      const double offset = (lower.Width() - upper.Width()) / 2;
+      const double angle = 2 * std::atan(offset / *t) * 180 / std::numbers::pi;
+      // Corners that keep their radius are cylindrical; when the taper leaves no difference, the header's.
+      CornerMode corners = taper->corners;
+      if (std::fabs(offset) > 4 * kUpperPoint)
+        corners = std::fabs(topRadius - (radius - offset)) < std::fabs(topRadius - radius)
+                      ? CornerMode::Conical
+                      : CornerMode::Cylindrical;
+      const RectTaperHeader f{lower.Width(), lower.Height(), radius, *t, angle, corners};
+      found = f;
+      const double signedTolerance = AngleTolerance(f.width, upper.Width(), *t);
+      r.encoded =
+          EncodedHole{f, "прямоугольное отверстие с уклоном W=" + Num(f.width) + " H=" + Num(f.height) +
+                             " R=" + Worked(radius, 0.01) + " T=" + Num(*t) +
+                             " ANG=" + Worked(angle, 2 * kPoint / *t * 180 / std::numbers::pi, 6) +
+                             ", углы " + (corners == CornerMode::Conical ? "конические" : "цилиндрические")};
+      dims = {{"W=", taper->width, f.width, kPoint},
+              {"H=", taper->height, f.height, kPoint},
+              {"R=", taper->radius, radius, 0.01},
+              {"ANG=", taper->angle, angle, signedTolerance}};
+    }
   }
 
   std::size_t leftOut = 0;
-  std::vector<Problem> problems = Checker(r.moves, *hole, spans).Run(leftOut);
+  std::vector<Problem> problems = Checker(r.moves, spans).Run(leftOut);
   if (!problems.empty() && found) {
     // A contour that is a clean hole of other dimensions: the header is what disagrees.
     std::size_t ignored = 0;
     const std::optional<Hole> encoded = HoleOf(*found);
-    if (encoded && Checker(r.moves, *encoded, spans).Run(ignored).empty()) {
-      CompareWithHeader(r, dims);
-      return;
+    const std::optional<Hole> encodedRelief = reliefHole ? ReliefHoleOf(*found) : std::nullopt;
+    if (encoded && (!reliefHole || encodedRelief)) {
+      std::vector<PassSpan> again = spans;
+      for (PassSpan& s : again) s.hole = s.hole == &*hole ? &*encoded : &*encodedRelief;
+      if (Checker(r.moves, again).Run(ignored).empty() && CompareWithHeader(r, dims)) return;
     }
   }
   for (Problem& p : problems) r.problems.push_back(std::move(p));
   r.problemsLeftOut += leftOut;
 
   // The steepest taper a block writes, against the generator's limit.
-  if (cone && r.wireHeight && *r.wireHeight > 0) {
+  if ((cone || taper || reliefHole) && r.wireHeight && *r.wireHeight > 0) {
     const double h = *r.wireHeight;
     for (const Move& m : r.moves) {
-      const double taper = std::hypot(m.u, m.v);
-      const double angle = 2 * std::atan(taper / h) * 180 / std::numbers::pi;
+      const double taperOffset = std::hypot(m.u, m.v);
+      const double angle = 2 * std::atan(taperOffset / h) * 180 / std::numbers::pi;
       const double slack = 2 * kUpperPoint / h * 180 / std::numbers::pi + 1e-6;
       if (angle > kMaxTaperAngle + slack) {
         r.problems.push_back({m.line, ProblemKind::Taper,

@@ -43,9 +43,9 @@ bool Direction(const Move& m, bool atEnd, double& dx, double& dy) {
   return true;
 }
 
-// The register a pass is cut with, from the profile.
+// The register a pass is cut with, from the profile: a relief pass uses the rough pass's, D0.
 PassRegister RegisterOfPass(const MachineProfile& machine, const PassReading& p) {
-  return RegisterOf(machine, p.number, p.count);
+  return RegisterOf(machine, p.relief ? 1 : p.number, p.count);
 }
 
 // Arcs that turn towards the compensation's side: the wire's centre runs inside them by its pass's offset.
@@ -182,9 +182,10 @@ void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
   if (r.empty) return;
   std::vector<Problem> found;
   CheckArcs(r, machine, found);
-  // Each hole's corners as its last pass leaves them.
+  // Each hole's corners as its last pass leaves them (a relief pass runs below the land, in the air).
   std::vector<const PassReading*> lastPass(r.job ? r.job->holes.size() + 1 : 1, nullptr);
-  for (const PassReading& p : r.passes) lastPass[static_cast<std::size_t>(p.hole) + 1] = &p;
+  for (const PassReading& p : r.passes)
+    if (!p.relief) lastPass[static_cast<std::size_t>(p.hole) + 1] = &p;
   for (const PassReading* p : lastPass)
     if (p) CheckCorners(r.moves, *p, RegisterOfPass(machine, *p).offset, found);
   for (const Piece& piece : PiecesOf(r)) CheckTaper(r, piece, machine, found);
@@ -286,18 +287,20 @@ std::string RegisterText(const PassRegister& reg) {
 std::vector<std::string> PassTexts(const ProgramReading& r, const MachineProfile& machine,
                                    const CuttingTime& time, bool always) {
   std::vector<std::string> lines;
-  const bool worth = std::any_of(r.passes.begin(), r.passes.end(),
-                                 [](const PassReading& p) { return p.count > 1 || p.stopLine != 0; });
+  const bool worth = std::any_of(r.passes.begin(), r.passes.end(), [](const PassReading& p) {
+    return p.count > 1 || p.stopLine != 0 || p.relief;
+  });
   if (r.passes.empty() || !(always || worth)) return lines;
   if (!r.job) {
     for (std::size_t k = 0; k < r.passes.size(); ++k) {
       const PassReading& p = r.passes[k];
       const PassRegister reg = RegisterOfPass(machine, p);
-      std::string line = "проход " + std::to_string(p.number) + " из " + std::to_string(p.count) + ": " +
-                         RegisterText(reg) + " (проволока " + Num(reg.wireRadius) + " + зазор " +
-                         Num(reg.gap) + (reg.stock > 0 ? " + припуск " + Num(reg.stock) : std::string()) +
-                         "), " + (p.clockwise ? "по часовой стрелке, " : "против часовой стрелки, ") +
-                         (p.rightSide ? "G42" : "G41");
+      std::string line =
+          (p.relief ? std::string("освобождение")
+                    : "проход " + std::to_string(p.number) + " из " + std::to_string(p.count)) +
+          ": " + RegisterText(reg) + " (проволока " + Num(reg.wireRadius) + " + зазор " + Num(reg.gap) +
+          (reg.stock > 0 ? " + припуск " + Num(reg.stock) : std::string()) + "), " +
+          (p.clockwise ? "по часовой стрелке, " : "против часовой стрелки, ") + (p.rightSide ? "G42" : "G41");
       if (p.stopLine != 0)
         line += ", остановка за " + Num(p.stopLength) + " мм до замыкания контура (строка " +
                 std::to_string(p.stopLine) + ")";
@@ -326,7 +329,14 @@ std::vector<std::string> PassTexts(const ProgramReading& r, const MachineProfile
     lines.push_back(std::move(line));
   }
   std::vector<double> minutes;
+  double relief = 0;
+  bool anyRelief = false;
   for (std::size_t k = 0; k < r.passes.size() && k < time.passes.size(); ++k) {
+    if (r.passes[k].relief) {
+      relief += time.passes[k].Total();
+      anyRelief = true;
+      continue;
+    }
     const auto n = static_cast<std::size_t>(std::max(r.passes[k].number, 1));
     if (minutes.size() < n) minutes.resize(n, 0);
     minutes[n - 1] += time.passes[k].Total();
@@ -335,6 +345,7 @@ std::vector<std::string> PassTexts(const ProgramReading& r, const MachineProfile
   for (std::size_t n = 0; n < minutes.size(); ++n)
     line += (n == 0 ? "" : "; ") + std::string("проход ") + std::to_string(n + 1) + ": " +
             AboutMinutes(minutes[n]);
+  if (anyRelief) line += (line.empty() ? "" : "; ") + std::string("освобождение: ") + AboutMinutes(relief);
   if (!line.empty()) lines.push_back("время по проходам: " + line);
   return lines;
 }

@@ -15,8 +15,9 @@ namespace kalmoro {
 //   towards the compensation's side (G03 with G41, G02 with G42) by its pass's register (RegisterOf:
 //   the wire's radius, the pass's gap and the stock it leaves), so a smaller radius cannot be cut (kind
 //   WireRadius);
-// - sharp inside corners of each hole's last pass, which the wire rounds to that pass's register: a
-//   note at the first one (kind Note), not a problem;
+// - sharp inside corners of each hole's last pass (a relief pass, which runs in the air at the land,
+//   left aside), which the wire rounds to that pass's register: a note at the first one (kind Note), not
+//   a problem;
 // - the first block whose taper is steeper than the machine's angle (kind Taper); the wire height is
 //   the program's R word, or the profile's height;
 // - the first block beyond the machine's travel in X or Y (from the start point) and in U or V (from the
@@ -65,8 +66,9 @@ std::string CuttingTimeText(const CuttingTime& time);
 // What `check` says of the passes, a line each, when a program has more than one pass or a held slug, or
 // always when `always` (a profile was given): for a single hole each pass with its register and what
 // makes it, its way, side, stop and time ("проход 2 из 3: D1 = 0.15 мм (проволока 0.125 + зазор 0.01 +
-// припуск 0.015), по часовой стрелке, G42, ≈ 1.6 мин"); for a job the registers of each pass count its
-// holes have, and the time of each pass summed over its holes.
+// припуск 0.015), по часовой стрелке, G42, ≈ 1.6 мин"; a die opening's relief pass, with the rough pass's
+// register, as "освобождение: D0 = …"); for a job the registers of each pass count its holes have, and
+// the time of each pass summed over its holes, the relief passes apart.
 std::vector<std::string> PassTexts(const ProgramReading& reading, const MachineProfile& machine,
                                    const CuttingTime& time, bool always);
 // Minutes as shown: one decimal below 10, whole minutes above; "< 0.1" for a moment.

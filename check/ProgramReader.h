@@ -17,7 +17,9 @@ namespace kalmoro {
 // The hole a program's contour encodes, worked back from its moves.
 struct EncodedHole {
   HoleHeader dimensions;
-  // "круглое отверстие D10", "прямоугольное отверстие W=20 H=10 R=2", "коническое отверстие …"
+  // "круглое отверстие D10", "прямоугольное отверстие W=20 H=10 R=2", "коническое отверстие …",
+  // "прямоугольное отверстие с уклоном W=20 H=10 R=2 T=20 ANG=1, углы цилиндрические", an opening's
+  // relief after it (", поясок 3 мм, освобождение 1° на сторону, T=20")
   std::string description;
 };
 
@@ -28,8 +30,11 @@ struct EncodedHole {
 struct PassReading {
   int number = 0;  // 1 for the rough pass; as the header counts them (by their registers), else in order
   int count = 0;   // the passes of its hole: the header's, else as many as were read
-  int hole = -1;   // its hole in a job (JobReading::holes), -1 in a single program
-  std::size_t firstMove = 0, moveCount = 0;        // in ProgramReading::moves, lead-in to return
+  // A die opening's relief pass, after its vertical passes: cut with the rough pass's register D0; its
+  // number is count + 1.
+  bool relief = false;
+  int hole = -1;                             // its hole in a job (JobReading::holes), -1 in a single program
+  std::size_t firstMove = 0, moveCount = 0;  // in ProgramReading::moves, lead-in to return
   std::size_t contourFirst = 0, contourCount = 0;  // its contour: from compensation on, once round
   bool clockwise = false;                          // the contour runs clockwise (G02)
   bool rightSide = false;                          // G42, else G41

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "check/ProgramReader.h"
@@ -27,8 +28,14 @@ std::span<const double> StandardDrills();
 // The largest standard drill whose radius keeps kStartHoleMargin from the contour `room` mm away.
 std::optional<double> DrillFor(double room);
 
-// One start hole per hole of the reading (its contour: the moves with compensation on, lower and upper
-// contour alike, since the drill goes through the plate). A hole without a contour gets none.
+// One start hole per hole of the reading, where its program starts: held against the contour of the
+// hole's first pass, its rough pass (ProgramReading::passes), lower and upper contour alike, since the
+// drill goes through the plate. A hole without a pass gets none.
 std::vector<StartHole> StartHoles(const ProgramReading& reading);
+
+// What `check` and the setup sheet say of a start hole: "стартовое отверстие: X0 Y0, сверло Ø9 мм (до
+// контура 5 мм)", in a job with the hole's number ("стартовое отверстие 2: …"), or that no standard
+// drill fits ("… ни одно сверло не помещается: до контура 0.5 мм, а сверлу Ø0.5 нужно 0.75 мм").
+std::string StartHoleText(const StartHole& hole, bool job);
 
 }  // namespace kalmoro

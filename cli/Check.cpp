@@ -7,6 +7,7 @@
 #include "check/MachineCheck.h"
 #include "check/MachineProfile.h"
 #include "check/ProgramReader.h"
+#include "check/StartHoles.h"
 #include "cli/MachineFile.h"
 #include "cli/TerminalText.h"
 #include "load/ProgramLoad.h"
@@ -57,6 +58,9 @@ int RunCheck(const std::vector<std::string_view>& files, const std::optional<std
                   machineFile ? "" : "; станок по умолчанию");
       for (const std::string& line : PassTexts(reading, machine, time, machineFile.has_value()))
         std::printf("%s: %s\n", shown.c_str(), line.c_str());
+      // Where the driller puts each start hole before the plate comes to the wire machine.
+      for (const StartHole& hole : StartHoles(reading))
+        std::printf("%s: %s\n", shown.c_str(), StartHoleText(hole, reading.job.has_value()).c_str());
     }
     if (ProblemCount(reading) > 0 && status == kExitClean) status = kExitProblems;
   }

@@ -31,8 +31,8 @@ int RunJob(const JobCommand& command) {
                    Shown(file.reason).c_str());
       return kExitUsage;
     }
-    reading = ReadJobFile(file.bytes, command.roughFirst,
-                          machine.wire.hold);  // the bytes go before the job is written
+    reading = ReadJobFile(file.bytes, command.roughFirst, machine.wire.hold,
+                          machine.maxTaperAngle);  // the bytes go before the job is written
   }
   if (!reading.Ok()) {
     for (const JobFileError& error : reading.errors)

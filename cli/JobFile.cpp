@@ -69,12 +69,14 @@ std::variant<double, std::string> Coordinate(std::string_view word, const char* 
 }
 
 // One line that is not blank or a comment: the hole, or the message.
-std::variant<JobHole, std::string> ReadLine(std::string_view line, std::string_view holdCode) {
+std::variant<JobHole, std::string> ReadLine(std::string_view line, std::string_view holdCode,
+                                            double maxTaperAngle) {
   const std::size_t at = line.find(kPositionMark);
   const std::vector<std::string_view> words = Words(line.substr(0, at), kMaxWords);
-  if (words.empty()) return std::string("не указано отверстие (circle, rect или cone) перед «@ X Y»");
+  if (words.empty())
+    return std::string("не указано отверстие (circle, rect, cone или rect-taper) перед «@ X Y»");
   if (!IsHoleCommand(words[0]))
-    return "неизвестное отверстие «" + Quoted(words[0]) + "» (circle, rect или cone)";
+    return "неизвестное отверстие «" + Quoted(words[0]) + "» (circle, rect, cone или rect-taper)";
   if (words.size() > kMaxWords) return "больше " + std::to_string(kMaxWords) + " слов перед «@ X Y»";
   for (const std::string_view word : words) {
     if (word == "-o" || word == "-h" || word == "--help" || word.starts_with("--machine") ||
@@ -98,7 +100,7 @@ std::variant<JobHole, std::string> ReadLine(std::string_view line, std::string_v
     if (const auto* message = std::get_if<std::string>(&coordinate)) return *message;
     *value = std::get<double>(coordinate);
   }
-  GenResult result = Generate(std::get<GenerateCommand>(command), holdCode);
+  GenResult result = Generate(std::get<GenerateCommand>(command), holdCode, maxTaperAngle);
   if (!result.Ok()) return std::move(result.error);
   hole.program = std::move(result.program);
   return hole;
@@ -106,7 +108,8 @@ std::variant<JobHole, std::string> ReadLine(std::string_view line, std::string_v
 
 }  // namespace
 
-JobFileReading ReadJobFile(std::string_view text, bool roughFirst, std::string_view holdCode) {
+JobFileReading ReadJobFile(std::string_view text, bool roughFirst, std::string_view holdCode,
+                           double maxTaperAngle) {
   JobFileReading reading;
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const auto fail = [&reading](std::size_t line, std::string message) {
@@ -125,7 +128,7 @@ JobFileReading ReadJobFile(std::string_view text, bool roughFirst, std::string_v
     if (line.ends_with('\r')) line.remove_suffix(1);
     line = Trim(line);
     if (line.empty() || line.front() == kCommentMark) continue;
-    auto hole = ReadLine(line, holdCode);
+    auto hole = ReadLine(line, holdCode, maxTaperAngle);
     if (auto* message = std::get_if<std::string>(&hole)) {
       fail(lineNo, std::move(*message));
       if (reading.errors.size() < kMaxJobFileErrors) continue;

@@ -43,13 +43,14 @@ struct JobFileReading {
 };
 
 // Reads a job file and generates each hole exactly as "kalmoro-gen <command> <options>" would (the
-// cone's derived values and its angle check included; Generate.h), the slug held at holdCode. Every bad
+// cone's derived values and its angle check included, a die from its punch; Generate.h), the slug held
+// at holdCode, a relief held to the machine's full taper angle maxTaperAngle. Every bad
 // line is reported, up to kMaxJobFileErrors: an unknown command, a bad option, a missing or bad
 // position, a position beyond ±kMaxJobPosition, a refusal of the generator. The line at which the job's
 // program (rough-first or not, JobHoleBlocks) would need more than 32767 blocks is reported with
 // kMsgJobTooLarge and ends the reading. So the work stays bounded for any file: a few hundred
 // generations at most. Never throws on any text.
 JobFileReading ReadJobFile(std::string_view text, bool roughFirst = false,
-                           std::string_view holdCode = kDefaultStopCode);
+                           std::string_view holdCode = kDefaultStopCode, double maxTaperAngle = 30);
 
 }  // namespace kalmoro

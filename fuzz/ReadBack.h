@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -83,14 +84,33 @@ inline PassOptions PassesFrom(std::string_view input) {
   return o.Normalised();
 }
 
+// A relief drawn from the input's bytes: a land of 0 to 25 mm, 0.05° to 3° per side, a plate of 1 to
+// 40 mm; nothing on one input in four.
+inline std::optional<Relief> ReliefFrom(std::string_view input) {
+  std::uint32_t h = 2654435761u;
+  for (const char c : input) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  if (h % 4 == 0) return std::nullopt;
+  const double thickness = 1 + static_cast<double>((h >> 2) % 40);
+  return Relief{thickness * static_cast<double>((h >> 8) % 100) / 100, 0.05 * (1 + (h >> 16) % 60),
+                thickness};
+}
+
 // A program with passes read back as it was asked for: as many passes as the header states, each with
 // its number and register in order, its way and the side that keeps the wire in the hole, the slug held
-// in the rough pass only, at its length (within kStop).
-inline void RequirePasses(const ProgramReading& r, const PassOptions& o, const std::string& label) {
+// in the rough pass only, at its length (within kStop); with a relief, after them the relief pass,
+// counter-clockwise with D0.
+inline void RequirePasses(const ProgramReading& r, const PassOptions& o, const std::string& label,
+                          bool relief = false) {
   if (!r.header || !(PassesOf(*r.header) == o)) Fail("the header states the passes asked for", label);
-  if (r.passes.size() != static_cast<std::size_t>(o.Passes()))
+  if (r.passes.size() != static_cast<std::size_t>(o.Passes()) + (relief ? 1 : 0))
     Fail("every pass asked for is read back", label);
+  if (relief) {
+    const PassReading& p = r.passes.back();
+    if (!p.relief || p.offsetRegister != 0 || p.clockwise || p.rightSide || p.stopLine != 0)
+      Fail("the relief pass comes last, counter-clockwise with register D0 and no stop", label);
+  }
   for (const PassReading& p : r.passes) {
+    if (p.relief) continue;
     const int number = static_cast<int>(&p - r.passes.data()) + 1;
     if (p.number != number || p.offsetRegister != number - 1)
       Fail("pass k is read back as pass k with register D(k-1)", label);

@@ -51,31 +51,12 @@ std::size_t PassBytes(int k, double lowerRadius, double upperRadius) {
 
 }  // namespace
 
-GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
-                  std::string_view angleText, const PassOptions& passes, std::string_view holdCode) {
-  const double height = LeadingValue(heightText);
-  const double lower = LeadingValue(lowerText);
-  const double upper = LeadingValue(upperText);
-  const double angle = LeadingValue(angleText);
-
-  if (height == 0.0) return GenResult::Refusal(kMsgConeHeight);
-  if (lower == 0.0) return GenResult::Refusal(kMsgConeLower);
-  if (upper == 0.0) return GenResult::Refusal(kMsgConeUpper);
-  if (std::fabs(angle) > 30.0) return GenResult::Refusal(kMsgConeAngle);
-
-  if (!(std::fabs(height) < kLargestValue && std::fabs(lower) < kLargestValue &&
-        std::fabs(upper) < kLargestValue && std::isfinite(angle))) {
-    return GenResult::Refusal(kMsgConeNotFinite);
-  }
-  if (height < kMinHeight) return GenResult::Refusal(kMsgConeLowHeight);
-  if (upper < 0) return GenResult::Refusal(kMsgConeNegativeUpper);
-  if (lower < kMinLowerDiameter) return GenResult::Refusal(kMsgConeTooSmall);
+std::optional<HoleContour> ConeContour(double lower, double upper, double height) {
   const double rd = lower / 2.0;
   const double ru = upper / 2.0;
   const int k = StepsPerQuarter(rd);
-  if (k == 0) return GenResult::Refusal(kMsgConeTooLarge);
+  if (k == 0) return std::nullopt;
   const double phi = kQuarterTurn / k;
-
   HoleContour contour;
   contour.top = rd;
   contour.tapered = true;
@@ -100,7 +81,31 @@ GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::
       contour.steps.push_back({false, xd, yd, 0, 0, xu - xd, yu - yd});
     }
   }
-  return WriteHoleProgram(ConeHeader{lower, upper, height, std::fabs(angle), passes.Normalised()}, contour,
+  return contour;
+}
+
+GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
+                  std::string_view angleText, const PassOptions& passes, std::string_view holdCode) {
+  const double height = LeadingValue(heightText);
+  const double lower = LeadingValue(lowerText);
+  const double upper = LeadingValue(upperText);
+  const double angle = LeadingValue(angleText);
+
+  if (height == 0.0) return GenResult::Refusal(kMsgConeHeight);
+  if (lower == 0.0) return GenResult::Refusal(kMsgConeLower);
+  if (upper == 0.0) return GenResult::Refusal(kMsgConeUpper);
+  if (std::fabs(angle) > 30.0) return GenResult::Refusal(kMsgConeAngle);
+
+  if (!(std::fabs(height) < kLargestValue && std::fabs(lower) < kLargestValue &&
+        std::fabs(upper) < kLargestValue && std::isfinite(angle))) {
+    return GenResult::Refusal(kMsgConeNotFinite);
+  }
+  if (height < kMinHeight) return GenResult::Refusal(kMsgConeLowHeight);
+  if (upper < 0) return GenResult::Refusal(kMsgConeNegativeUpper);
+  if (lower < kMinLowerDiameter) return GenResult::Refusal(kMsgConeTooSmall);
+  const std::optional<HoleContour> contour = ConeContour(lower, upper, height);
+  if (!contour) return GenResult::Refusal(kMsgConeTooLarge);
+  return WriteHoleProgram(ConeHeader{lower, upper, height, std::fabs(angle), passes.Normalised()}, *contour,
                           holdCode);
 }
 

@@ -1,9 +1,13 @@
 #include "holes/DieOpening.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
-#include <numbers>
+#include <utility>
+#include <variant>
 
+#include "HoleBlocks.h"
+#include "holes/HolePasses.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -121,12 +125,31 @@ DieOpening RectDie(double punchWidth, double punchHeight, double punchRadius, co
   return die;
 }
 
-double Relief::Below() const {
-  return (thickness - land) * std::tan(angle * std::numbers::pi / 180);
+ClearanceResult ClearanceFor(const ClearanceTexts& t) {
+  if (!t.clearance.empty()) return ClearanceGiven(LeadingValue(t.clearance));
+  return ClearanceFromTable(LeadingValue(t.sheet), t.material);
 }
 
-double Relief::Above() const {
-  return land * std::tan(angle * std::numbers::pi / 180);
+DieResult RoundDieFor(std::string_view punchDiameterText, const ClearanceTexts& clearance) {
+  const double d = LeadingValue(punchDiameterText);
+  if (!(d > 0 && d <= 999))
+    return {std::nullopt, "Диаметр пуансона должен быть больше 0 и не больше 999 мм."};
+  const ClearanceResult c = ClearanceFor(clearance);
+  if (!c.clearance) return {std::nullopt, c.error};
+  return {RoundDie(d, *c.clearance), {}};
+}
+
+DieResult RectDieFor(std::string_view punchWidthText, std::string_view punchHeightText,
+                     std::string_view punchRadiusText, const ClearanceTexts& clearance) {
+  const double w = LeadingValue(punchWidthText), h = LeadingValue(punchHeightText);
+  const double r = LeadingValue(punchRadiusText);
+  if (!(w > 0 && h > 0 && w <= 999 && h <= 999))
+    return {std::nullopt, "Ширина и высота пуансона должны быть больше 0 и не больше 999 мм."};
+  if (!(r >= 0 && 2 * r <= std::min(w, h)))
+    return {std::nullopt, "Радиус углов пуансона должен быть от 0 до половины его меньшей стороны."};
+  const ClearanceResult c = ClearanceFor(clearance);
+  if (!c.clearance) return {std::nullopt, c.error};
+  return {RectDie(w, h, r, *c.clearance), {}};
 }
 
 std::optional<std::string> ReliefRefusal(const Relief& r, double halfNarrowest, double maxTaperAngle) {
@@ -143,6 +166,48 @@ std::optional<std::string> ReliefRefusal(const Relief& r, double halfNarrowest, 
            Mm(r.angle) + "° верх отходит внутрь на " + Mm(r.Above()) + " мм, а до центра " +
            Mm(halfNarrowest) + " мм.";
   return std::nullopt;
+}
+
+std::variant<HoleContour, std::string> ReliefHoleContour(double w, double h, double r, bool round,
+                                                         const Relief& relief, double maxTaperAngle) {
+  if (const auto refusal = ReliefRefusal(relief, std::min(w, h) / 2, maxTaperAngle)) return *refusal;
+  const double below = relief.Below(), above = relief.Above();
+  if (round) {
+    std::optional<HoleContour> cone = ConeContour(w + 2 * below, w - 2 * above, relief.thickness);
+    if (!cone) return std::string(kMsgPassBlocks);
+    return std::move(*cone);
+  }
+  TaperedRect rect{w + 2 * below,    h + 2 * below,    r,
+                   relief.thickness, 2 * relief.angle, CornerMode::Cylindrical};
+  // At a cylindrical corner the wire leans along the diagonal, steeper than on the sides.
+  const double limit = std::min(maxTaperAngle, 30.0);
+  if (ReliefCorners(w, h, r, relief) == CornerMode::Cylindrical && CornerTilt(rect.angle) > limit)
+    return "В углах освобождения проволока наклонена по диагонали: полный угол " +
+           FormatNumber(CornerTilt(rect.angle), 0, 3) + "° больше наибольшего угла станка " + Mm(limit) +
+           "°. Уменьшите уклон освобождения до " +
+           FormatNumber(std::floor(CornerTilt(limit, true) / 2 * 1000) / 1000, 0, 3) + "° на сторону.";
+  if (ReliefCorners(w, h, r, relief) == CornerMode::Conical) {
+    // Conical corners about the opening's corner centres: the radius shrinks to R − Above at the top.
+    if (!(r >= above && r > 0))
+      return "Освобождение не помещается в углы радиуса " + Mm(r) +
+             " мм: над пояском его верх отходит внутрь на " + Mm(above) +
+             " мм; радиус углов должен быть не больше " + Mm(std::min(w, h) / 2 - above) +
+             " мм или не меньше " + Mm(above) + " мм.";
+    rect.radius = r + below;
+    rect.corners = CornerMode::Conical;
+  }
+  return TaperedContour(rect);
+}
+
+std::optional<std::vector<TaperPoint>> ReliefContour(double width, double height, double radius, bool round,
+                                                     const Relief& relief, double maxTaperAngle) {
+  const auto contour = ReliefHoleContour(width, height, radius, round, relief, maxTaperAngle);
+  const auto* c = std::get_if<HoleContour>(&contour);
+  if (!c) return std::nullopt;
+  std::vector<TaperPoint> points;
+  points.reserve(c->steps.size());
+  for (const ContourStep& s : c->steps) points.push_back({{s.x, s.y}, {s.x + s.u, s.y + s.v}});
+  return points;
 }
 
 double SuggestedLand(double sheet) {

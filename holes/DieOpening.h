@@ -4,6 +4,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "holes/TaperedRect.h"
+#include "nc/Relief.h"
 
 // The opening of a piercing die worked out from its punch: die = punch + 2 × clearance per side, the
 // clearance typed directly or taken from the material table as a share of the sheet thickness. Every
@@ -57,22 +61,39 @@ struct DieOpening {
 DieOpening RoundDie(double punchDiameter, const Clearance& clearance);
 DieOpening RectDie(double punchWidth, double punchHeight, double punchRadius, const Clearance& clearance);
 
-// The relief below a die's land: the wire pivots on the opening's contour `land` mm below the top of
-// a plate `thickness` mm thick and leans outwards by `angle` degrees per side, so that below the land
-// the opening widens and above it the wire runs in the air of the opening already cut.
-struct Relief {
-  double land = 0, angle = 0, thickness = 0;
-  // How far the bottom of the relief stands outside the opening, per side, mm.
-  double Below() const;
-  // How far its top stands inside the opening, per side, mm.
-  double Above() const;
+// The clearance as a page or the command line gives it: typed directly (mm per side) when that text is
+// not empty, else the sheet's thickness and a material of the table by its name.
+struct ClearanceTexts {
+  std::string clearance;
+  std::string sheet;
+  std::string material;
 };
+ClearanceResult ClearanceFor(const ClearanceTexts& texts);
+
+// The die opening for a punch given as field texts (read as leading-number values), or why there is
+// none (Russian): a punch of no size or beyond 999 mm, a corner radius below 0 or more than half the
+// punch's smaller side, or the clearance's own refusal. Whether the die can be cut is its generator's
+// to say.
+struct DieResult {
+  std::optional<DieOpening> die;
+  std::string error;
+};
+DieResult RoundDieFor(std::string_view punchDiameterText, const ClearanceTexts& clearance);
+DieResult RectDieFor(std::string_view punchWidthText, std::string_view punchHeightText,
+                     std::string_view punchRadiusText, const ClearanceTexts& clearance);
 
 // Why the relief cannot be cut, in Russian, or nothing: a plate of 0.001–999 mm, a land from 0 up to
 // less than the plate, an angle above 0 whose full angle the machine can tilt to (maxTaperAngle, full
 // angle in degrees), and a top that does not cross the opening's centre (halfNarrowest: the radius of a
 // round opening, half the smaller side of a rectangular one).
 std::optional<std::string> ReliefRefusal(const Relief& relief, double halfNarrowest, double maxTaperAngle);
+
+// The relief pass's contour below an opening's land, each point with its upper twin, as the program of
+// GenCircle (round: `width` is the diameter) or GenRect writes it before its words round it: the cone,
+// or the tapered rectangle (ReliefCorners), whose wire passes through the opening's contour at the
+// land's depth. Nothing when the generator refuses the relief.
+std::optional<std::vector<TaperPoint>> ReliefContour(double width, double height, double radius, bool round,
+                                                     const Relief& relief, double maxTaperAngle = 30);
 
 // The land under the cutting edge that die design guides give for a sheet: 3 mm below 3 mm, else the
 // sheet's own thickness.

@@ -161,7 +161,8 @@ double ContourLength(const HoleContour& c) {
   return length;
 }
 
-GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour, std::string_view holdCode) {
+GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour, std::string_view holdCode,
+                           const HoleContour* relief) {
   const PassOptions& o = PassesOf(header);
   if (const auto error = PassOptionsError(o, holdCode)) return GenResult::Refusal(*error);
   double stopAt = -1;
@@ -171,7 +172,8 @@ GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour,
     stopAt = length - o.stop;
   }
   NcWriter w;
-  w.Reserve(contour.bytesPerPass * static_cast<std::size_t>(o.Passes()) + 256);
+  w.Reserve(contour.bytesPerPass * static_cast<std::size_t>(o.Passes()) +
+            (relief ? relief->bytesPerPass : 0) + 256);
   try {
     w.GenHeader(header);
     w.GenSetup(contour.wireHeight);
@@ -181,6 +183,11 @@ GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour,
     for (int pass = 1; pass <= o.Passes(); ++pass) {
       if (o.skims > 0) w.GenPassComment(pass, o.Passes());
       passes.Write(pass, o.Clockwise(pass), pass == 1 ? stopAt : -1, holdCode);
+    }
+    if (relief) {
+      // The slug is out: the relief widens the opening below its land in one counter-clockwise pass.
+      w.GenReliefComment();
+      PassWriter(w, *relief).Write(1, false, -1, holdCode);
     }
     w.GenFixed(FixedWord::ProgramEnd);
   } catch (const NcOverflow&) {

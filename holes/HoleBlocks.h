@@ -2,12 +2,15 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "holes/GenResult.h"
 #include "nc/HoleHeader.h"
 #include "nc/NcWriter.h"
+#include "nc/Relief.h"
 
 // The blocks every hole program shares: the opening after the header, and each pass — the lead-in from
 // the centre, compensation on, the contour (with the slug held in the rough pass), the exit back into the
@@ -44,8 +47,27 @@ double ContourLength(const HoleContour& contour);
 // The whole program: the header line, the opening, every pass the header's options ask for (each after
 // its comment when there are skims; a clockwise skim with G02 and G42, its moves in reverse order and its
 // exit mirrored; register Dk on its first contour block), the rough pass held at the stop with holdCode,
-// and M02. Refuses the options PassOptionsError refuses, a stop not shorter than the contour by
+// then, for a die opening with a land, the relief pass (after its comment, counter-clockwise, register
+// D0), and M02. Refuses the options PassOptionsError refuses, a stop not shorter than the contour by
 // kMinStop, and a program of more than 32767 blocks.
-GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour, std::string_view holdCode);
+GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour, std::string_view holdCode,
+                           const HoleContour* relief = nullptr);
+
+// The contour of a cone of the given diameters (lower at least 0.002 mm) over a height: the lower
+// circle in straight blocks a chord tolerance of 0.002 mm from it, each with taper words to the upper
+// circle. Nothing when the lower circle needs more blocks than a program holds.
+std::optional<HoleContour> ConeContour(double lower, double upper, double height);
+
+// The contour of a tapered rectangle TaperedRectRefusal accepts: its corners in chords within 0.002 mm
+// of their lower and upper arcs, every point with taper words to its upper twin.
+struct TaperedRect;
+HoleContour TaperedContour(const TaperedRect& rect);
+
+// The relief pass's contour of a die opening (round: `width` is its diameter): the cone, or the tapered
+// rectangle with the corners ReliefCorners gives, through the opening's contour at the land's depth. Or
+// the refusal: ReliefRefusal's, corners neither mode keeps, a contour of too many blocks.
+std::variant<HoleContour, std::string> ReliefHoleContour(double width, double height, double radius,
+                                                         bool round, const Relief& relief,
+                                                         double maxTaperAngle);
 
 }  // namespace kalmoro

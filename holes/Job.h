@@ -28,7 +28,7 @@ struct JobHole {
 // The program a hole's header stands for, from the generator of its kind, with the passes the header
 // states and the slug held at holdCode: what a job's comment line or an opened program's header brings
 // back. The cone is generated from its two diameters and height with the header's angle, whose sign
-// says which diameter is the larger.
+// says which diameter is the larger; a relief against the generator's own 30°.
 GenResult GenFromHeader(const HoleHeader& header, std::string_view holdCode = kDefaultStopCode);
 
 // The job's program: the holes in their order, each hole's own blocks renumbered, the wire cut and

@@ -50,16 +50,34 @@ JobListHole HoleOf(std::string program, double x, double y) {
 
 }  // namespace
 
+namespace {
+
+// ", поясок 3, освобождение 1°, T20" after an opening with a relief; nothing without one.
+std::string ReliefText(const std::optional<Relief>& relief) {
+  if (!relief) return {};
+  return ", поясок " + StdText(relief->land) + ", освобождение " + StdText(relief->angle) + "°, T" +
+         StdText(relief->thickness);
+}
+
+}  // namespace
+
 std::string HoleKindText(const HoleHeader& header) {
   if (std::holds_alternative<CircleHeader>(header)) return "круглое";
   if (std::holds_alternative<RectHeader>(header)) return "прямоугольное";
+  if (std::holds_alternative<RectTaperHeader>(header)) return "прямоугольное с уклоном";
   return "коническое";
 }
 
 std::string HoleSizeText(const HoleHeader& header) {
-  if (const auto* circle = std::get_if<CircleHeader>(&header)) return "D" + circle->diameter;
+  if (const auto* circle = std::get_if<CircleHeader>(&header))
+    return "D" + circle->diameter + ReliefText(circle->relief);
   if (const auto* rect = std::get_if<RectHeader>(&header))
-    return StdText(rect->width) + "×" + StdText(rect->height) + " R" + StdText(rect->radius);
+    return StdText(rect->width) + "×" + StdText(rect->height) + " R" + StdText(rect->radius) +
+           ReliefText(rect->relief);
+  if (const auto* taper = std::get_if<RectTaperHeader>(&header))
+    return StdText(taper->width) + "×" + StdText(taper->height) + " R" + StdText(taper->radius) + ", T" +
+           StdText(taper->thickness) + ", " + StdText(taper->angle) + "°, углы " +
+           (taper->corners == CornerMode::Conical ? "конические" : "цилиндрические");
   const auto& cone = std::get<ConeHeader>(header);
   return "D" + StdText(cone.lower) + " / D" + StdText(cone.upper) + ", H" + StdText(cone.height);
 }

@@ -33,9 +33,10 @@ struct JobListHole {
   JobHole hole;
 };
 
-// What the table shows of a hole: its kind ("круглое", "прямоугольное", "коническое") and its
-// dimensions ("D10"; "20×10 R2"; "D1 / D0.8, H2", the lower diameter first, then the upper one and the
-// height).
+// What the table shows of a hole: its kind ("круглое", "прямоугольное", "коническое", "прямоугольное с
+// уклоном") and its dimensions ("D10"; "20×10 R2"; "D1 / D0.8, H2", the lower diameter first, then the
+// upper one and the height; "20×10 R2, T20, 1°, углы цилиндрические"), an opening's relief after them
+// (", поясок 3, освобождение 1°, T20").
 std::string HoleKindText(const HoleHeader& header);
 std::string HoleSizeText(const HoleHeader& header);
 

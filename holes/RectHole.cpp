@@ -1,5 +1,8 @@
 #include "holes/RectHole.h"
 
+#include <string>
+#include <variant>
+
 #include "HoleBlocks.h"
 #include "nc/NumberText.h"
 
@@ -12,7 +15,8 @@ constexpr double kMinRadius = 0.001;
 }  // namespace
 
 GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText,
-                  const PassOptions& passes, std::string_view holdCode) {
+                  const PassOptions& passes, std::string_view holdCode, const std::optional<Relief>& relief,
+                  double maxTaperAngle) {
   const double width = LeadingValue(widthText);
   const double height = LeadingValue(heightText);
   const double r = LeadingValue(radiusText);
@@ -40,7 +44,12 @@ GenResult GenRect(std::string_view widthText, std::string_view heightText, std::
   line(hw, hh - r);
   corner(hw - r, hh, hw - r, hh - r);
   line(0, hh);
-  return WriteHoleProgram(RectHeader{width, height, r, passes.Normalised()}, contour, holdCode);
+  const RectHeader header{width, height, r, passes.Normalised(), relief};
+  if (!relief) return WriteHoleProgram(header, contour, holdCode);
+  const auto tapered = ReliefHoleContour(width, height, r, false, *relief, maxTaperAngle);
+  if (const auto* refusal = std::get_if<std::string>(&tapered)) return GenResult::Refusal(*refusal);
+  contour.wireHeight = relief->thickness;
+  return WriteHoleProgram(header, contour, holdCode, &std::get<HoleContour>(tapered));
 }
 
 }  // namespace kalmoro

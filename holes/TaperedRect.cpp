@@ -31,6 +31,12 @@ int ChordsPerQuarter(double r, double tolerance) {
 
 }  // namespace
 
+double CornerTilt(double angle, bool inverse) {
+  const double half = std::fabs(angle) * std::numbers::pi / 360;
+  const double factor = inverse ? 1 / std::numbers::sqrt2 : std::numbers::sqrt2;
+  return 2 * std::atan(factor * std::tan(half)) * 180 / std::numbers::pi;
+}
+
 double TaperedRect::Offset() const {
   return thickness * std::tan(Radians(angle) / 2);
 }
@@ -66,6 +72,14 @@ std::optional<std::string> TaperedRectRefusal(const TaperedRect& r) {
     // Sides of no length at the bottom would leave the wire pivoting on one point of the bottom.
     if (!(2 * r.radius < r.width && 2 * r.radius < r.height))
       return "При цилиндрических углах и уклоне двойной радиус должен быть меньше Ширины и Высоты.";
+    // A cylindrical corner's centre moves in along both sides at once: there the wire leans along the
+    // diagonal, by √2 of the sides' offset, and the machine must tilt it that far.
+    if (CornerTilt(r.angle) > kMaxAngle)
+      return "При цилиндрических углах проволока в углах наклонена круче, чем на сторонах: на " +
+             FormatNumber(CornerTilt(r.angle), 0, 3) + "° (полный угол), больше предела " + Mm(kMaxAngle) +
+             "°. Уменьшите угол до " +
+             FormatNumber(std::floor(CornerTilt(kMaxAngle, true) * 1000) / 1000, 0, 3) +
+             "° или выберите конические углы.";
   }
   return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "nc/CornerMode.h"
 #include "nc/Toolpath.h"
 
 // The geometry of a tapered rectangular hole: its bottom a rectangle with rounded corners, its sides
@@ -11,8 +12,6 @@
 // corners: the corner's centre moves with the sides) or shrinking with the taper about a fixed centre
 // (conical corners).
 namespace kalmoro {
-
-enum class CornerMode { Cylindrical, Conical };
 
 struct TaperedRect {
   double width = 0, height = 0, radius = 0;  // at the bottom, mm
@@ -27,11 +26,17 @@ struct TaperedRect {
   double TopRadius() const { return corners == CornerMode::Conical ? radius - Offset() : radius; }
 };
 
+// The full angle at which the wire leans at a cylindrical corner of a hole whose sides lean by the full
+// angle `angle`: along the corner's diagonal, √2 times the sides' offset. With `inverse`, the sides'
+// angle whose corners lean by `angle`. Degrees, without sign.
+double CornerTilt(double angle, bool inverse = false);
+
 // The full angle that gives a top width, degrees.
 double TaperAngleForTopWidth(double width, double topWidth, double thickness);
 
 // Why the hole cannot be cut, in Russian, or nothing: the bottom as a rectangular hole's (1–999 mm, twice
-// the radius within both sides), the plate at least 0.001 mm, the angle within 30°, and a top that still
+// the radius within both sides), the plate at least 0.001 mm, the angle within 30° (with cylindrical
+// corners, the wire's lean at the corners, CornerTilt, within 30°), and a top that still
 // holds its corners: a conical corner's radius never below 0 (the message gives the least bottom radius
 // or the largest angle), a cylindrical corner's top at least twice its radius, the top at least 1 mm.
 std::optional<std::string> TaperedRectRefusal(const TaperedRect& rect);

@@ -33,10 +33,19 @@ void AppendPasses(std::string& text, const PassOptions& options) {
   }
 }
 
+// ":LAND=3:RELIEF=1:T=20"; nothing without a relief.
+void AppendRelief(std::string& text, const std::optional<Relief>& relief) {
+  if (!relief) return;
+  AppendValue(text, grammar::kLandKey, relief->land);
+  AppendValue(text, grammar::kReliefKey, relief->angle);
+  AppendValue(text, grammar::kReliefThickness, relief->thickness);
+}
+
 struct CommentText {
   std::string operator()(const CircleHeader& h) const {
     std::string text(grammar::kCircleHeader);
     text += h.diameter;
+    AppendRelief(text, h.relief);
     AppendPasses(text, h.passes);
     return text;
   }
@@ -45,6 +54,19 @@ struct CommentText {
     AppendValue(text, grammar::kRectWidth, h.width);
     AppendValue(text, grammar::kRectHeight, h.height);
     AppendValue(text, grammar::kRectRadius, h.radius);
+    AppendRelief(text, h.relief);
+    AppendPasses(text, h.passes);
+    return text;
+  }
+  std::string operator()(const RectTaperHeader& h) const {
+    std::string text(grammar::kRectTaperHeader);
+    AppendValue(text, grammar::kRectWidth, h.width);
+    AppendValue(text, grammar::kRectHeight, h.height);
+    AppendValue(text, grammar::kRectRadius, h.radius);
+    AppendValue(text, grammar::kRectTaperThickness, h.thickness);
+    AppendValue(text, grammar::kRectTaperAngle, h.angle);
+    text += grammar::kCornersKey;
+    text += h.corners == CornerMode::Conical ? grammar::kCornersConical : grammar::kCornersCylindrical;
     AppendPasses(text, h.passes);
     return text;
   }
@@ -97,6 +119,32 @@ std::optional<std::array<double, N>> TakeNumbers(std::string_view& text,
   return values;
 }
 
+// The relief's keys when they stand next, all three in their order; `relief` stays empty when they do
+// not. False when they begin but do not read.
+bool TakeRelief(std::string_view& text, std::optional<Relief>& relief) {
+  std::string_view rest = text;
+  if (!Take(rest, grammar::kLandKey)) return true;
+  const auto land = TakeNumber(rest);
+  if (!land || !Take(rest, grammar::kReliefKey)) return false;
+  const auto angle = TakeNumber(rest);
+  if (!angle || !Take(rest, grammar::kReliefThickness)) return false;
+  const auto thickness = TakeNumber(rest);
+  if (!thickness) return false;
+  relief = Relief{*land, *angle, *thickness};
+  text = rest;
+  return true;
+}
+
+// "CYLINDRICAL" or "CONICAL" up to the next ":" or the end.
+std::optional<CornerMode> TakeCorners(std::string_view& text) {
+  const std::size_t end = std::min(text.find(':'), text.size());
+  std::string_view word = Trim(text.substr(0, end));
+  text.remove_prefix(end);
+  if (Take(word, grammar::kCornersCylindrical) && Trim(word).empty()) return CornerMode::Cylindrical;
+  if (Take(word, grammar::kCornersConical) && Trim(word).empty()) return CornerMode::Conical;
+  return std::nullopt;
+}
+
 // The passes' suffix, to the end of text: the keys HeaderLine writes, each at most once, in its order.
 std::optional<PassOptions> TakePasses(std::string_view text) {
   PassOptions o;
@@ -133,15 +181,26 @@ std::optional<HoleHeader> ParseHeaderLine(std::string_view line) {
   if (Take(line, grammar::kCircleHeader)) {
     const std::size_t end = std::min(line.find(':'), line.size());
     const std::string_view diameter = Trim(line.substr(0, end));
-    const auto passes = TakePasses(line.substr(end));
+    std::string_view rest = line.substr(end);
+    std::optional<Relief> relief;
+    const auto passes = TakeRelief(rest, relief) ? TakePasses(rest) : std::nullopt;
     if (diameter.empty() || !passes) return std::nullopt;
-    return CircleHeader{std::string(diameter), *passes};
+    return CircleHeader{std::string(diameter), *passes, relief};
   }
   if (Take(line, grammar::kRectHeader)) {
     const auto v = TakeNumbers<3>(line, {grammar::kRectWidth, grammar::kRectHeight, grammar::kRectRadius});
-    const auto passes = v ? TakePasses(line) : std::nullopt;
+    std::optional<Relief> relief;
+    const auto passes = v && TakeRelief(line, relief) ? TakePasses(line) : std::nullopt;
     if (!passes) return std::nullopt;
-    return RectHeader{(*v)[0], (*v)[1], (*v)[2], *passes};
+    return RectHeader{(*v)[0], (*v)[1], (*v)[2], *passes, relief};
+  }
+  if (Take(line, grammar::kRectTaperHeader)) {
+    const auto v = TakeNumbers<5>(line, {grammar::kRectWidth, grammar::kRectHeight, grammar::kRectRadius,
+                                         grammar::kRectTaperThickness, grammar::kRectTaperAngle});
+    const auto corners = v && Take(line, grammar::kCornersKey) ? TakeCorners(line) : std::nullopt;
+    const auto passes = corners ? TakePasses(line) : std::nullopt;
+    if (!passes) return std::nullopt;
+    return RectTaperHeader{(*v)[0], (*v)[1], (*v)[2], (*v)[3], (*v)[4], *corners, *passes};
   }
   if (Take(line, grammar::kConeHeader)) {
     const auto v = TakeNumbers<4>(

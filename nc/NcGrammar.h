@@ -37,9 +37,11 @@ inline constexpr std::string_view kPassComment = "ПРОХОД ";
 inline constexpr std::string_view kPassOf = " ИЗ ";
 inline constexpr std::string_view kPassRegister = ": D";
 inline constexpr std::string_view kHoldSlugComment = "ЗАКРЕПИТЬ ВЫРУБКУ";
+// A die opening's relief pass after its vertical passes, cut with the rough pass's register.
+inline constexpr std::string_view kReliefComment = "ОСВОБОЖДЕНИЕ: D0";
 
-// Header comments of the three holes: "%(CIRCLE: D10)", "%(RECTANGLE: W=20:H=10:R=2)",
-// "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)".
+// Header comments of the four holes: "%(CIRCLE: D10)", "%(RECTANGLE: W=20:H=10:R=2)",
+// "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)", "%(RECT-TAPER: W=20:H=10:R=2:T=20:ANG=1:CORNERS=CONICAL)".
 inline constexpr std::string_view kCircleHeader = "CIRCLE: D";
 inline constexpr std::string_view kRectHeader = "RECTANGLE: ";
 inline constexpr std::string_view kRectWidth = "W=";
@@ -50,6 +52,17 @@ inline constexpr std::string_view kConeLower = "D-DOWN=";
 inline constexpr std::string_view kConeUpper = ":D-UP=";
 inline constexpr std::string_view kConeHeight = ":H=";
 inline constexpr std::string_view kConeAngle = ":ANG=";
+inline constexpr std::string_view kRectTaperHeader = "RECT-TAPER: ";
+inline constexpr std::string_view kRectTaperThickness = ":T=";
+inline constexpr std::string_view kRectTaperAngle = ":ANG=";
+inline constexpr std::string_view kCornersKey = ":CORNERS=";
+inline constexpr std::string_view kCornersCylindrical = "CYLINDRICAL";
+inline constexpr std::string_view kCornersConical = "CONICAL";
+// The relief below a die opening's land, after a circle's or a rectangle's dimensions and before the
+// passes: "%(CIRCLE: D10.5:LAND=3:RELIEF=1:T=20)".
+inline constexpr std::string_view kLandKey = ":LAND=";
+inline constexpr std::string_view kReliefKey = ":RELIEF=";
+inline constexpr std::string_view kReliefThickness = ":T=";
 // What a header adds when the hole has more than one pass or a held slug, in this order:
 // "%(CIRCLE: D10:SKIMS=2:STOP=3:DIR=SAME)".
 inline constexpr std::string_view kSkimsKey = ":SKIMS=";

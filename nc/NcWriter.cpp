@@ -77,6 +77,10 @@ void NcWriter::GenHoldSlug(std::string_view stopCode) {
   GenRenumbered(stopCode);
 }
 
+void NcWriter::GenReliefComment() {
+  GenComment(grammar::kReliefComment);
+}
+
 void NcWriter::GenJobHeader(int holes, bool roughFirst) {
   m_text += grammar::kHeaderOpen;
   m_text += grammar::kJobHeader;

@@ -17,7 +17,7 @@ struct UsageCase {
 
 TEST(Args, UsageErrorsSayWhatIsWrong) {
   const UsageCase cases[] = {
-      {{}, "не указана команда (circle, rect, cone, job или check)"},
+      {{}, "не указана команда (circle, rect, cone, rect-taper, materials, job или check)"},
       {{"square"}, "неизвестная команда «square»"},
       {{"circle", "10"}, "лишний аргумент «10»"},
       {{"circle", "--diameter"}, "у параметра --diameter нет значения"},
@@ -41,12 +41,36 @@ TEST(Args, UsageErrorsSayWhatIsWrong) {
       {{"circle", "--stop"}, "у параметра --stop нет значения"},
       {{"circle", "--machine="}, "пустое имя файла в --machine"},
       {{"job", "--rough-first", "a.txt", "--rough-first"}, "параметр --rough-first указан дважды"},
+      // Options of die openings and tapered rectangles that go together.
+      {{"rect-taper", "--thickness", "20"}, "укажите ровно один из параметров --angle и --top-width"},
+      {{"rect-taper", "--angle", "1", "--corners", "round"},
+       "недопустимое значение параметра --corners: «round» (cylindrical или conical)"},
+      {{"circle", "--punch", "10", "--diameter", "11", "--clearance", "0.1"},
+       "размер матрицы вычисляется по пуансону: не указывайте вместе с --punch --diameter"},
+      {{"rect", "--punch", "20", "--clearance", "0.1"},
+       "недопустимое значение параметра --punch: «20» (ширина и высота пуансона в мм: 20x10)"},
+      {{"circle", "--punch", "10"},
+       "для --punch нужен зазор: --clearance ММ (на сторону) или --sheet ТОЛЩИНА --material МАТЕРИАЛ"},
+      {{"circle", "--punch", "10", "--sheet", "2"},
+       "--sheet и --material указываются вместе: нет --material"},
+      {{"circle", "--clearance", "0.1"},
+       "--clearance, --sheet и --material задают зазор матрицы по пуансону: укажите и --punch"},
+      {{"rect", "--land", "3", "--relief", "1"},
+       "для освобождения под пояском нужны --land, --relief и --thickness: нет --thickness"},
   };
   for (const UsageCase& c : cases) {
     const Command command = ParseArgs(c.args);
     const auto* error = std::get_if<UsageError>(&command);
     ASSERT_NE(error, nullptr) << "a usage error for \"" << c.message << "\"";
     EXPECT_EQ(error->message, c.message);
+  }
+}
+
+TEST(Args, APunchOfARectangleIsItsWidthAndHeight) {
+  for (const std::string_view value : {"20x10", "20×10", "20,5х10.5"}) {
+    const Command command = ParseArgs({"rect", "--punch", value, "--sheet", "2", "--material", "mild-steel"});
+    ASSERT_TRUE(std::holds_alternative<GenerateCommand>(command)) << value;
+    EXPECT_EQ(std::get<GenerateCommand>(command).punch.size(), 2u) << value;
   }
 }
 

@@ -167,7 +167,8 @@ TEST(Cli, CheckReportsProblemsAtTheirLinesAndWhatEachFileEncodes) {
       r.out,
       "clean.iso: круглое отверстие D10; кадров: 13; ошибок нет\n"
       "clean.iso: время резания ≈ 4.2 мин (оценка: контур 3.1 мин, подвод и отвод 1.1 мин, высота 10 мм); "
-      "станок по умолчанию\n");
+      "станок по умолчанию\n"
+      "clean.iso: стартовое отверстие: X0 Y0, сверло Ø9 мм (до контура 5 мм)\n");
 
   r = RunGen({"check", "clean.iso", "broken.iso"}, dir);
   EXPECT_EQ(r.status, 1) << "a problem in one file: " << r.err;

@@ -110,7 +110,8 @@ std::vector<RefusalRow> RefusalRows() {
   std::string manyBadErr;
   for (int i = 1; i <= 150; ++i) {
     manyBad += "square @ 0 0\n";
-    if (i <= 100) manyBadErr += AtLine(i, "неизвестное отверстие «square» (circle, rect или cone)");
+    if (i <= 100)
+      manyBadErr += AtLine(i, "неизвестное отверстие «square» (circle, rect, cone или rect-taper)");
   }
   manyBadErr += kPrefix + "после 100 строк с ошибками задание дальше строки 100 не проверялось\n";
   std::string manyWords = "circle";
@@ -126,9 +127,9 @@ std::vector<RefusalRow> RefusalRows() {
   // clang-format off
   return {
       {"UnknownHole", "circle @ 0 0\nsquare --side 5 @ 1 1\n", kJobArgs, 1,
-       AtLine(2, "неизвестное отверстие «square» (circle, rect или cone)")},
+       AtLine(2, "неизвестное отверстие «square» (circle, rect, cone или rect-taper)")},
       {"ACommandThatIsNoHole", "check @ 0 0\n", kJobArgs, 1,
-       AtLine(1, "неизвестное отверстие «check» (circle, rect или cone)")},
+       AtLine(1, "неизвестное отверстие «check» (circle, rect, cone или rect-taper)")},
       {"UnknownOptionAfterACommentAndABlankLine", "# plate 12\n\ncircle --width 5 @ 0 0\n", kJobArgs, 1,
        AtLine(3, "неизвестный параметр «--width» команды circle")},
       {"ValueThatIsNoNumber", "circle @ 0 0\r\nrect --width 2O @ 0 0\r\n", kJobArgs, 1,
@@ -144,7 +145,7 @@ std::vector<RefusalRow> RefusalRows() {
        AtLine(1, "параметр --help в строке задания не допускается")},
       {"ShortHelpOnALine", "rect -h @ 0 0", kJobArgs, 1, AtLine(1, "параметр -h в строке задания не допускается")},
       {"NoHoleBeforeThePosition", "  @ 1 2", kJobArgs, 1,
-       AtLine(1, "не указано отверстие (circle, rect или cone) перед «@ X Y»")},
+       AtLine(1, "не указано отверстие (circle, rect, cone или rect-taper) перед «@ X Y»")},
       {"NoPosition", "circle --diameter 10\n", kJobArgs, 1,
        AtLine(1, "нет положения отверстия: после параметров укажите «@ X Y», его центр в мм")},
       {"NoCoordinates", "circle @", kJobArgs, 1,
@@ -174,7 +175,7 @@ std::vector<RefusalRow> RefusalRows() {
                  "одно из значений, и его выведет программа.")},
       {"EveryBadLineIsReported",
        "circle @ 0 0\nsquare @ 0 0\r\n  # fine\ncircle --diameter 0 @ 1 1\ncircle @ 1\ncircle @ 5 5\n", kJobArgs, 1,
-       AtLine(2, "неизвестное отверстие «square» (circle, rect или cone)") +
+       AtLine(2, "неизвестное отверстие «square» (circle, rect, cone или rect-taper)") +
            AtLine(4, "Введите диаметр в диапазоне 1-999 мм") +
            AtLine(5, "после «@» нужны две координаты центра, X и Y, а указано 1")},
       {"ReadingStopsAtAHundredBadLines", manyBad, kJobArgs, 1, manyBadErr},

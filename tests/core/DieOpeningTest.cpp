@@ -12,6 +12,7 @@
 #include "holes/DieOpening.h"
 #include "holes/Job.h"
 #include "holes/RectHole.h"
+#include "holes/RectTaperHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
 
@@ -108,6 +109,10 @@ TEST(StartHoles, LargestStandardDrillKeepsTheMarginFromTheContour) {
       {"circle D3.1", GenCircle("3.1"), 1.55, 2.0},
       {"rectangle 20x10", GenRect("20", "10", "2"), 5, 9.0},
       {"rectangle 40x6", GenRect("40", "6", "0"), 3, 5.0},
+      // The top of a hole that narrows upwards is what the drill must clear; a relief's top is in the air.
+      {"tapered rectangle 20x10, 1°", GenRectTaper("20", "10", "2", "20", "1", CornerMode::Cylindrical),
+       4.825, 8.0},
+      {"D10.5 with a relief", GenCircle("10.5", {}, kDefaultStopCode, Relief{3, 1, 20}), 5.25, 9.0},
   };
   for (const Row& row : rows) {
     ASSERT_TRUE(row.program.Ok()) << row.what;

@@ -236,11 +236,12 @@ std::vector<Mutation> Mutations(const Program& p, std::mt19937& random) {
 std::vector<Mutation> PassMutations(const Program& p, std::mt19937& random) {
   const Lines base = Split(p.text);
   std::vector<Mutation> out;
-  std::vector<std::size_t> passes;  // the lines of the pass comments
-  std::size_t end = 0, hold = 0;    // the M02 line, the held slug's comment line
+  std::vector<std::size_t> passes;            // the lines of the pass comments
+  std::size_t end = 0, hold = 0, relief = 0;  // the M02 line, the held slug's and the relief's comment
   for (std::size_t k = 0; k < base.size(); ++k) {
     if (base[k].starts_with("(ПРОХОД")) passes.push_back(k);
     if (base[k].starts_with("(ЗАКРЕПИТЬ")) hold = k;
+    if (base[k].starts_with("(ОСВОБОЖДЕНИЕ")) relief = k;
     if (base[k].find("M02") != std::string::npos) end = k;
   }
   const auto registerAfter = [](const Lines& lines, std::size_t from) {
@@ -257,7 +258,8 @@ std::vector<Mutation> PassMutations(const Program& p, std::mt19937& random) {
   }
   // A skim left out: named where the next pass's register shows it missing, or at the end.
   const std::size_t skim = 1 + random() % (passes.size() - 1);
-  const std::size_t from = passes[skim], to = skim + 1 < passes.size() ? passes[skim + 1] : end;
+  const std::size_t from = passes[skim];
+  const std::size_t to = skim + 1 < passes.size() ? passes[skim + 1] : relief != 0 ? relief : end;
   Lines edited = base;
   edited.erase(edited.begin() + static_cast<std::ptrdiff_t>(from),
                edited.begin() + static_cast<std::ptrdiff_t>(to));
@@ -277,6 +279,14 @@ std::vector<Mutation> PassMutations(const Program& p, std::mt19937& random) {
     edited.insert(edited.begin() + static_cast<std::ptrdiff_t>(hold) + 2, "N0X0.000Y0.000");
     Renumber(edited);
     out.push_back({"move after the stop", edited, {static_cast<int>(hold) + 3}});
+  }
+  if (relief != 0) {
+    // The relief pass left out: named at the end of the hole.
+    edited = base;
+    edited.erase(edited.begin() + static_cast<std::ptrdiff_t>(relief),
+                 edited.begin() + static_cast<std::ptrdiff_t>(end));
+    Renumber(edited);
+    out.push_back({"relief left out", edited, {static_cast<int>(relief) + 1}, true});
   }
   return out;
 }
@@ -342,6 +352,29 @@ TEST(HoleCheck, EveryMistakeInAnyPassIsFlaggedAtItsLine) {
       "mistakes in holes with passes: %d, all flagged, %d named at their line; %d left the cut as it was\n",
       tally.flagged, tally.atLine, tally.skipped);
   EXPECT_GT(tally.flagged, 450) << "enough mistakes tried (" << tally.skipped << " left the cut as it was)";
+  EXPECT_GE(tally.atLine * 100, tally.flagged * 95)
+      << tally.atLine << " of " << tally.flagged << " named at their line; for example:" << tally.misses;
+}
+
+// The same in tapered rectangles of both corner modes and in die openings with a relief pass, with one
+// pass and with skims and a held slug: a U or V word moved along a straight side is named at its line.
+TEST(HoleCheck, EveryMistakeInTaperedRectanglesAndReliefsIsFlaggedAtItsLine) {
+  std::mt19937 random(20280312);
+  Tally tally;
+  for (int n = 0; n < 32; ++n) {
+    const PassOptions passes = n % 2 ? RandomPasses(random) : PassOptions{};
+    const Program program = RandomProgram(random, 3 + n % 4, passes);
+    std::vector<Mutation> mutations = Mutations(program, random);
+    if (passes.skims > 0)
+      for (Mutation& m : PassMutations(program, random)) mutations.push_back(std::move(m));
+    ReadMutations(program, mutations, tally);
+    if (HasFatalFailure()) return;
+  }
+  std::printf(
+      "mistakes in tapered rectangles and reliefs: %d, all flagged, %d named at their line; %d left the cut "
+      "as it was\n",
+      tally.flagged, tally.atLine, tally.skipped);
+  EXPECT_GT(tally.flagged, 500) << "enough mistakes tried (" << tally.skipped << " left the cut as it was)";
   EXPECT_GE(tally.atLine * 100, tally.flagged * 95)
       << tally.atLine << " of " << tally.flagged << " named at their line; for example:" << tally.misses;
 }
@@ -414,10 +447,11 @@ TEST(HoleCheck, HarmlessEditsAreNeverFlagged) {
          return l;
        }},
   };
-  // Holes with skims and a held slug after those of one pass.
-  for (int n = 0; n < 45; ++n) {
+  // Holes with skims and a held slug after those of one pass; tapered rectangles and die openings last.
+  for (int n = 0; n < 59; ++n) {
+    const int kind = n < 45 ? n % 3 : 3 + n % 4;
     const Program program =
-        n < 30 ? RandomProgram(random, n % 3) : RandomProgram(random, n % 3, RandomPasses(random));
+        n < 30 ? RandomProgram(random, kind) : RandomProgram(random, kind, RandomPasses(random));
     for (const auto& [name, edit] : edits) {
       const std::string text = Join(edit(Split(program.text), program.kind == "circle"));
       const ProgramReading r = ReadProgram(text);

@@ -84,19 +84,27 @@ TEST(Passes, HeaderStatesTheOptionsInForceAndReadsThemBack) {
       {ConeHeader{1, 0.8, 2, 5.72481, {4, 15, SkimDirection::Same}},
        "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481:SKIMS=4:STOP=15:DIR=SAME)"},
       {RectHeader{20, 10, 2, {}}, "%(RECTANGLE: W=20:H=10:R=2)"},
+      // A tapered rectangle, and die openings with a relief before the passes' suffix.
+      {RectTaperHeader{20, 10, 2, 20, -1.5, CornerMode::Conical, {1, 3, SkimDirection::Same}},
+       "%(RECT-TAPER: W=20:H=10:R=2:T=20:ANG=-1.5:CORNERS=CONICAL:SKIMS=1:STOP=3:DIR=SAME)"},
+      {CircleHeader{"10.5", {}, Relief{3, 1, 20}}, "%(CIRCLE: D10.5:LAND=3:RELIEF=1:T=20)"},
+      {RectHeader{20, 10, 2, {2, 0, SkimDirection::Alternate}, Relief{0, 0.25, 12.5}},
+       "%(RECTANGLE: W=20:H=10:R=2:LAND=0:RELIEF=0.25:T=12.5:SKIMS=2)"},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(HeaderLine(row.header), row.line);
     const std::optional<HoleHeader> back = ParseHeaderLine(row.line);
     ASSERT_TRUE(back) << row.line;
     EXPECT_EQ(PassesOf(*back), PassesOf(row.header)) << row.line;
+    EXPECT_EQ(HeaderLine(*back), row.line);
   }
   EXPECT_EQ(PassesOf(*ParseHeaderLine("%(circle: d10 :skims=1 :dir=alternate)")).skims, 1)
       << "case and blanks";
   for (const char* bad :
        {"%(CIRCLE: D10:SKIMS=5)", "%(CIRCLE: D10:SKIMS=2:SKIMS=2)", "%(CIRCLE: D10:DIR=SAME:SKIMS=2)",
         "%(CIRCLE: D10:STOP=0)", "%(CIRCLE: D10:STOP=-3)", "%(CIRCLE: D10:DIR=LEFT)",
-        "%(RECTANGLE: W=20:H=10:R=2:X=1)", "%(CIRCLE: D10:)"})
+        "%(RECTANGLE: W=20:H=10:R=2:X=1)", "%(CIRCLE: D10:)", "%(RECT-TAPER: W=20:H=10:R=2:T=20:ANG=1)",
+        "%(CIRCLE: D10:LAND=3:RELIEF=1)", "%(CIRCLE: D10:SKIMS=1:LAND=3:RELIEF=1:T=20)"})
     EXPECT_FALSE(ParseHeaderLine(bad)) << bad;
   // A diameter text cannot fake a suffix: the generator refuses a ":" in it.
   EXPECT_EQ(GenCircle("10:SKIMS=2").error, kMsgDiameterText);

@@ -6,6 +6,7 @@
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
+#include "holes/RectTaperHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
 
@@ -48,6 +49,24 @@ Program RandomProgram(std::mt19937& random, int which, const PassOptions& passes
   if (which == 1) {
     const double w = LeadingValue(value(2 * least, 40)), h = LeadingValue(value(2, 40));
     return {"rect", GenRect(StdText(w), StdText(h), value(0.5, std::min(w, h) / 2), passes).program};
+  }
+  // Openings and tapered rectangles: drawn again until the generator takes them.
+  while (which >= 3) {
+    const double w = LeadingValue(value(2 * least, 40)), h = LeadingValue(value(4, 40));
+    const std::string r = value(0.3, std::min(w, h) / 2);
+    const std::string t = value(5, 40);
+    GenResult made;
+    if (which <= 4) {
+      made = GenRectTaper(StdText(w), StdText(h), r, t, value(-3, 3),
+                          which == 3 ? CornerMode::Cylindrical : CornerMode::Conical, passes);
+    } else {
+      const Relief relief{LeadingValue(value(0, LeadingValue(t) * 0.8)), LeadingValue(value(0.2, 2)),
+                          LeadingValue(t)};
+      made = which == 5 ? GenCircle(StdText(w), passes, kDefaultStopCode, relief)
+                        : GenRect(StdText(w), StdText(h), r, passes, kDefaultStopCode, relief);
+    }
+    if (made.Ok())
+      return {which <= 4 ? "rect-taper" : which == 5 ? "circle opening" : "rect opening", made.program};
   }
   while (true) {
     PlainConeFields fields;

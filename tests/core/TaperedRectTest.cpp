@@ -91,6 +91,11 @@ TEST(TaperedRect, RefusesTopsThatCannotHoldTheirCorners) {
        "Вверху двойной"},
       {"angle over 30", {20, 10, 2, 20, 30.5, CornerMode::Cylindrical}, "Слишком большой угол"},
       {"top under 1 mm", {20, 10, 0, 20, 27, CornerMode::Cylindrical}, "Верх отверстия меньше 1 мм"},
+      // Along a cylindrical corner's diagonal the wire leans by √2 of the sides' offset: 37.5° here.
+      {"cylindrical corners leaning beyond 30°",
+       {40, 40, 2, 20, 27, CornerMode::Cylindrical},
+       "При цилиндрических углах проволока"},
+      {"conical corners at the same angle", {40, 40, 6, 20, 27, CornerMode::Conical}, nullptr},
       {"no plate", {20, 10, 2, 0, 1, CornerMode::Cylindrical}, "Толщина плиты"},
       {"radius over half", {20, 10, 5.5, 20, 0, CornerMode::Cylindrical}, "Двойная величина радиуса"},
   };
