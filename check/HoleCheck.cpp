@@ -891,11 +891,12 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
     return;
   }
   const PassOptions& options = PassesOf(*r.header);
-  // The relief pass is the last one, after a vertical pass: it leans, or it is cut with D0.
+  // The relief pass is the last one, after the vertical passes: it leans, or it is one pass too many
+  // (the last vertical pass's register is also the relief's).
   std::size_t vertical = r.passes.size();
   if (wantsRelief && r.passes.size() >= 2) {
     const PassReading& last = r.passes.back();
-    if (Tapered(r.moves, last) || (last.offsetRegister && *last.offsetRegister == 0)) --vertical;
+    if (Tapered(r.moves, last) || r.passes.size() > static_cast<std::size_t>(options.Passes())) --vertical;
   }
   NumberPasses(r, std::span(r.passes.data(), vertical), options, frame);
   if (vertical < r.passes.size()) {
@@ -903,10 +904,12 @@ void CheckHoleAgainstHeader(ProgramReading& r, int wireHeightLine, const PassFra
     relief.relief = true;
     relief.number = options.Passes() + 1;
     relief.count = options.Passes();
-    if (relief.offsetRegister && *relief.offsetRegister != 0)
-      r.problems.push_back({relief.registerLine, ProblemKind::Compensation,
-                            "Проход освобождения режется с корректором D" + Num(*relief.offsetRegister) +
-                                ", а нужен D0, как у чернового прохода"});
+    if (relief.offsetRegister && *relief.offsetRegister != options.skims)
+      r.problems.push_back(
+          {relief.registerLine, ProblemKind::Compensation,
+           "Проход освобождения режется с корректором D" + Num(*relief.offsetRegister) + ", а нужен D" +
+               std::to_string(options.skims) +
+               ", как у последнего прохода по пояску: освобождение опирается на готовый поясок"});
   } else if (wantsRelief) {
     // Moves after the last pass's return to the centre are a relief cut without compensation: named
     // where they begin, and left out of that pass.

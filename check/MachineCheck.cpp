@@ -43,9 +43,9 @@ bool Direction(const Move& m, bool atEnd, double& dx, double& dy) {
   return true;
 }
 
-// The register a pass is cut with, from the profile: a relief pass uses the rough pass's, D0.
+// The register a pass is cut with, from the profile: a relief pass uses the last vertical pass's.
 PassRegister RegisterOfPass(const MachineProfile& machine, const PassReading& p) {
-  return RegisterOf(machine, p.relief ? 1 : p.number, p.count);
+  return RegisterOf(machine, p.relief ? p.count : p.number, p.count);
 }
 
 // Arcs that turn towards the compensation's side: the wire's centre runs inside them by its pass's offset.
@@ -244,8 +244,11 @@ CuttingTime EstimateCuttingTime(const ProgramReading& r, const MachineProfile& m
     first = false;
   }
   if (first) t.height = machine.height;
-  for (std::size_t k = 0; k < r.passes.size(); ++k)
-    t.passes.push_back({k, RegisterOfPass(machine, r.passes[k]).timeFactor, 0, 0});
+  // A relief pass cuts through the plate below the land as the rough pass does: at the rough pass's rate.
+  for (std::size_t k = 0; k < r.passes.size(); ++k) {
+    const PassReading& p = r.passes[k];
+    t.passes.push_back({k, RegisterOf(machine, p.relief ? 1 : p.number, p.count).timeFactor, 0, 0});
+  }
   ForEachCutMove(r, pieces,
                  [&](const Piece& piece, const Move& m, std::optional<std::size_t> pass, bool contour) {
                    const double factor = pass ? t.passes[*pass].factor : 1;

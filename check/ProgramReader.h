@@ -30,8 +30,8 @@ struct EncodedHole {
 struct PassReading {
   int number = 0;  // 1 for the rough pass; as the header counts them (by their registers), else in order
   int count = 0;   // the passes of its hole: the header's, else as many as were read
-  // A die opening's relief pass, after its vertical passes: cut with the rough pass's register D0; its
-  // number is count + 1.
+  // A die opening's relief pass, after its vertical passes: cut with the last vertical pass's register,
+  // so that it pivots on the finished land; its number is count + 1.
   bool relief = false;
   int hole = -1;                             // its hole in a job (JobReading::holes), -1 in a single program
   std::size_t firstMove = 0, moveCount = 0;  // in ProgramReading::moves, lead-in to return

@@ -185,9 +185,10 @@ GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour,
       passes.Write(pass, o.Clockwise(pass), pass == 1 ? stopAt : -1, holdCode);
     }
     if (relief) {
-      // The slug is out: the relief widens the opening below its land in one counter-clockwise pass.
-      w.GenReliefComment();
-      PassWriter(w, *relief).Write(1, false, -1, holdCode);
+      // The slug is out: the relief widens the opening below its land in one counter-clockwise pass, with
+      // the register of the last pass along the land, whose finished wall it pivots on.
+      w.GenReliefComment(o.Passes() - 1);
+      PassWriter(w, *relief).Write(o.Passes(), false, -1, holdCode);
     }
     w.GenFixed(FixedWord::ProgramEnd);
   } catch (const NcOverflow&) {

@@ -47,8 +47,8 @@ double ContourLength(const HoleContour& contour);
 // The whole program: the header line, the opening, every pass the header's options ask for (each after
 // its comment when there are skims; a clockwise skim with G02 and G42, its moves in reverse order and its
 // exit mirrored; register Dk on its first contour block), the rough pass held at the stop with holdCode,
-// then, for a die opening with a land, the relief pass (after its comment, counter-clockwise, register
-// D0), and M02. Refuses the options PassOptionsError refuses, a stop not shorter than the contour by
+// then, for a die opening with a land, the relief pass (after its comment, counter-clockwise, with the
+// last pass's register, so that it pivots on the finished land), and M02. Refuses the options PassOptionsError refuses, a stop not shorter than the contour by
 // kMinStop, and a program of more than 32767 blocks.
 GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour, std::string_view holdCode,
                            const HoleContour* relief = nullptr);

@@ -38,7 +38,7 @@ inline constexpr std::string_view kPassOf = " ИЗ ";
 inline constexpr std::string_view kPassRegister = ": D";
 inline constexpr std::string_view kHoldSlugComment = "ЗАКРЕПИТЬ ВЫРУБКУ";
 // A die opening's relief pass after its vertical passes, cut with the rough pass's register.
-inline constexpr std::string_view kReliefComment = "ОСВОБОЖДЕНИЕ: D0";
+inline constexpr std::string_view kReliefComment = "ОСВОБОЖДЕНИЕ: D";
 
 // Header comments of the four holes: "%(CIRCLE: D10)", "%(RECTANGLE: W=20:H=10:R=2)",
 // "%(CONE: D-DOWN=1:D-UP=0.8:H=2:ANG=5.72481)", "%(RECT-TAPER: W=20:H=10:R=2:T=20:ANG=1:CORNERS=CONICAL)".

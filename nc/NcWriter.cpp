@@ -77,8 +77,8 @@ void NcWriter::GenHoldSlug(std::string_view stopCode) {
   GenRenumbered(stopCode);
 }
 
-void NcWriter::GenReliefComment() {
-  GenComment(grammar::kReliefComment);
+void NcWriter::GenReliefComment(int offsetRegister) {
+  GenComment(std::string(grammar::kReliefComment) + std::to_string(offsetRegister));
 }
 
 void NcWriter::GenJobHeader(int holes, bool roughFirst) {

@@ -58,9 +58,9 @@ class NcWriter {
   // Where the rough pass stops for the slug: the comment "(ЗАКРЕПИТЬ ВЫРУБКУ)" and a block of the
   // machine's stop code (an M word, which the caller has checked).
   void GenHoldSlug(std::string_view stopCode);
-  // The comment before a die opening's relief pass, which is cut with the rough pass's register:
-  // "(ОСВОБОЖДЕНИЕ: D0)".
-  void GenReliefComment();
+  // The comment before a die opening's relief pass, which is cut with the register of the last pass
+  // along the land, so that it pivots on the finished land: "(ОСВОБОЖДЕНИЕ: D2)".
+  void GenReliefComment(int offsetRegister);
 
   // A job's first line, "%(JOB: n)" or for a job that roughs every hole first "%(JOB: n:ROUGH-FIRST)",
   // and its line end.
