@@ -98,7 +98,7 @@ inline std::optional<Relief> ReliefFrom(std::string_view input) {
 // A program with passes read back as it was asked for: as many passes as the header states, each with
 // its number and register in order, its way and the side that keeps the wire in the hole, the slug held
 // in the rough pass only, at its length (within kStop); with a relief, after them the relief pass,
-// counter-clockwise with D0.
+// counter-clockwise with the last vertical pass's register.
 inline void RequirePasses(const ProgramReading& r, const PassOptions& o, const std::string& label,
                           bool relief = false) {
   if (!r.header || !(PassesOf(*r.header) == o)) Fail("the header states the passes asked for", label);
@@ -106,8 +106,8 @@ inline void RequirePasses(const ProgramReading& r, const PassOptions& o, const s
     Fail("every pass asked for is read back", label);
   if (relief) {
     const PassReading& p = r.passes.back();
-    if (!p.relief || p.offsetRegister != 0 || p.clockwise || p.rightSide || p.stopLine != 0)
-      Fail("the relief pass comes last, counter-clockwise with register D0 and no stop", label);
+    if (!p.relief || p.offsetRegister != o.skims || p.clockwise || p.rightSide || p.stopLine != 0)
+      Fail("the relief pass comes last, counter-clockwise with the last pass's register and no stop", label);
   }
   for (const PassReading& p : r.passes) {
     if (p.relief) continue;

@@ -48,8 +48,9 @@ double ContourLength(const HoleContour& contour);
 // its comment when there are skims; a clockwise skim with G02 and G42, its moves in reverse order and its
 // exit mirrored; register Dk on its first contour block), the rough pass held at the stop with holdCode,
 // then, for a die opening with a land, the relief pass (after its comment, counter-clockwise, with the
-// last pass's register, so that it pivots on the finished land), and M02. Refuses the options PassOptionsError refuses, a stop not shorter than the contour by
-// kMinStop, and a program of more than 32767 blocks.
+// last pass's register, so that it pivots on the finished land), and M02. Refuses the options
+// PassOptionsError refuses, a stop not shorter than the contour by kMinStop, and a program of more than 32767
+// blocks.
 GenResult WriteHoleProgram(const HoleHeader& header, const HoleContour& contour, std::string_view holdCode,
                            const HoleContour* relief = nullptr);
 
