@@ -9,12 +9,12 @@
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPdfWriter>
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
+#include "app/SheetPlan.h"
 #include "app/preview/ToolpathScene.h"
 #include "check/MachineCheck.h"
 #include "nc/NumberText.h"
@@ -26,26 +26,11 @@ namespace {
 constexpr double kMarginMm = 15;
 constexpr double kGapMm = 3;
 constexpr double kFooterMm = 7;
-constexpr double kLineMm = 0.35;  // the cut
-constexpr double kPathMm = 0.18;  // lead-in, exit and the frame
 // The first page lists this many problems at most; the rest are counted.
 constexpr std::size_t kSheetProblems = 12;
 
-const QColor kInk(20, 20, 20);
-const QColor kGrey(110, 114, 122);
-const QColor kLower(28, 92, 196);
-const QColor kUpper(222, 86, 18);
 const QColor kBad(190, 30, 30);
 const QColor kGood(20, 120, 50);
-
-QFont SansFont(double points, bool bold = false) {
-  QFont font;
-  font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(points);
-  font.setBold(bold);
-  return font;
-}
 
 // Monospace, so that the words of the blocks stand in columns.
 QFont MonoFont() {
@@ -118,7 +103,7 @@ std::size_t LineCount(std::string_view program) {
 ProgramGrid GridFor(const QPagedPaintDevice& device, std::string_view program) {
   const Paper paper(device);
   const QFontMetricsF mono(MonoFont(), &device);
-  const QFontMetricsF header(SansFont(10, true), &device);
+  const QFontMetricsF header(SheetFont(10, true), &device);
   ProgramGrid grid;
   grid.numberWidth = mono.horizontalAdvance(QLatin1Char('0')) * (DigitCount(LineCount(program)) + 2);
   const double textWidth = paper.Width() - grid.numberWidth;
@@ -134,7 +119,7 @@ class Column {
  public:
   Column(QPainter& painter, const Paper& paper) : m_painter(painter), m_paper(paper) {}
 
-  void Line(const QString& text, const QFont& font, const QColor& color = kInk, double indentMm = 0) {
+  void Line(const QString& text, const QFont& font, const QColor& color = kSheetInk, double indentMm = 0) {
     m_painter.setFont(font);
     m_painter.setPen(color);
     const QRectF room(m_paper.X(indentMm), m_y, m_paper.Width() - m_paper.X(indentMm), m_paper.Height());
@@ -152,8 +137,8 @@ class Column {
 };
 
 void PaintFooter(QPainter& painter, const Paper& paper, const SheetContent& c, int page, int pages) {
-  painter.setFont(SansFont(8));
-  painter.setPen(kGrey);
+  painter.setFont(SheetFont(8));
+  painter.setPen(kSheetGrey);
   const QRectF line(0, paper.Height() - paper.Y(kFooterMm) + paper.Y(2), paper.Width(),
                     paper.Y(kFooterMm - 2));
   const QString name = c.fileName.isEmpty() ? QStringLiteral("программа не сохранена") : c.fileName;
@@ -167,129 +152,18 @@ void PaintFooter(QPainter& painter, const Paper& paper, const SheetContent& c, i
                    date.isEmpty() ? right : date + QStringLiteral(" · ") + right);
 }
 
-// A round length for the scale bar: 1, 2 or 5 times a power of ten, 15 to 40 mm long on paper.
-double BarLength(double reduction) {
-  double length = std::pow(10.0, std::floor(std::log10(15 * reduction)));
-  for (const double step : {1.0, 2.0, 5.0, 10.0}) {
-    if (length * step / reduction >= 15) return length * step;
-  }
-  return length * 10;
-}
-
-// The plan of both contours to scale in the area (device pixels), the start point and a scale bar.
-void PaintPlan(QPainter& painter, const Paper& paper, const ToolpathScene& scene, QRectF area) {
-  painter.setPen(QPen(kGrey, paper.X(kPathMm)));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(area);
-  const QFont label = SansFont(9);
-  const double labelHeight = QFontMetricsF(label, painter.device()).lineSpacing();
-  const QRectF labelRow = area.adjusted(paper.X(2), paper.Y(1.5), -paper.X(2), 0);
-  const QRectF inner = area.adjusted(paper.X(5), paper.Y(3) + labelHeight, -paper.X(5), -paper.Y(10));
-  painter.setFont(label);
-  painter.setPen(kInk);
-
-  const QRectF bounds = scene.Bounds();
-  if (scene.MoveCount() == 0) {
-    painter.drawText(area, Qt::AlignCenter, QStringLiteral("В программе нет перемещений: чертить нечего."));
-    return;
-  }
-  const std::optional<double> reduction = DrawingReduction(
-      bounds.width(), bounds.height(), inner.width() * 25.4 / painter.device()->logicalDpiX(),
-      inner.height() * 25.4 / painter.device()->logicalDpiY());
-  if (!reduction) {
-    painter.drawText(area, Qt::AlignCenter,
-                     QStringLiteral("Чертёж не помещается на лист ни в одном масштабе."));
-    return;
-  }
-  painter.drawText(labelRow, Qt::AlignLeft | Qt::AlignTop, QStringLiteral("План, ") + ScaleText(*reduction));
-
-  // Millimetres of the part to device pixels, Y up, the drawing's centre at the area's centre.
-  const double sx = paper.X(1) / *reduction, sy = paper.Y(1) / *reduction;
-  QTransform toPaper;
-  toPaper.translate(inner.center().x(), inner.center().y());
-  toPaper.scale(sx, -sy);
-  toPaper.translate(-bounds.center().x(), -bounds.center().y());
-
-  const auto paintContour = [&](bool upper) {
-    QPainterPath cut, path, travel;
-    for (int m = 0; m < scene.MoveCount(); ++m) {
-      if (upper && scene.Rapid(m)) continue;
-      QPainterPath& layer = scene.Rapid(m) ? travel : scene.Compensated(m) ? cut : path;
-      const auto points = scene.Points(m, upper);
-      if (points.empty()) continue;
-      layer.moveTo(toPaper.map(points.front()));
-      for (const QPointF& p : points.subspan(1)) layer.lineTo(toPaper.map(p));
-    }
-    QPen pen(upper ? kUpper : kLower, paper.X(kPathMm));
-    pen.setCapStyle(Qt::RoundCap);
-    pen.setJoinStyle(Qt::RoundJoin);
-    // The upper contour is dashed, so that it is told apart on a black-and-white print too.
-    if (upper) pen.setStyle(Qt::DashLine);
-    painter.setPen(pen);
-    painter.drawPath(path);
-    if (!upper) {
-      // Moves between the holes of a job, without the wire: grey dots.
-      QPen dots(kGrey, paper.X(kPathMm));
-      dots.setStyle(Qt::DotLine);
-      painter.setPen(dots);
-      painter.drawPath(travel);
-      painter.setPen(pen);
-    }
-    pen.setWidthF(paper.X(kLineMm));
-    painter.setPen(pen);
-    painter.drawPath(cut);
-  };
-  painter.save();
-  painter.setClipRect(area);
-  if (scene.Tapered()) paintContour(true);
-  paintContour(false);
-  if (scene.Holes().size() > 1) {
-    painter.setPen(kInk);
-    for (const ToolpathScene::HoleMark& hole : scene.Holes())
-      painter.drawText(toPaper.map(hole.at) + QPointF(paper.X(1.2), -paper.Y(1.2)),
-                       QString::fromStdString(std::to_string(hole.number)));
-  }
-  if (const auto start = scene.Start()) {
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(kInk);
-    painter.drawEllipse(toPaper.map(*start), paper.X(0.8), paper.Y(0.8));
-    painter.setBrush(Qt::NoBrush);
-  }
-  painter.restore();
-
-  // The scale bar: a printer that scales the page shows here.
-  const double bar = BarLength(*reduction);
-  const QPointF barStart(area.left() + paper.X(5), area.bottom() - paper.Y(5));
-  const QPointF barEnd = barStart + QPointF(bar * sx, 0);
-  painter.setPen(QPen(kInk, paper.X(kPathMm)));
-  painter.drawLine(barStart, barEnd);
-  for (const QPointF& end : {barStart, barEnd})
-    painter.drawLine(end - QPointF(0, paper.Y(1)), end + QPointF(0, paper.Y(1)));
-  painter.drawText(
-      QRectF(barEnd.x() + paper.X(2), barStart.y() - labelHeight / 2, area.width() / 2, labelHeight),
-      Qt::AlignLeft | Qt::AlignVCenter, Qs(StdText(bar)) + QStringLiteral(" мм"));
-  painter.setFont(SansFont(8));
-  painter.setPen(kGrey);
-  painter.drawText(
-      labelRow, Qt::AlignRight | Qt::AlignTop,
-      (scene.Tapered() ? QStringLiteral("сплошная — нижний контур, штрихи — верхний; ") : QString()) +
-          QStringLiteral("толстая — контур, тонкая — подвод и отвод, точка — начало") +
-          (scene.Holes().size() > 1 ? QStringLiteral(", точки — переходы, числа — номера отверстий")
-                                    : QString()));
-}
-
 void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c) {
   const ProgramReading& r = c.reading;
   Column column(painter, paper);
-  column.Line(QString::fromUtf8(kSheetTitle), SansFont(15, true));
+  column.Line(QString::fromUtf8(kSheetTitle), SheetFont(15, true));
   column.Line(QStringLiteral("Файл: ") +
                   (c.fileName.isEmpty() ? QStringLiteral("программа не сохранена") : c.fileName) +
                   (c.date.isValid() ? QStringLiteral(" · ") + c.date.toString(QStringLiteral("dd.MM.yyyy"))
                                     : QString()),
-              SansFont(10));
+              SheetFont(10));
   column.Gap(2);
 
-  const QFont text = SansFont(10);
+  const QFont text = SheetFont(10);
   if (r.job) {
     column.Line(Capitalized(Qs(HoleText(r))), text);
     // Each hole with what its contour cuts and where it stands, the first few.
@@ -300,11 +174,11 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
       const std::string what = hole.encoded ? hole.encoded->description : "размеры не определены";
       column.Line(QStringLiteral("   %1. %2; центр X %3, Y %4")
                       .arg(Qs(std::to_string(hole.number)), Qs(what), Mm3(hole.origin.x), Mm3(hole.origin.y)),
-                  SansFont(9));
+                  SheetFont(9));
     }
     if (holes.size() > kListedHoles)
       column.Line(QStringLiteral("   и ещё %1").arg(Qs(std::to_string(holes.size() - kListedHoles))),
-                  SansFont(9));
+                  SheetFont(9));
   } else {
     column.Line(QStringLiteral("Отверстие: ") + Qs(HoleText(r)), text);
   }
@@ -339,18 +213,18 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
   column.Line(QStringLiteral("Станок: проволока %1 мм, зазор %2 мм, скорость резания %3 мм²/мин")
                   .arg(Qs(StdText(c.machine.wireDiameter)), Qs(StdText(c.machine.sparkGap)),
                        Qs(StdText(c.machine.cuttingRate))),
-              SansFont(9), kGrey);
+              SheetFont(9), kSheetGrey);
   column.Gap(2);
 
   const std::size_t count = ProblemCount(r);
   if (r.empty) {
-    column.Line(QStringLiteral("Проверка: программа пуста"), SansFont(10, true), kGrey);
+    column.Line(QStringLiteral("Проверка: программа пуста"), SheetFont(10, true), kSheetGrey);
   } else {
     column.Line(QStringLiteral("Проверка: ") +
                     (count == 0 ? QStringLiteral("Ошибок нет") : Qs(ProblemCountText(count))),
-                SansFont(10, true), count == 0 ? kGood : kBad);
+                SheetFont(10, true), count == 0 ? kGood : kBad);
   }
-  const QFont small = SansFont(9);
+  const QFont small = SheetFont(9);
   const std::size_t shown = std::min(r.problems.size(), kSheetProblems);
   for (std::size_t k = 0; k < shown; ++k) {
     const Problem& p = r.problems[k];
@@ -359,23 +233,23 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
                     .arg(note ? QStringLiteral("Примечание, строка") : QStringLiteral("Строка"))
                     .arg(p.line)
                     .arg(Qs(p.text)),
-                small, note ? kGrey : kInk, 4);
+                small, note ? kSheetGrey : kSheetInk, 4);
   }
   if (const std::size_t more = r.problems.size() - shown + r.problemsLeftOut; more > 0)
     column.Line(
         QStringLiteral("и ещё %1 — все они в окне «Траектория» и в выводе kalmoro-gen check").arg(more),
-        small, kInk, 4);
+        small, kSheetInk, 4);
   column.Gap(kGapMm);
 
   const QRectF area(0, column.Y(), paper.Width(), paper.Height() - paper.Y(kFooterMm) - column.Y());
-  if (area.height() > paper.Y(30)) PaintPlan(painter, paper, ToolpathScene(r), area);
+  if (area.height() > paper.Y(30)) PaintSheetPlan(painter, ToolpathScene(r), area);
 }
 
 void PaintProgramPage(QPainter& painter, const Paper& paper, const SheetContent& c, const ProgramGrid& grid,
                       const SheetPage& rows) {
-  const QFont header = SansFont(10, true);
+  const QFont header = SheetFont(10, true);
   painter.setFont(header);
-  painter.setPen(kInk);
+  painter.setPen(kSheetInk);
   const QFontMetricsF headerMetrics(header, painter.device());
   painter.drawText(
       QRectF(0, 0, paper.Width(), headerMetrics.lineSpacing()), Qt::AlignLeft | Qt::AlignTop,
@@ -388,11 +262,11 @@ void PaintProgramPage(QPainter& painter, const Paper& paper, const SheetContent&
   const double digit = metrics.horizontalAdvance(QLatin1Char('0'));
   for (const SheetRow& row : rows) {
     if (!row.continued) {
-      painter.setPen(kGrey);
+      painter.setPen(kSheetGrey);
       painter.drawText(QRectF(0, y, grid.numberWidth - digit, metrics.lineSpacing()),
                        Qt::AlignRight | Qt::AlignTop, QStringLiteral("%1").arg(row.line));
     }
-    painter.setPen(kInk);
+    painter.setPen(kSheetInk);
     painter.drawText(QPointF(grid.numberWidth, y + metrics.ascent()), row.text);
     y += metrics.lineSpacing();
   }

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -125,39 +126,93 @@ void BM_ProcessFloorLargest(benchmark::State& state) {
 }
 BENCHMARK(BM_ProcessFloorLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// `kalmoro-gen check` on a file: the wall time and the peak memory of the process (ru_maxrss), against
-// the size of the file. The floor is the same check of an empty file: the process itself.
-std::string CheckInput(int kind) {
-  std::string path = "/tmp/kalmoro-bench-check-" + std::to_string(kind) + ".iso";
+constexpr std::size_t kMegabyte = std::size_t{1} << 20;
+
+// An input file of the process benchmarks, made once (later runs take it as it is) a megabyte at a time:
+// `part(n)` is the n-th part, empty after the last. The benchmark's own memory must not grow with the
+// input, since a spawned child's peak memory (ru_maxrss) starts from its parent's.
+std::string MadeInput(const std::string& path, const std::function<std::string(std::size_t)>& part) {
   if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
     std::fclose(existing);
     return path;
   }
-  std::string text;
-  if (kind == 1) text = Cone(kLargest).program;  // the largest program
-  if (kind == 2) text.assign(50u << 20, 'X');    // a 50 MB line of one letter
-  if (kind == 3)                                 // 50 MB of one-word moves
-    for (std::size_t n = 0; text.size() < (50u << 20); ++n) text += "X1\n";
-  if (kind == 4)  // 50 MB of bytes 0 … 255
-    for (std::size_t n = 0; n < (50u << 20); ++n) text += static_cast<char>(n * 2654435761u >> 13);
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file) {
-    std::fwrite(text.data(), 1, text.size(), file);
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    for (std::size_t n = 0;; ++n) {
+      const std::string text = part(n);
+      if (text.empty()) break;
+      std::fwrite(text.data(), 1, text.size(), file);
+    }
     std::fclose(file);
   }
   return path;
 }
 
+// Part n of 50 MB made of `unit` over and over.
+std::string Repeated(std::string_view unit, std::size_t n) {
+  std::string text;
+  if (n >= 50) return text;
+  while (text.size() < kMegabyte) text += unit;
+  text.resize(kMegabyte);
+  return text;
+}
+
+// `kalmoro-gen check` on a file: the wall time and the peak memory of the process (ru_maxrss), against
+// the size of the file. The floor is the same check of an empty file: the process itself.
+std::string CheckInput(int kind) {
+  const std::string path = "/tmp/kalmoro-bench-check-" + std::to_string(kind) + ".iso";
+  if (kind == 5) {  // 100 MB, over the limit: refused unread
+    std::string made = MadeInput(path, [](std::size_t) { return std::string(); });
+    if (::truncate(made.c_str(), off_t{100} << 20) != 0) ::unlink(made.c_str());  // fails the run
+    return made;
+  }
+  return MadeInput(path, [kind](std::size_t n) {
+    if (kind == 1) return n == 0 ? Cone(kLargest).program : std::string();  // the largest program
+    if (kind == 2) return Repeated("X", n);                                 // a 50 MB line of one letter
+    if (kind == 3) return Repeated("X1\n", n);                              // 50 MB of one-word moves
+    std::string text;
+    if (kind == 4 && n < 50)  // 50 MB of bytes 0 … 255
+      for (std::size_t k = n * kMegabyte; k < (n + 1) * kMegabyte; ++k)
+        text += static_cast<char>(k * 2654435761u >> 13);
+    return text;
+  });
+}
+
 void BM_CheckProcess(benchmark::State& state) {
   const std::string path = CheckInput(static_cast<int>(state.range(0)));
-  const long peakKb = RunProcess(state, {KALMORO_GEN_PATH, "check", path}, 1);
+  const long peakKb = RunProcess(state, {KALMORO_GEN_PATH, "check", path}, state.range(0) == 5 ? 2 : 1);
   struct stat st {};
   ::stat(path.c_str(), &st);
   state.counters["file_MB"] = static_cast<double>(st.st_size) / (1 << 20);
   state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024;
 }
 // 0: an empty file (the floor), then the inputs of CheckInput.
-BENCHMARK(BM_CheckProcess)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_CheckProcess)->DenseRange(0, 5)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// `kalmoro-gen job` on a file, as BM_CheckProcess measures check. The floor is the job of one circle.
+std::string JobInput(int kind) {
+  return MadeInput("/tmp/kalmoro-bench-job-" + std::to_string(kind) + ".txt", [kind](std::size_t n) {
+    std::string text;
+    if (kind == 0 && n == 0) text = "circle @ 0 0\n";
+    if (kind == 1 && n == 0)  // the largest job: as many circles as the block numbers allow
+      for (int k = 0; k < 2184; ++k) text += "circle --diameter 10 @ " + std::to_string(k) + " 0\n";
+    if (kind == 2) text = Repeated("x", n);  // a 50 MB line of one unknown word
+    if (kind == 3) {                         // a circle whose diameter is a 50 MB number
+      text = n == 0 ? "circle --diameter " : n <= 50 ? Repeated("1", n - 1) : n == 51 ? " @ 0 0\n" : "";
+    }
+    if (kind == 4) text = n == 0 ? "circle @ 0 0\n" : Repeated("# x\n", n - 1);  // 50 MB of comments
+    return text;
+  });
+}
+
+void BM_JobProcess(benchmark::State& state) {
+  const std::string path = JobInput(static_cast<int>(state.range(0)));
+  const long peakKb = RunProcess(state, {KALMORO_GEN_PATH, "job", path}, 1);
+  struct stat st {};
+  ::stat(path.c_str(), &st);
+  state.counters["file_MB"] = static_cast<double>(st.st_size) / (1 << 20);
+  state.counters["peak_MB"] = static_cast<double>(peakKb) / 1024;
+}
+BENCHMARK(BM_JobProcess)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // A paste of the longest text a field check is made for.
 void BM_FieldCheckPaste(benchmark::State& state) {

@@ -1,7 +1,8 @@
 // What the toolpath preview costs with the largest program the block numbers allow: one reading of
 // the program field as the worker makes it (the core reader, the machine check, the move polylines), one
 // reading made and shown at once as a save or an open asks for it, and one repaint of the drawing, each
-// against the floor of the core reader alone on the same text.
+// against the floor of the core reader alone on the same text. And a job of many cones of different
+// heights painted in 3D, each hole at its own height, against the reader on that job.
 
 #include <benchmark/benchmark.h>
 
@@ -19,6 +20,7 @@
 #include "app/preview/FieldReading.h"
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathPreview.h"
+#include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
 #include "check/ProgramReader.h"
 #include "holes/ConeHole.h"
@@ -123,5 +125,47 @@ void BM_PreviewHighlightLargest(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PreviewHighlightLargest)->Unit(benchmark::kMillisecond);
+
+// 60 holes on a grid: cones of H10 and H20 and round holes between them.
+const std::string& Job() {
+  static const std::string text = [] {
+    std::vector<JobHole> holes;
+    for (int k = 0; k < 60; ++k) {
+      const int column = k % 10, row = k / 10;
+      const double x = column * 40.0, y = row * 40.0;
+      switch (k % 3) {
+        case 0:
+          holes.push_back({GenCone("10", "24", "20", "").program, x, y});
+          break;
+        case 1:
+          holes.push_back({GenCone("20", "16", "12", "").program, x, y});
+          break;
+        default:
+          holes.push_back({GenCircle("10").program, x, y});
+      }
+    }
+    return GenJob(holes).program;
+  }();
+  return text;
+}
+
+void BM_ReadFloorJob(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(ReadProgram(Job()));
+}
+BENCHMARK(BM_ReadFloorJob)->Unit(benchmark::kMillisecond);
+
+// The whole 3D drawing of the job painted again, as after a turn.
+void BM_PreviewRepaintJob3d(benchmark::State& state) {
+  static ToolpathView view;
+  view.resize(700, 500);
+  view.SetScene(std::make_shared<const ToolpathScene>(ReadProgram(Job()), 0.145));
+  view.SetMode(ToolpathView::Mode::Oblique);
+  QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    view.Fit();
+    view.render(&image);
+  }
+}
+BENCHMARK(BM_PreviewRepaintJob3d)->Unit(benchmark::kMillisecond);
 
 }  // namespace

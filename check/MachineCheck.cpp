@@ -43,41 +43,24 @@ bool Direction(const Move& m, bool atEnd, double& dx, double& dy) {
   return true;
 }
 
-// The first index of the compensated run and one past its end; first == end when there is none.
-struct Run {
-  std::size_t first = 0, end = 0;
-};
-
-Run CompensatedRun(std::span<const Move> moves) {
-  Run run;
-  while (run.first < moves.size() && !moves[run.first].compensated) ++run.first;
-  run.end = run.first;
-  while (run.end < moves.size() && moves[run.end].compensated) ++run.end;
-  return run;
+// The register a pass is cut with, from the profile: a relief pass uses the last vertical pass's.
+PassRegister RegisterOfPass(const MachineProfile& machine, const PassReading& p) {
+  return RegisterOf(machine, p.relief ? p.count : p.number, p.count);
 }
 
-// One past the last move of the contour: the compensated run up to where it first comes back to its
-// start, or the whole run.
-std::size_t ContourEnd(std::span<const Move> moves, Run run) {
-  if (run.first == run.end) return run.end;
-  const Move& m0 = moves[run.first];
-  double length = 0;
-  for (std::size_t k = run.first; k < run.end; ++k) {
-    length += PathLength(moves[k], false);
-    if (length > 2 * kWordSlack && std::hypot(moves[k].x - m0.x0, moves[k].y - m0.y0) <= 2 * kWordSlack)
-      return k + 1;
-  }
-  return run.end;
-}
-
-void CheckArcs(const std::vector<Move>& moves, double offset, std::vector<Problem>& out) {
-  for (const Move& m : moves) {
-    if (m.kind != Move::Kind::Arc || !m.compensated || m.clockwise) continue;
-    const double r = Radius(m);
-    if (r > 0 && r < offset - kWordSlack)
-      out.push_back({m.line, ProblemKind::WireRadius,
-                     BlockPrefix(m) + "радиус " + Num(r) + " мм меньше радиуса проволоки с зазором " +
-                         Num(offset) + " мм"});
+// Arcs that turn towards the compensation's side: the wire's centre runs inside them by its pass's offset.
+void CheckArcs(const ProgramReading& r, const MachineProfile& machine, std::vector<Problem>& out) {
+  for (const PassReading& p : r.passes) {
+    const double offset = RegisterOfPass(machine, p).offset;
+    for (std::size_t k = p.firstMove; k < p.firstMove + p.moveCount; ++k) {
+      const Move& m = r.moves[k];
+      if (m.kind != Move::Kind::Arc || !m.compensated || m.clockwise != p.rightSide) continue;
+      const double radius = Radius(m);
+      if (radius > 0 && radius < offset - kWordSlack)
+        out.push_back({m.line, ProblemKind::WireRadius,
+                       BlockPrefix(m) + "радиус " + Num(radius) + " мм меньше радиуса проволоки с зазором " +
+                           (p.count > 1 ? "и припуском " : "") + Num(offset) + " мм"});
+    }
   }
 }
 
@@ -87,25 +70,25 @@ double UncutAt(double turn, double offset) {
   return offset * (1 / std::cos(turn / 2) - 1);
 }
 
-void CheckCorners(std::span<const Move> moves, double offset, std::vector<Problem>& out) {
-  const Run run = CompensatedRun(moves);
-  const std::size_t contourEnd = ContourEnd(moves, run);
-  if (contourEnd <= run.first + 1) return;
-  const bool closed = contourEnd < run.end || [&] {
-    const Move& a = moves[run.first];
-    const Move& b = moves[contourEnd - 1];
-    return std::hypot(b.x - a.x0, b.y - a.y0) <= 2 * kWordSlack;
-  }();
+// The corners a pass's contour leaves uncut where its side is the inside of the turn.
+void CheckCorners(std::span<const Move> moves, const PassReading& p, double offset,
+                  std::vector<Problem>& out) {
+  if (p.contourCount < 2 || p.contourFirst + p.contourCount > moves.size()) return;
+  const std::size_t first = p.contourFirst, end = p.contourFirst + p.contourCount;
+  const Move& a0 = moves[first];
+  const Move& z = moves[end - 1];
+  const bool closed = std::hypot(z.x - a0.x0, z.y - a0.y0) <= 2 * kWordSlack;
+  const double inside = p.rightSide ? -1 : 1;  // a left turn is the inside of a G41 contour
   // The corner at the end of each contour move, the closing one too when the contour closes.
-  for (std::size_t k = run.first; k < contourEnd; ++k) {
-    const bool last = k + 1 == contourEnd;
+  for (std::size_t k = first; k < end; ++k) {
+    const bool last = k + 1 == end;
     if (last && !closed) break;
     const Move& a = moves[k];
-    const Move& b = last ? moves[run.first] : moves[k + 1];
+    const Move& b = last ? moves[first] : moves[k + 1];
     double ax = 0, ay = 0, bx = 0, by = 0;
     if (!Direction(a, true, ax, ay) || !Direction(b, false, bx, by)) continue;
-    const double turn = std::atan2(ax * by - ay * bx, ax * bx + ay * by);
-    // Only a left turn is a corner of the hole the wire, running inside, cannot reach.
+    const double turn = inside * std::atan2(ax * by - ay * bx, ax * bx + ay * by);
+    // Only a turn towards the wire's side is a corner of the hole the wire, running inside, cannot reach.
     if (turn <= 0 || turn >= std::numbers::pi - 1e-9 || UncutAt(turn, offset) < kUncutCorner) continue;
     out.push_back(
         {a.line, ProblemKind::Note,
@@ -114,9 +97,11 @@ void CheckCorners(std::span<const Move> moves, double offset, std::vector<Proble
   }
 }
 
-// A program's holes, each with its moves and wire height: one for a single program, each hole of a job.
+// A program's parts, each with its moves and wire height: one for a single program, each hole of a job,
+// and in a rough-first job the skims of each hole apart; in the order of their moves.
 struct Piece {
   std::span<const Move> moves;
+  std::size_t firstMove = 0;
   std::optional<double> wireHeight;
 
   double Height(const MachineProfile& machine) const {
@@ -125,11 +110,17 @@ struct Piece {
 };
 
 std::vector<Piece> PiecesOf(const ProgramReading& r) {
-  if (!r.job) return {{r.moves, r.wireHeight}};
+  if (!r.job) return {{r.moves, 0, r.wireHeight}};
   std::vector<Piece> pieces;
-  for (const JobHoleReading& hole : r.job->holes)
-    pieces.push_back(
-        {std::span<const Move>(r.moves).subspan(hole.firstMove, hole.moveCount), hole.wireHeight});
+  const std::span<const Move> all(r.moves);
+  for (const JobHoleReading& hole : r.job->holes) {
+    pieces.push_back({all.subspan(hole.firstMove, hole.moveCount), hole.firstMove, hole.wireHeight});
+    if (const auto& skims = hole.skimPart)
+      pieces.push_back(
+          {all.subspan(skims->firstMove, skims->moveCount), skims->firstMove, skims->wireHeight});
+  }
+  std::sort(pieces.begin(), pieces.end(),
+            [](const Piece& a, const Piece& b) { return a.firstMove < b.firstMove; });
   return pieces;
 }
 
@@ -190,12 +181,14 @@ void CheckTravel(const std::vector<Move>& moves, const MachineProfile& machine, 
 void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
   if (r.empty) return;
   std::vector<Problem> found;
-  const double offset = machine.WireOffset();
-  CheckArcs(r.moves, offset, found);
-  for (const Piece& piece : PiecesOf(r)) {
-    CheckCorners(piece.moves, offset, found);
-    CheckTaper(r, piece, machine, found);
-  }
+  CheckArcs(r, machine, found);
+  // Each hole's corners as its last pass leaves them (a relief pass runs below the land, in the air).
+  std::vector<const PassReading*> lastPass(r.job ? r.job->holes.size() + 1 : 1, nullptr);
+  for (const PassReading& p : r.passes)
+    if (!p.relief) lastPass[static_cast<std::size_t>(p.hole) + 1] = &p;
+  for (const PassReading* p : lastPass)
+    if (p) CheckCorners(r.moves, *p, RegisterOfPass(machine, *p).offset, found);
+  for (const Piece& piece : PiecesOf(r)) CheckTaper(r, piece, machine, found);
   CheckTravel(r.moves, machine, found);
   if (found.empty()) return;
   for (Problem& p : found) r.problems.push_back(std::move(p));
@@ -213,43 +206,57 @@ void CheckMachine(ProgramReading& r, const MachineProfile& machine) {
 
 namespace {
 
-CutLengths LengthsOf(std::span<const Move> moves, bool upper) {
-  CutLengths lengths;
-  const Run run = CompensatedRun(moves);
-  const std::size_t contourEnd = ContourEnd(moves, run);
-  for (std::size_t k = 0; k < moves.size(); ++k) {
-    const Move& m = moves[k];
-    if (m.rapid) continue;
-    (k >= run.first && k < contourEnd ? lengths.contour : lengths.leadInAndExit) += PathLength(m, upper);
+// Walks the moves of the pieces that cut, each with the pass it belongs to (nothing for a move outside
+// every pass) and whether it is on that pass's contour.
+template <class Visit>
+void ForEachCutMove(const ProgramReading& r, const std::vector<Piece>& pieces, Visit&& visit) {
+  std::size_t pass = 0;
+  for (const Piece& piece : pieces) {
+    for (std::size_t k = piece.firstMove; k < piece.firstMove + piece.moves.size(); ++k) {
+      if (r.moves[k].rapid) continue;
+      while (pass < r.passes.size() && r.passes[pass].firstMove + r.passes[pass].moveCount <= k) ++pass;
+      const bool inPass = pass < r.passes.size() && r.passes[pass].firstMove <= k;
+      const PassReading* p = inPass ? &r.passes[pass] : nullptr;
+      const bool contour = p && k >= p->contourFirst && k < p->contourFirst + p->contourCount;
+      visit(piece, r.moves[k], inPass ? std::optional<std::size_t>(pass) : std::nullopt, contour);
+    }
   }
-  return lengths;
 }
 
 }  // namespace
 
 CutLengths CutLengthsOf(const ProgramReading& r, bool upper) {
   CutLengths sum;
-  for (const Piece& piece : PiecesOf(r)) {
-    const CutLengths lengths = LengthsOf(piece.moves, upper);
-    sum.contour += lengths.contour;
-    sum.leadInAndExit += lengths.leadInAndExit;
-  }
+  ForEachCutMove(r, PiecesOf(r), [&](const Piece&, const Move& m, std::optional<std::size_t>, bool contour) {
+    (contour ? sum.contour : sum.leadInAndExit) += PathLength(m, upper);
+  });
   return sum;
 }
 
 CuttingTime EstimateCuttingTime(const ProgramReading& r, const MachineProfile& machine) {
   CuttingTime t;
+  const std::vector<Piece> pieces = PiecesOf(r);
   bool first = true;
-  for (const Piece& piece : PiecesOf(r)) {
+  for (const Piece& piece : pieces) {
     const double h = piece.Height(machine);
     if (first) t.height = h;
     t.heightsDiffer = t.heightsDiffer || h != t.height;
     first = false;
-    const CutLengths lower = LengthsOf(piece.moves, false), upper = LengthsOf(piece.moves, true);
-    t.contour += (lower.contour + upper.contour) / 2 * h / machine.cuttingRate;
-    t.leadInAndExit += (lower.leadInAndExit + upper.leadInAndExit) / 2 * h / machine.cuttingRate;
   }
   if (first) t.height = machine.height;
+  // A relief pass cuts through the plate below the land as the rough pass does: at the rough pass's rate.
+  for (std::size_t k = 0; k < r.passes.size(); ++k) {
+    const PassReading& p = r.passes[k];
+    t.passes.push_back({k, RegisterOf(machine, p.relief ? 1 : p.number, p.count).timeFactor, 0, 0});
+  }
+  ForEachCutMove(r, pieces,
+                 [&](const Piece& piece, const Move& m, std::optional<std::size_t> pass, bool contour) {
+                   const double factor = pass ? t.passes[*pass].factor : 1;
+                   const double minutes = (PathLength(m, false) + PathLength(m, true)) / 2 *
+                                          piece.Height(machine) / machine.cuttingRate * factor;
+                   (contour ? t.contour : t.leadInAndExit) += minutes;
+                   if (pass) (contour ? t.passes[*pass].contour : t.passes[*pass].leadInAndExit) += minutes;
+                 });
   return t;
 }
 
@@ -264,6 +271,86 @@ std::string CuttingTimeText(const CuttingTime& t) {
          (t.heightsDiffer ? std::string("высота своя у каждого отверстия")
                           : "высота " + Num(t.height) + " мм") +
          ")";
+}
+
+namespace {
+
+// "≈ 2.1 мин", "< 0.1 мин".
+std::string AboutMinutes(double minutes) {
+  const std::string text = MinutesText(minutes);
+  return (text.starts_with("<") ? "" : "≈ ") + text + " мин";
+}
+
+std::string RegisterText(const PassRegister& reg) {
+  return "D" + std::to_string(reg.pass - 1) + " = " + Num(reg.offset) + " мм";
+}
+
+}  // namespace
+
+std::vector<std::string> PassTexts(const ProgramReading& r, const MachineProfile& machine,
+                                   const CuttingTime& time, bool always) {
+  std::vector<std::string> lines;
+  const bool worth = std::any_of(r.passes.begin(), r.passes.end(), [](const PassReading& p) {
+    return p.count > 1 || p.stopLine != 0 || p.relief;
+  });
+  if (r.passes.empty() || !(always || worth)) return lines;
+  if (!r.job) {
+    for (std::size_t k = 0; k < r.passes.size(); ++k) {
+      const PassReading& p = r.passes[k];
+      const PassRegister reg = RegisterOfPass(machine, p);
+      std::string line =
+          (p.relief ? std::string("освобождение")
+                    : "проход " + std::to_string(p.number) + " из " + std::to_string(p.count)) +
+          ": " + RegisterText(reg) + " (проволока " + Num(reg.wireRadius) + " + зазор " + Num(reg.gap) +
+          (reg.stock > 0 ? " + припуск " + Num(reg.stock) : std::string()) + "), " +
+          (p.clockwise ? "по часовой стрелке, " : "против часовой стрелки, ") + (p.rightSide ? "G42" : "G41");
+      if (p.stopLine != 0)
+        line += ", остановка за " + Num(p.stopLength) + " мм до замыкания контура (строка " +
+                std::to_string(p.stopLine) + ")";
+      if (k < time.passes.size()) line += ", " + AboutMinutes(time.passes[k].Total());
+      lines.push_back(std::move(line));
+    }
+    return lines;
+  }
+  // A job: the registers of each count of passes its holes have, and each pass's time over its holes.
+  std::vector<std::pair<int, int>> counts;  // passes, holes cut with that many
+  int lastHole = -2;
+  for (const PassReading& p : r.passes) {
+    if (p.hole == lastHole || p.number != 1) continue;
+    lastHole = p.hole;
+    auto it = std::find_if(counts.begin(), counts.end(), [&p](const auto& c) { return c.first == p.count; });
+    if (it == counts.end())
+      counts.emplace_back(p.count, 1);
+    else
+      ++it->second;
+  }
+  for (const auto& [passes, holes] : counts) {
+    std::string line = "регистры для " + std::to_string(passes) + (passes == 1 ? " прохода" : " проходов") +
+                       " (отверстий: " + std::to_string(holes) + "):";
+    for (const PassRegister& reg : RegisterTable(machine, passes))
+      line += (reg.pass == 1 ? " " : ", ") + RegisterText(reg);
+    lines.push_back(std::move(line));
+  }
+  std::vector<double> minutes;
+  double relief = 0;
+  bool anyRelief = false;
+  for (std::size_t k = 0; k < r.passes.size() && k < time.passes.size(); ++k) {
+    if (r.passes[k].relief) {
+      relief += time.passes[k].Total();
+      anyRelief = true;
+      continue;
+    }
+    const auto n = static_cast<std::size_t>(std::max(r.passes[k].number, 1));
+    if (minutes.size() < n) minutes.resize(n, 0);
+    minutes[n - 1] += time.passes[k].Total();
+  }
+  std::string line;
+  for (std::size_t n = 0; n < minutes.size(); ++n)
+    line += (n == 0 ? "" : "; ") + std::string("проход ") + std::to_string(n + 1) + ": " +
+            AboutMinutes(minutes[n]);
+  if (anyRelief) line += (line.empty() ? "" : "; ") + std::string("освобождение: ") + AboutMinutes(relief);
+  if (!line.empty()) lines.push_back("время по проходам: " + line);
+  return lines;
 }
 
 }  // namespace kalmoro

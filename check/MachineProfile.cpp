@@ -1,5 +1,6 @@
 #include "check/MachineProfile.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -22,11 +23,30 @@ struct Key {
   double MachineProfile::*value = nullptr;
   std::optional<double> MachineProfile::*optional = nullptr;
   std::string WireCodes::*code = nullptr;
+  std::array<double, kMaxSkims> MachineProfile::*list = nullptr;  // a pass's value, at `index`
+  std::size_t index = 0;
 };
 
-const std::array<Key, 11> kKeys{{
+using Passes = std::array<double, kMaxSkims> MachineProfile::*;
+constexpr Passes kStock = &MachineProfile::stock;
+constexpr Passes kSkimGap = &MachineProfile::skimGap;
+constexpr Passes kSkimTime = &MachineProfile::skimTime;
+
+const std::array<Key, 24> kKeys{{
     {"wire_diameter", Range::Positive, &MachineProfile::wireDiameter, nullptr},
     {"spark_gap", Range::NotNegative, &MachineProfile::sparkGap, nullptr},
+    {"rough_stock", Range::NotNegative, nullptr, nullptr, nullptr, kStock, 0},
+    {"skim1_gap", Range::NotNegative, nullptr, nullptr, nullptr, kSkimGap, 0},
+    {"skim1_stock", Range::NotNegative, nullptr, nullptr, nullptr, kStock, 1},
+    {"skim1_time", Range::Positive, nullptr, nullptr, nullptr, kSkimTime, 0},
+    {"skim2_gap", Range::NotNegative, nullptr, nullptr, nullptr, kSkimGap, 1},
+    {"skim2_stock", Range::NotNegative, nullptr, nullptr, nullptr, kStock, 2},
+    {"skim2_time", Range::Positive, nullptr, nullptr, nullptr, kSkimTime, 1},
+    {"skim3_gap", Range::NotNegative, nullptr, nullptr, nullptr, kSkimGap, 2},
+    {"skim3_stock", Range::NotNegative, nullptr, nullptr, nullptr, kStock, 3},
+    {"skim3_time", Range::Positive, nullptr, nullptr, nullptr, kSkimTime, 2},
+    {"skim4_gap", Range::NotNegative, nullptr, nullptr, nullptr, kSkimGap, 3},
+    {"skim4_time", Range::Positive, nullptr, nullptr, nullptr, kSkimTime, 3},
     {"max_taper_angle", Range::Angle, &MachineProfile::maxTaperAngle, nullptr},
     {"travel_x", Range::Positive, nullptr, &MachineProfile::travelX},
     {"travel_y", Range::Positive, nullptr, &MachineProfile::travelY},
@@ -36,6 +56,7 @@ const std::array<Key, 11> kKeys{{
     {"height", Range::Positive, &MachineProfile::height, nullptr},
     {"cut_wire", Range::StopCode, nullptr, nullptr, &WireCodes::cut},
     {"thread_wire", Range::StopCode, nullptr, nullptr, &WireCodes::thread},
+    {"hold_slug", Range::StopCode, nullptr, nullptr, &WireCodes::hold},
 }};
 
 // The text of a key or value in a message in quotes: control characters as "?", cut after about 80
@@ -150,6 +171,8 @@ MachineProfileReading ParseMachineProfile(std::string_view text) {
       return fail(lineNo, "значение ключа " + Quoted(name) + " " + RangeText(key.range));
     if (key.value)
       profile.*key.value = *number;
+    else if (key.list)
+      (profile.*key.list)[key.index] = *number;
     else
       profile.*key.optional = *number;
   }
@@ -174,11 +197,19 @@ std::string MachineProfileText(const MachineProfile& p) {
     out += line + "\n";
   };
   // Plain decimals, never the exponent form, which the reader does not take.
-  const auto put = [&putText](std::string_view key, double value, std::string_view comment) {
+  const auto put = [&putText](const std::string& key, double value, std::string_view comment) {
     putText(key, FormatNumber(value, 0, 15), comment);
   };
   put("wire_diameter", p.wireDiameter, "mm");
-  put("spark_gap", p.sparkGap, "mm, each side");
+  put("spark_gap", p.sparkGap, "mm, each side: the rough pass's");
+  put("rough_stock", p.stock[0], "mm, each side, that the rough pass leaves for the skims");
+  for (std::size_t k = 0; k < kMaxSkims; ++k) {
+    const std::string skim = "skim" + std::to_string(k + 1);
+    put(skim + "_gap", p.skimGap[k], k == 0 ? "mm, spark gap of skim 1" : "");
+    if (k + 1 < kMaxSkims)
+      put(skim + "_stock", p.stock[k + 1], k == 0 ? "mm that skim 1 leaves for the skims after it" : "");
+    put(skim + "_time", p.skimTime[k], k == 0 ? "skim 1's time over the rough pass's on the same path" : "");
+  }
   put("max_taper_angle", p.maxTaperAngle, "degrees, full cone angle the machine can cut");
   if (p.travelX) put("travel_x", *p.travelX, "mm, table range centred on the start point");
   if (p.travelY) put("travel_y", *p.travelY, "");
@@ -188,7 +219,29 @@ std::string MachineProfileText(const MachineProfile& p) {
   put("height", p.height, "mm, workpiece height for holes whose program gives none");
   putText("cut_wire", p.wire.cut, "stop code to cut the wire between the holes of a job");
   putText("thread_wire", p.wire.thread, "stop code to thread it at the next hole");
+  putText("hold_slug", p.wire.hold, "stop code to secure the slug before the rough contour closes");
   return out;
+}
+
+PassRegister RegisterOf(const MachineProfile& m, int pass, int passes) {
+  passes = std::clamp(passes, 1, kMaxSkims + 1);
+  pass = std::clamp(pass, 1, passes);
+  PassRegister r;
+  r.pass = pass;
+  r.wireRadius = m.wireDiameter / 2;
+  const auto k = static_cast<std::size_t>(pass - 1);
+  r.gap = pass == 1 ? m.sparkGap : m.skimGap[k - 1];
+  r.stock = pass == passes ? 0 : m.stock[k];
+  r.offset = r.wireRadius + r.gap + r.stock;
+  r.timeFactor = pass == 1 ? 1 : m.skimTime[k - 1];
+  return r;
+}
+
+std::vector<PassRegister> RegisterTable(const MachineProfile& m, int passes) {
+  passes = std::clamp(passes, 1, kMaxSkims + 1);
+  std::vector<PassRegister> table;
+  for (int pass = 1; pass <= passes; ++pass) table.push_back(RegisterOf(m, pass, passes));
+  return table;
 }
 
 }  // namespace kalmoro

@@ -17,8 +17,37 @@ namespace kalmoro {
 // The hole a program's contour encodes, worked back from its moves.
 struct EncodedHole {
   HoleHeader dimensions;
-  // "круглое отверстие D10", "прямоугольное отверстие W=20 H=10 R=2", "коническое отверстие …"
+  // "круглое отверстие D10", "прямоугольное отверстие W=20 H=10 R=2", "коническое отверстие …",
+  // "прямоугольное отверстие с уклоном W=20 H=10 R=2 T=20 ANG=1, углы цилиндрические", an opening's
+  // relief after it (", поясок 3 мм, освобождение 1° на сторону, T=20")
   std::string description;
+};
+
+// One pass of a hole as read: from its lead-in at the centre to its return there, its contour cut with
+// compensation on in between. The passes of a program are its runs of moves with compensation on, in
+// order; the moves between two runs up to the first that ends at the hole's centre belong to the pass
+// before (its return), the rest to the pass after (its lead-in).
+struct PassReading {
+  int number = 0;  // 1 for the rough pass; as the header counts them (by their registers), else in order
+  int count = 0;   // the passes of its hole: the header's, else as many as were read
+  // A die opening's relief pass, after its vertical passes: cut with the last vertical pass's register,
+  // so that it pivots on the finished land; its number is count + 1.
+  bool relief = false;
+  int hole = -1;                             // its hole in a job (JobReading::holes), -1 in a single program
+  std::size_t firstMove = 0, moveCount = 0;  // in ProgramReading::moves, lead-in to return
+  std::size_t contourFirst = 0, contourCount = 0;  // its contour: from compensation on, once round
+  bool clockwise = false;                          // the contour runs clockwise (G02)
+  bool rightSide = false;                          // G42, else G41
+  int sideLine = 0;                                // the line of its G41 or G42, 0 when there is none
+  std::optional<double> offsetRegister;            // the D word its contour is cut with
+  int registerLine = 0;
+  // The stop where the operator holds the slug: a block of M words inside the contour.
+  int stopLine = 0;                // 0: none
+  std::size_t stopMove = 0;        // the stop stands before this move
+  double stopLength = 0;           // the contour after the stop, mm on the lower path
+  double contourLength = 0;        // mm on the lower path
+  double leadInAndExitLength = 0;  // its other moves, rapid ones left out
+  bool Rough() const { return number == 1; }
 };
 
 // A stop between two holes of a job, where the wire is cut (after a hole) or threaded again (before
@@ -42,13 +71,23 @@ struct JobHoleReading {
   std::size_t firstMove = 0;         // its moves in ProgramReading::moves: [firstMove, firstMove + moveCount)
   std::size_t moveCount = 0;
   int blocks = 0;
+  // In a rough-first job, a hole with skims comes back for them: that part as read.
+  struct SkimPart {
+    int line = 0;  // its comment line "(ЧИСТОВЫЕ ПРОХОДЫ k: …)"
+    Point origin;
+    std::optional<double> wireHeight;
+    std::size_t firstMove = 0, moveCount = 0;
+    int blocks = 0;
+  };
+  std::optional<SkimPart> skimPart;
 };
 
 // What a job program ("%(JOB: n)" first) holds besides its moves. Each hole is checked against its
 // comment line as a single program against its header; the moves between holes are rapid moves in
 // ProgramReading::moves.
 struct JobReading {
-  long declared = 0;  // n of the first line
+  long declared = 0;        // n of the first line
+  bool roughFirst = false;  // the first line says every hole is roughed first
   std::vector<JobHoleReading> holes;
   std::vector<WireStop> stops;
   double travel = 0;  // the length of the moves between holes, mm
@@ -72,6 +111,9 @@ struct ProgramReading {
   std::size_t problemsLeftOut = 0;  // problems found beyond those, counted only
   int blocks = 0;                   // numbered blocks
   std::optional<EncodedHole> encoded;
+  // Every pass of the program, of each hole in turn in a job (a rough-first job: the rough passes, then
+  // the skims, as they are cut).
+  std::vector<PassReading> passes;
   bool tapered = false;  // some move has a non-zero taper offset
   bool empty = false;    // no line with text: nothing to read, and nothing wrong
   // A job program: its holes, stops and travel. Then `header` and `encoded` stay empty, and the moves

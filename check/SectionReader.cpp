@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "HoleCheck.h"
+#include "PassReader.h"
 #include "StructureCheck.h"
 #include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
@@ -18,10 +19,21 @@ constexpr double kSamePoint = 0.0015;
 
 }  // namespace
 
+bool IsStopBlock(const LexedLine& words) {
+  bool stop = false;
+  for (const Word& w : words.words) {
+    if (w.letter == grammar::kBlockLetter) continue;
+    if (w.letter != 'M' || w.value == 2 || w.value == 30) return false;
+    stop = true;
+  }
+  return stop;
+}
+
 SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
   SectionReading out;
   ProgramReading& r = out.reading;
   ProgramInterpreter interpreter(r.moves, r.problems);
+  interpreter.ResumeMotion(frame.motion);
   StructureCheck structure(r.problems, frame.lastBlock, frame.inJob, frame.endsProgram);
   if (frame.inJob) {
     r.header = frame.header;
@@ -35,6 +47,7 @@ SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
     r.problemsLeftOut += r.problems.size() - kKeptWhileReading;
     r.problems.resize(kKeptWhileReading);
   };
+  PassEvents events;
   bool sawText = false;
   int endLine = 0;
   // A hole of a job without a line of its own: what is missing is named at its comment line.
@@ -51,20 +64,30 @@ SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
       return;
     }
     LexLine(line, words);
+    // A line of comments only is no block.
+    if (words.words.empty() && words.problems.empty() && words.problemsLeftOut == 0) return;
     for (Problem& p : words.problems) {
       p.line = lineNo;
       r.problems.push_back(std::move(p));
     }
     r.problemsLeftOut += words.problemsLeftOut;
     const int block = structure.BlockNumber(words, lineNo);
+    const std::size_t move = r.moves.size();
+    if (IsStopBlock(words)) {
+      events.stops.push_back({move, lineNo});
+      return;
+    }
     const BlockFacts facts = interpreter.Block(words, lineNo, block);
     structure.Block(facts, lineNo);
+    if (facts.rightSide) events.sides.push_back({move, *facts.rightSide, lineNo});
+    if (facts.offset) events.offsets.push_back({move, *facts.offset, lineNo});
     if (facts.end && endLine == 0) endLine = lineNo;
     keep();
   });
   out.lastBlock = structure.LastBlock();
   out.start = interpreter.Start();
   out.end = interpreter.Current();
+  out.motion = interpreter.Motion();
   if (!sawText && !frame.inJob) {
     r.empty = true;
     return out;
@@ -84,7 +107,9 @@ SectionReading ReadSection(std::string_view text, const SectionFrame& frame) {
                                 " не возвращается в начальную точку: конец в " + FormatNumber(off, 0, 3) +
                                 " мм от неё"});
   }
-  CheckHoleAgainstHeader(r, interpreter.WireHeightLine());
+  FindPasses(r, events, out.start);
+  CheckHoleAgainstHeader(r, interpreter.WireHeightLine(), {frame.firstPass, frame.lastPass, lastLine});
+  CheckPassSides(r);
   return out;
 }
 

@@ -5,6 +5,8 @@
 
 #include "check/ProgramReader.h"
 #include "nc/HoleHeader.h"
+#include "nc/ProgramInterpreter.h"
+#include "nc/ProgramLexer.h"
 #include "text/Ascii.h"
 
 // Reads the lines of one hole program: a whole single program, or one hole of a job, whose header is
@@ -20,6 +22,12 @@ struct SectionFrame {
   std::optional<HoleHeader> header;
   int headerLine = 0;
   int lastBlock = -1;  // the number of the block before the section, -1 for none
+  // The passes of the header the section holds: all of them, or in a rough-first job the rough pass
+  // alone (1, 1) or the skims (2, 0 for the last).
+  int firstPass = 1;
+  int lastPass = 0;  // 0: the header's last
+  // The motion in force where the section begins: a hole of a job goes on with the travel's.
+  ProgramInterpreter::MotionCode motion = ProgramInterpreter::MotionCode::Linear;
 };
 
 struct SectionReading {
@@ -27,12 +35,17 @@ struct SectionReading {
   int lastBlock = -1;      // the number of the section's last numbered block, or the frame's lastBlock
   Point start;             // what the setup block declared the point where the wire stood
   Point end;               // where the wire stands after the section, in the hole's frame
+  ProgramInterpreter::MotionCode motion = ProgramInterpreter::MotionCode::Linear;  // in force at its end
 };
 
 SectionReading ReadSection(std::string_view text, const SectionFrame& frame);
 
 // Sorts the problems by line and keeps kShownProblems of them, counting the rest.
 void KeepShownProblems(ProgramReading& reading);
+
+// A block of its number and M words only, none of them a program end: a stop for the operator (the
+// wire cut or threaded in a job, the slug held in a rough pass).
+bool IsStopBlock(const LexedLine& words);
 
 // Calls `visit(line, lineNo, offset)` for each line of the text with its trimmed text, its number
 // (counted from `firstLine`) and the offset of the line's start; lines end with CR LF, LF or CR.

@@ -1,15 +1,14 @@
 #include "cli/Check.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 
 #include "check/MachineCheck.h"
 #include "check/MachineProfile.h"
 #include "check/ProgramReader.h"
-#include "cli/InputFile.h"
+#include "check/StartHoles.h"
+#include "cli/MachineFile.h"
 #include "cli/TerminalText.h"
 #include "load/ProgramLoad.h"
 
@@ -37,29 +36,32 @@ int RunCheck(const std::vector<std::string_view>& files, const std::optional<std
   int status = kExitClean;
   for (const std::string_view name : files) {
     const std::string shown = name == "-" ? std::string("<stdin>") : Shown(name);
-    std::string text;
-    {
-      errno = 0;
-      const std::optional<std::string> bytes = ReadInput(name);
-      if (!bytes) {
-        std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
-                     ReadReason(errno).c_str());
-        status = kExitUnreadable;
-        continue;
-      }
-      // Windows-1251 as programs are saved, or UTF-8 when a text editor saved it so.
-      text = DecodeProgramBytes(*bytes).text;  // the bytes go before the reading begins
+    // Windows-1251 as programs are saved, or UTF-8 when a text editor saved it so; bytes no program
+    // holds are read too, and named at their lines.
+    const LoadResult loaded = LoadProgramFile(std::string(name), FileUse::Check);
+    if (!loaded.loaded) {
+      std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
+                   Shown(loaded.reason).c_str());
+      status = kExitUnreadable;
+      continue;
     }
-    ProgramReading reading = ReadProgram(text);
+    ProgramReading reading = ReadProgram(loaded.text);
     CheckMachine(reading, machine);
     for (const Problem& p : reading.problems)
       std::printf("%s:%d: %s%s\n", shown.c_str(), p.line, p.kind == ProblemKind::Note ? "примечание: " : "",
-                  Shown(p.text).c_str());
+                  ShownEscaped(p.text).c_str());
     if (reading.problemsLeftOut > 0) std::printf("%s: и ещё %zu\n", shown.c_str(), reading.problemsLeftOut);
     std::printf("%s: %s\n", shown.c_str(), SummaryText(reading).c_str());
-    if (!reading.empty)
-      std::printf("%s: %s%s\n", shown.c_str(), CuttingTimeText(EstimateCuttingTime(reading, machine)).c_str(),
+    if (!reading.empty) {
+      const CuttingTime time = EstimateCuttingTime(reading, machine);
+      std::printf("%s: %s%s\n", shown.c_str(), CuttingTimeText(time).c_str(),
                   machineFile ? "" : "; станок по умолчанию");
+      for (const std::string& line : PassTexts(reading, machine, time, machineFile.has_value()))
+        std::printf("%s: %s\n", shown.c_str(), line.c_str());
+      // Where the driller puts each start hole before the plate comes to the wire machine.
+      for (const StartHole& hole : StartHoles(reading))
+        std::printf("%s: %s\n", shown.c_str(), StartHoleText(hole, reading.job.has_value()).c_str());
+    }
     if (ProblemCount(reading) > 0 && status == kExitClean) status = kExitProblems;
   }
   return std::fflush(stdout) == 0 ? status : kExitUnreadable;

@@ -41,7 +41,7 @@ int RunExport(const std::vector<std::string_view>& args) {
   if (!input) return Usage("не указан файл программы (--dxf ФАЙЛ)");
   if (!output) return Usage("не указан файл чертежа (-o ВЫХОД.dxf)");
 
-  const LoadResult loaded = LoadProgramFile(*input);
+  const LoadResult loaded = LoadProgramFile(*input, FileUse::Export);
   if (!loaded.loaded) return Failed(loaded.message);
   const SaveResult saved = SaveContourDxf(ReadProgram(loaded.text), *output);
   if (!saved.Saved()) return Failed(saved.message);

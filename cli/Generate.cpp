@@ -4,9 +4,15 @@
 #include <optional>
 #include <string>
 
+#include "check/MachineProfile.h"
+#include "cli/ExitStatus.h"
+#include "cli/MachineFile.h"
+#include "cli/ProgramOutput.h"
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
+#include "holes/DieOpening.h"
 #include "holes/RectHole.h"
+#include "holes/RectTaperHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
 
@@ -64,17 +70,65 @@ std::optional<std::string> ConeDisagreement(const GenerateCommand& command) {
 
 }  // namespace
 
-GenResult Generate(const GenerateCommand& command) {
-  if (command.hole == "circle") return GenCircle(command.Text("--diameter"));
-  if (command.hole == "rect")
-    return GenRect(command.Text("--width"), command.Text("--height"), command.Text("--radius"));
+GenResult Generate(const GenerateCommand& command, std::string_view holdCode, double maxTaperAngle,
+                   std::string* arithmetic) {
+  const PassOptions& passes = command.passes;
+  if (command.hole == "rect-taper") {
+    const std::string angle = command.Given("--angle")
+                                  ? command.Text("--angle")
+                                  : RectTaperAngleText(command.Text("--width"), command.Text("--top-width"),
+                                                       command.Text("--thickness"));
+    return GenRectTaper(command.Text("--width"), command.Text("--height"), command.Text("--radius"),
+                        command.Text("--thickness"), angle.empty() ? "0" : angle, command.corners, passes,
+                        holdCode);
+  }
+  if (command.hole == "circle" || command.hole == "rect") {
+    std::optional<Relief> relief;
+    if (command.Given("--land"))
+      relief = Relief{LeadingValue(command.Text("--land")), LeadingValue(command.Text("--relief")),
+                      LeadingValue(command.Text("--thickness"))};
+    const bool round = command.hole == "circle";
+    std::string diameter = command.Text("--diameter");
+    std::string width = command.Text("--width"), height = command.Text("--height");
+    std::string radius = command.Text("--radius");
+    if (!command.punch.empty()) {
+      const ClearanceTexts clearance{command.Text("--clearance"), command.Text("--sheet"), command.material};
+      const DieResult die = round ? RoundDieFor(command.punch[0], clearance)
+                                  : RectDieFor(command.punch[0], command.punch[1], radius, clearance);
+      if (!die.die) return GenResult::Refusal(die.error);
+      if (arithmetic) *arithmetic = die.die->arithmetic;
+      diameter = StdText(die.die->width);
+      width = StdText(die.die->width);
+      height = StdText(die.die->height);
+      radius = StdText(die.die->radius);
+    }
+    if (round) return GenCircle(diameter, passes, holdCode, relief, maxTaperAngle);
+    return GenRect(width, height, radius, passes, holdCode, relief, maxTaperAngle);
+  }
   const PlainConeFields cone = ConeValues(command);
   GenResult result = GenCone(cone.Text(ConeField::H), cone.Text(ConeField::DDown), cone.Text(ConeField::DUp),
-                             cone.Text(ConeField::Ang));
+                             cone.Text(ConeField::Ang), passes, holdCode);
   // The generator's own refusals first; then a typed angle that the other values do not make.
   if (!result.Ok()) return result;
   if (const auto disagreement = ConeDisagreement(command)) return GenResult::Refusal(*disagreement);
   return result;
+}
+
+int RunGenerate(const GenerateCommand& command) {
+  MachineProfile machine;
+  if (command.machine) {
+    const std::optional<MachineProfile> profile = ReadMachineProfile(*command.machine);
+    if (!profile) return kExitUsage;
+    machine = *profile;
+  }
+  std::string arithmetic;
+  const GenResult result = Generate(command, machine.wire.hold, machine.maxTaperAngle, &arithmetic);
+  if (!arithmetic.empty()) PrintMessage(arithmetic);
+  if (!result.Ok()) {
+    PrintMessage(result.error);
+    return kExitRefused;
+  }
+  return PutProgram(result.program, command.output);
 }
 
 }  // namespace kalmoro

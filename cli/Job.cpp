@@ -1,17 +1,17 @@
 #include "cli/Job.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 #include "check/MachineProfile.h"
 #include "cli/ExitStatus.h"
-#include "cli/InputFile.h"
 #include "cli/JobFile.h"
+#include "cli/MachineFile.h"
 #include "cli/ProgramOutput.h"
 #include "cli/TerminalText.h"
 #include "holes/Job.h"
+#include "load/InputFile.h"
 
 namespace kalmoro {
 
@@ -24,15 +24,15 @@ int RunJob(const JobCommand& command) {
   }
   JobFileReading reading;
   {
-    errno = 0;
-    const std::optional<std::string> bytes = ReadInput(command.file);
-    if (!bytes) {
+    InputFile file = ReadInputFile(command.file, FileUse::Job);
+    if (!file.read) {
       const std::string shown = command.file == "-" ? std::string("<stdin>") : Shown(command.file);
       std::fprintf(stderr, "kalmoro-gen: не удалось прочитать «%s»: %s\n", shown.c_str(),
-                   ReadReason(errno, "задания").c_str());
+                   Shown(file.reason).c_str());
       return kExitUsage;
     }
-    reading = ReadJobFile(*bytes);  // the bytes go before the job is written
+    reading = ReadJobFile(file.bytes, command.roughFirst, machine.wire.hold,
+                          machine.maxTaperAngle);  // the bytes go before the job is written
   }
   if (!reading.Ok()) {
     for (const JobFileError& error : reading.errors)
@@ -43,7 +43,7 @@ int RunJob(const JobCommand& command) {
                    reading.errors.size(), reading.uncheckedAfter);
     return kExitRefused;
   }
-  const GenResult job = GenJob(reading.holes, machine.wire);
+  const GenResult job = GenJob(reading.holes, machine.wire, command.roughFirst);
   if (!job.Ok()) {
     PrintMessage("kalmoro-gen: " + job.error);
     return kExitRefused;

@@ -10,7 +10,6 @@
 
 #include "cli/Args.h"
 #include "cli/Generate.h"
-#include "nc/NcGrammar.h"
 #include "nc/NcWriter.h"
 #include "nc/NumberText.h"
 #include "text/Ascii.h"
@@ -26,6 +25,9 @@ constexpr std::size_t kMaxMessageBytes = 400;
 
 // A hole's command and options are at most nine words ("cone" and four options with their values).
 constexpr std::size_t kMaxWords = 32;
+// A value as long as a field of the window can hold (32767 characters, Qt's limit for a line edit); a
+// longer word is refused before anything copies it, so that a line of megabytes costs no copy of itself.
+constexpr std::size_t kMaxWordBytes = 32767;
 
 // The words of a text, at most `most` + 1 of them: enough to tell that there are too many, and memory
 // stays small for a line of megabytes.
@@ -50,10 +52,16 @@ std::string Bounded(std::string message) {
   return message + "…";
 }
 
+// As much of a word as a message can quote: Bounded cuts the message within it.
+std::string Quoted(std::string_view word) {
+  return std::string(word.substr(0, kMaxMessageBytes + 1));
+}
+
 // X or Y after "@": the value, or the message.
 std::variant<double, std::string> Coordinate(std::string_view word, const char* axis) {
-  const std::optional<std::string> text = ValueFieldText(word, true);
-  if (!text) return "недопустимая координата " + std::string(axis) + ": «" + std::string(word) + "»";
+  const std::optional<std::string> text =
+      word.size() <= kMaxWordBytes ? ValueFieldText(word, true) : std::nullopt;
+  if (!text) return "недопустимая координата " + std::string(axis) + ": «" + Quoted(word) + "»";
   // A number of hundreds of digits has no value; it is as far beyond the table as any.
   const std::optional<double> value = FullValue(*text);
   if (!value || !(std::fabs(*value) <= kMaxJobPosition)) return std::string(kMsgJobPosition);
@@ -61,16 +69,21 @@ std::variant<double, std::string> Coordinate(std::string_view word, const char* 
 }
 
 // One line that is not blank or a comment: the hole, or the message.
-std::variant<JobHole, std::string> ReadLine(std::string_view line) {
+std::variant<JobHole, std::string> ReadLine(std::string_view line, std::string_view holdCode,
+                                            double maxTaperAngle) {
   const std::size_t at = line.find(kPositionMark);
   const std::vector<std::string_view> words = Words(line.substr(0, at), kMaxWords);
-  if (words.empty()) return std::string("не указано отверстие (circle, rect или cone) перед «@ X Y»");
+  if (words.empty())
+    return std::string("не указано отверстие (circle, rect, cone или rect-taper) перед «@ X Y»");
   if (!IsHoleCommand(words[0]))
-    return "неизвестное отверстие «" + std::string(words[0]) + "» (circle, rect или cone)";
+    return "неизвестное отверстие «" + Quoted(words[0]) + "» (circle, rect, cone или rect-taper)";
   if (words.size() > kMaxWords) return "больше " + std::to_string(kMaxWords) + " слов перед «@ X Y»";
   for (const std::string_view word : words) {
-    if (word == "-o" || word == "-h" || word == "--help")
-      return "параметр " + std::string(word) + " в строке задания не допускается";
+    if (word == "-o" || word == "-h" || word == "--help" || word.starts_with("--machine") ||
+        word == "--rough-first")
+      return "параметр " + std::string(word.substr(0, word.find('='))) + " в строке задания не допускается";
+    if (word.size() > kMaxWordBytes)
+      return "слово длиннее " + std::to_string(kMaxWordBytes) + " байт: «" + Quoted(word) + "»";
   }
   const Command command = ParseHoleArgs(words);
   if (const auto* error = std::get_if<UsageError>(&command)) return error->message;
@@ -87,31 +100,24 @@ std::variant<JobHole, std::string> ReadLine(std::string_view line) {
     if (const auto* message = std::get_if<std::string>(&coordinate)) return *message;
     *value = std::get<double>(coordinate);
   }
-  GenResult result = Generate(std::get<GenerateCommand>(command));
+  GenResult result = Generate(std::get<GenerateCommand>(command), holdCode, maxTaperAngle);
   if (!result.Ok()) return std::move(result.error);
   hole.program = std::move(result.program);
   return hole;
 }
 
-// The blocks of a hole's program, its M02 included: one a line after the header line.
-std::size_t BlockCount(std::string_view program) {
-  std::size_t lines = program.ends_with(grammar::kLineEnd) ? 0 : 1;
-  for (std::size_t at = program.find(grammar::kLineEnd); at != std::string_view::npos;
-       at = program.find(grammar::kLineEnd, at + grammar::kLineEnd.size()))
-    ++lines;
-  return lines - 1;
-}
-
 }  // namespace
 
-JobFileReading ReadJobFile(std::string_view text) {
+JobFileReading ReadJobFile(std::string_view text, bool roughFirst, std::string_view holdCode,
+                           double maxTaperAngle) {
   JobFileReading reading;
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const auto fail = [&reading](std::size_t line, std::string message) {
     reading.errors.push_back({line, Bounded(std::move(message))});
   };
   // The job's blocks so far as its program numbers them: each hole's own without its M02, the cut,
-  // rapid move and thread between two holes, and the M02 at the end.
+  // rapid move and thread between two holes, in a rough-first job the skims' parts, and the M02 at the
+  // end. Rough-first adds its parts only when some hole has skims, and so does the count.
   std::size_t blocks = 1;
   std::size_t lineNo = 0;
   while (!text.empty()) {
@@ -122,7 +128,7 @@ JobFileReading ReadJobFile(std::string_view text) {
     if (line.ends_with('\r')) line.remove_suffix(1);
     line = Trim(line);
     if (line.empty() || line.front() == kCommentMark) continue;
-    auto hole = ReadLine(line);
+    auto hole = ReadLine(line, holdCode, maxTaperAngle);
     if (auto* message = std::get_if<std::string>(&hole)) {
       fail(lineNo, std::move(*message));
       if (reading.errors.size() < kMaxJobFileErrors) continue;
@@ -130,7 +136,7 @@ JobFileReading ReadJobFile(std::string_view text) {
       break;
     }
     JobHole& good = std::get<JobHole>(hole);
-    blocks += BlockCount(good.program) - 1 + (reading.holes.empty() ? 0 : 3);
+    blocks += JobHoleBlocks(good.program, reading.holes.empty(), roughFirst);
     if (blocks > static_cast<std::size_t>(NcWriter::kMaxBlockNum)) {
       fail(lineNo, kMsgJobTooLarge);
       break;

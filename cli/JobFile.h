@@ -11,13 +11,14 @@
 // them on its command line, then "@" and the centre's X and Y in mm:
 //
 //   # plate 12
-//   circle --diameter 10 @ 20 0
+//   circle --diameter 10 --skims 2 --stop 3 @ 20 0
 //   rect --width 20 --height 10 --radius 2 @ -30 15
 //   cone --height 2 --lower 1 --upper 0.8 @ 0 40
 //
 // Words are separated by blanks (spaces, tabs); a line whose first word starts with "#" is a comment,
 // a blank line is skipped; LF or CR LF line ends, an optional UTF-8 byte-order mark. X and Y are plain
-// decimal numbers with an optional leading sign, "," read as ".". A line may not carry "-o" or "-h".
+// decimal numbers with an optional leading sign, "," read as ".". A line may not carry "-o", "-h" or
+// "--machine": the job's profile holds every hole's slug.
 namespace kalmoro {
 
 // A line that is not a hole of the job, and why (in Russian, without the line number).
@@ -42,11 +43,14 @@ struct JobFileReading {
 };
 
 // Reads a job file and generates each hole exactly as "kalmoro-gen <command> <options>" would (the
-// cone's derived values and its angle check included; Generate.h). Every bad line is reported, up to
-// kMaxJobFileErrors: an unknown command, a bad option, a missing or bad position, a position beyond
-// ±kMaxJobPosition, a refusal of the generator. The line at which the job's program would need more
-// than 32767 blocks is reported with kMsgJobTooLarge and ends the reading. So the work stays bounded
-// for any file: a few hundred generations at most. Never throws on any text.
-JobFileReading ReadJobFile(std::string_view text);
+// cone's derived values and its angle check included, a die from its punch; Generate.h), the slug held
+// at holdCode, a relief held to the machine's full taper angle maxTaperAngle. Every bad
+// line is reported, up to kMaxJobFileErrors: an unknown command, a bad option, a missing or bad
+// position, a position beyond ±kMaxJobPosition, a refusal of the generator. The line at which the job's
+// program (rough-first or not, JobHoleBlocks) would need more than 32767 blocks is reported with
+// kMsgJobTooLarge and ends the reading. So the work stays bounded for any file: a few hundred
+// generations at most. Never throws on any text.
+JobFileReading ReadJobFile(std::string_view text, bool roughFirst = false,
+                           std::string_view holdCode = kDefaultStopCode, double maxTaperAngle = 30);
 
 }  // namespace kalmoro

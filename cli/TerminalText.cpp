@@ -11,9 +11,7 @@ bool IsControl(char32_t c) {
          (c >= 0x2066 && c <= 0x2069);
 }
 
-}  // namespace
-
-std::string Shown(std::string_view text) {
+std::string Escaped(std::string_view text, bool doubleBackslash) {
   std::string out;
   for (std::size_t i = 0; i < text.size();) {
     const Utf8Char c = DecodeUtf8(text, i);
@@ -22,7 +20,7 @@ std::string Shown(std::string_view text) {
       ++i;
       continue;
     }
-    if (c.code == '\\')
+    if (c.code == '\\' && doubleBackslash)
       out += "\\\\";
     else if (IsControl(c.code))
       out += c.code < 0x80 ? HexEscape("\\x", c.code, 2) : HexEscape("\\u", c.code, 4);
@@ -31,6 +29,16 @@ std::string Shown(std::string_view text) {
     i += c.length;
   }
   return out;
+}
+
+}  // namespace
+
+std::string Shown(std::string_view text) {
+  return Escaped(text, true);
+}
+
+std::string ShownEscaped(std::string_view text) {
+  return Escaped(text, false);
 }
 
 }  // namespace kalmoro

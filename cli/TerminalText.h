@@ -10,4 +10,8 @@ namespace kalmoro {
 // the message that names it.
 std::string Shown(std::string_view text);
 
+// The same for a text that shows its control bytes escaped already (the program reader's problems give
+// a NUL byte as "\x00"): its backslashes stay single, so that such an escape reads as one.
+std::string ShownEscaped(std::string_view text);
+
 }  // namespace kalmoro

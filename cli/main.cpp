@@ -16,20 +16,12 @@
 #include "cli/LeftBackups.h"
 #include "cli/ProgramOutput.h"
 #include "cli/TerminalText.h"
+#include "holes/DieOpening.h"
 #include "save/SaveInterrupt.h"
 
 namespace {
 
 using namespace kalmoro;
-
-int RunGenerate(const GenerateCommand& command) {
-  const GenResult result = Generate(command);
-  if (!result.Ok()) {
-    PrintMessage(result.error);
-    return kExitRefused;
-  }
-  return PutProgram(result.program, command.output);
-}
 
 int Run(const std::vector<std::string_view>& args) {
   const Command command = ParseArgs(args);
@@ -45,6 +37,9 @@ int Run(const std::vector<std::string_view>& args) {
     return status;
   }
   if (const auto* job = std::get_if<JobCommand>(&command)) return RunJob(*job);
+  if (std::holds_alternative<MaterialsCommand>(command))
+    return std::fputs(MaterialsText().c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? kExitOk
+                                                                                        : kExitRefused;
   if (const auto* error = std::get_if<UsageError>(&command)) {
     std::fprintf(stderr, "kalmoro-gen: %s\n%s", Shown(error->message).c_str(), kUsage);
     return kExitUsage;

@@ -1,56 +1,69 @@
 #include "export/ContourDxf.h"
 
 #include <dl_dxf.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <numbers>
+#include <vector>
 
+#include "DxfTextWriter.h"
+#include "nc/NumberText.h"
+#include "nc/ProgramInterpreter.h"
 #include "save/FileReplace.h"
 
 namespace kalmoro {
 namespace {
 
-constexpr int kLowerColor = 5;  // blue
-constexpr int kUpperColor = 1;  // red
+constexpr int kLowerColor = 5;   // blue
+constexpr int kUpperColor = 1;   // red
+constexpr int kLeadsColor = 3;   // green
+constexpr int kTravelColor = 8;  // grey
+// $INSUNITS: the drawing's unit.
+constexpr int kMillimetres = 4;
+// Words have three decimals: two points this close are the same point.
+constexpr double kSamePoint = 0.003;
+
+enum class Part { Contour, Lead, Travel };
 
 double Degrees(double radians) {
   return radians * 180.0 / std::numbers::pi;
 }
 
-// A scratch file for dxflib, which writes only to a named file; removed with this object.
-class ScratchFile {
- public:
-  ScratchFile() {
-    const char* dir = std::getenv("TMPDIR");
-    m_path = std::string(dir && *dir ? dir : "/tmp") + "/kalmoro-dxf.XXXXXX";
-    const int fd = ::mkstemp(m_path.data());
-    if (fd < 0)
-      m_path.clear();
-    else
-      ::close(fd);
-  }
-  ScratchFile(const ScratchFile&) = delete;
-  ScratchFile& operator=(const ScratchFile&) = delete;
-  ~ScratchFile() {
-    if (!m_path.empty()) ::unlink(m_path.c_str());
-  }
-  const std::string& Path() const { return m_path; }
+bool Tapered(const Move& m) {
+  return m.u0 != 0 || m.v0 != 0 || m.u != 0 || m.v != 0;
+}
 
- private:
-  std::string m_path;
-};
+// What each move is: rapid moves are travel; of a run of moves with compensation on, the contour is the
+// part up to its last return to where the run began (every pass round the hole), and the rest of the run
+// (the exit) and every other move are the way in and out.
+std::vector<Part> PartsOf(const std::vector<Move>& moves) {
+  std::vector<Part> parts(moves.size(), Part::Lead);
+  for (std::size_t k = 0; k < moves.size();) {
+    if (moves[k].rapid) {
+      parts[k++] = Part::Travel;
+      continue;
+    }
+    if (!moves[k].compensated) {
+      ++k;
+      continue;
+    }
+    std::size_t end = k;
+    while (end < moves.size() && moves[end].compensated && !moves[end].rapid) ++end;
+    std::size_t contourEnd = end;  // a contour that never comes back is all contour
+    for (std::size_t m = k; m < end; ++m)
+      if (std::hypot(moves[m].x - moves[k].x0, moves[m].y - moves[k].y0) <= kSamePoint) contourEnd = m + 1;
+    for (std::size_t m = k; m < contourEnd; ++m) parts[m] = Part::Contour;
+    k = end;
+  }
+  return parts;
+}
 
 void WriteLayer(DL_Dxf& dxf, DL_WriterA& out, const char* name, int color) {
   dxf.writeLayer(out, DL_LayerData(name, 0), DL_Attributes("", color, -1, "CONTINUOUS", 1.0));
 }
 
-void WriteMove(DL_Dxf& dxf, DL_WriterA& out, const Move& move, bool upper) {
-  const DL_Attributes layer(upper ? kUpperLayer : kLowerLayer, 256, -1, "BYLAYER", 1.0);
+void WriteMove(DL_Dxf& dxf, DL_WriterA& out, const Move& move, const char* layerName, bool upper) {
+  const DL_Attributes layer(layerName, 256, -1, "BYLAYER", 1.0);
   const double du = upper ? move.u0 : 0.0;
   const double dv = upper ? move.v0 : 0.0;
   if (move.kind == Move::Kind::Line) {
@@ -75,52 +88,85 @@ void WriteMove(DL_Dxf& dxf, DL_WriterA& out, const Move& move, bool upper) {
 
 }  // namespace
 
+std::optional<std::string> BeyondAnyMachine(const ProgramReading& reading) {
+  for (const Move& m : reading.moves) {
+    for (const double v : {m.x0, m.y0, m.x, m.y, m.i, m.j})
+      if (!(std::fabs(v) < kMaxTableCoordinate))
+        return "в строке " + std::to_string(m.line) + " координата " + StdText(v) +
+               " мм вне пределов станка (X, Y, I, J по модулю меньше 1000000 мм)";
+    for (const double v : {m.u0, m.v0, m.u, m.v})
+      if (!(std::fabs(v) < kMaxTaperCoordinate))
+        return "в строке " + std::to_string(m.line) + " смещение конусности " + StdText(v) +
+               " мм вне пределов станка (U, V по модулю меньше 1000000000000 мм)";
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> ContourDxf(const ProgramReading& reading, std::string* error) {
-  const auto fail = [&](const char* why) -> std::optional<std::string> {
-    if (error) *error = why;
+  const auto fail = [&](std::string why) -> std::optional<std::string> {
+    if (error) *error = std::move(why);
     return std::nullopt;
   };
   if (reading.moves.empty()) return fail("в программе нет ни одного перемещения");
-  const ScratchFile scratch;
-  if (scratch.Path().empty()) return fail("не удалось создать временный файл");
-  {
-    DL_Dxf dxf;
-    const std::unique_ptr<DL_WriterA> out(dxf.out(scratch.Path().c_str(), DL_Codes::AC1009));
-    if (!out) return fail("не удалось создать временный файл");
-    dxf.writeHeader(*out);
-    out->sectionEnd();
-    out->sectionTables();
-    dxf.writeVPort(*out);
-    out->tableLinetypes(3);
-    for (const char* name : {"BYBLOCK", "BYLAYER", "CONTINUOUS"})
-      dxf.writeLinetype(*out, DL_LinetypeData(name, "", 0, 0, 0.0));
-    out->tableEnd();
-    out->tableLayers(reading.tapered ? 3 : 2);
-    WriteLayer(dxf, *out, "0", 7);
-    WriteLayer(dxf, *out, kLowerLayer, kLowerColor);
-    if (reading.tapered) WriteLayer(dxf, *out, kUpperLayer, kUpperColor);
-    out->tableEnd();
-    out->tableStyle(1);
-    dxf.writeStyle(*out, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
-    out->tableEnd();
-    dxf.writeView(*out);
-    dxf.writeUcs(*out);
-    out->tableAppid(1);
-    dxf.writeAppid(*out, "ACAD");
-    out->tableEnd();
-    out->sectionEnd();
-    out->sectionEntities();
-    for (const Move& move : reading.moves) WriteMove(dxf, *out, move, false);
-    if (reading.tapered)
-      for (const Move& move : reading.moves) WriteMove(dxf, *out, move, true);
-    out->sectionEnd();
-    out->dxfEOF();
-    out->close();
+  if (const std::optional<std::string> beyond = BeyondAnyMachine(reading)) return fail(*beyond);
+
+  const std::vector<Part> parts = PartsOf(reading.moves);
+  const auto has = [&](Part part) {
+    for (const Part p : parts)
+      if (p == part) return true;
+    return false;
+  };
+  bool upper = false;
+  for (std::size_t k = 0; k < parts.size(); ++k)
+    upper = upper || (parts[k] == Part::Contour && Tapered(reading.moves[k]));
+  const bool leads = has(Part::Lead);
+  const bool travel = has(Part::Travel);
+
+  DL_Dxf dxf;
+  // dxflib takes the version to write from the opening of its file writer, which fails for the empty
+  // name and makes nothing; the text goes through the writer in memory.
+  delete dxf.out("", DL_Codes::AC1009);
+  if (dxf.getVersion() != DL_Codes::AC1009) return fail("библиотека DXF не приняла версию R12");
+  DxfTextWriter out(DL_Codes::AC1009);
+  dxf.writeHeader(out);
+  out.dxfString(9, "$INSUNITS");
+  out.dxfInt(70, kMillimetres);
+  out.sectionEnd();
+  out.sectionTables();
+  dxf.writeVPort(out);
+  out.tableLinetypes(3);
+  for (const char* name : {"BYBLOCK", "BYLAYER", "CONTINUOUS"})
+    dxf.writeLinetype(out, DL_LinetypeData(name, "", 0, 0, 0.0));
+  out.tableEnd();
+  out.tableLayers(2 + (upper ? 1 : 0) + (leads ? 1 : 0) + (travel ? 1 : 0));
+  WriteLayer(dxf, out, "0", 7);
+  WriteLayer(dxf, out, kLowerLayer, kLowerColor);
+  if (upper) WriteLayer(dxf, out, kUpperLayer, kUpperColor);
+  if (leads) WriteLayer(dxf, out, kLeadsLayer, kLeadsColor);
+  if (travel) WriteLayer(dxf, out, kTravelLayer, kTravelColor);
+  out.tableEnd();
+  out.tableStyle(1);
+  dxf.writeStyle(out, DL_StyleData("STANDARD", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
+  out.tableEnd();
+  dxf.writeView(out);
+  dxf.writeUcs(out);
+  out.tableAppid(1);
+  dxf.writeAppid(out, "ACAD");
+  out.tableEnd();
+  out.sectionEnd();
+  out.sectionEntities();
+  for (std::size_t k = 0; k < parts.size(); ++k) {
+    const char* layer = parts[k] == Part::Contour ? kLowerLayer
+                        : parts[k] == Part::Lead  ? kLeadsLayer
+                                                  : kTravelLayer;
+    WriteMove(dxf, out, reading.moves[k], layer, false);
   }
-  std::ifstream in(scratch.Path(), std::ios::binary);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.good() && !in.eof()) return fail("не удалось прочитать временный файл");
-  return bytes;
+  for (std::size_t k = 0; k < parts.size(); ++k)
+    if (parts[k] == Part::Contour && Tapered(reading.moves[k]))
+      WriteMove(dxf, out, reading.moves[k], kUpperLayer, true);
+  out.sectionEnd();
+  out.dxfEOF();
+  return out.Take();
 }
 
 SaveResult SaveContourDxf(const ProgramReading& reading, const std::string& path) {

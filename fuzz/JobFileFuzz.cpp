@@ -1,8 +1,8 @@
 // The job file of `kalmoro-gen job` on any bytes: reading it never throws or crashes, the bad lines come
 // in line order at lines of the text, at most kMaxJobFileErrors of them with bounded messages, every
 // hole stands at a line of its own within the table's range, and a job read without a bad line is one
-// GenJob writes (its block count never passes 32767 unnoticed). libFuzzer's -timeout catches a reading
-// that is not bounded.
+// GenJob writes, hole by hole or rough-first (its block count never passes 32767 unnoticed). libFuzzer's
+// -timeout catches a reading that is not bounded.
 
 #include <cmath>
 #include <cstddef>
@@ -66,6 +66,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (r.Ok() && !r.holes.empty()) {
     const GenResult job = GenJob(r.holes);
     if (!job.Ok()) Fail("a job read without a bad line is written", label() + "\nrefused: " + job.error);
+  }
+  // The same file for a job that roughs every hole first, whose skims add their own parts.
+  const JobFileReading rough = ReadJobFile(text, true);
+  if (rough.Ok() && !rough.holes.empty()) {
+    const GenResult job = GenJob(rough.holes, {}, true);
+    if (!job.Ok())
+      Fail("a rough-first job read without a bad line is written", label() + "\nrefused: " + job.error);
   }
   return 0;
 }

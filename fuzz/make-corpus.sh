@@ -54,6 +54,11 @@ for pair in "worked:2|1|0.8|5.72481" "steep:20|20|10|28.072487" "widening:2|1|1.
   "comma-and-sign:2,5|1,5|1|+3"; do
   seed gen_cone "${pair%%:*}" "${pair#*:}"
 done
+for pair in "worked:20|10|2|20|1" "widening:20|10|2|20|-1" "sharp:20|10|0|20|3" "slot:20|10|5|30|2" \
+  "conical-radius-below-zero:20|10|0.1|20|1" "top-under-1mm:20|10|0|20|27" "too-steep:20|10|2|20|30.5" \
+  "no-plate:20|10|2|0|1" "texts-not-numbers:020.0|10,5|2.|+20|-1.5" "extremes:999|1|0.5|999|0.001"; do
+  seed gen_rect_taper "${pair%%:*}" "${pair#*:}"
+done
 
 # Cone page sessions: one byte per operation (field in bits 0-1: H, D_u, D_d, angle; action in bits
 # 2-3: 0 paste with a length byte, 1 key release, 2 type a character at a caret, 3 backspace).
@@ -101,6 +106,8 @@ seed job_file comments-crlf '\xef\xbb\xbf# plate\r\n\r\n  \t# circle @ 0 0\r\nci
 seed job_file cone-derived 'cone --height 10 --lower 10 --angle 10 @ 0 0\ncone --height 10 --upper 10 --angle=-10 @ 1 1\ncone --height 2 --lower 1 --upper 0.8 --angle 5.72481 @ 2 2'
 seed job_file bad-lines 'square @ 0 0\ncircle --width 5 @ 0 0\ncircle -o x @ 0 0\ncircle @ 1\ncircle @ 1x 2\ncircle @ 100000 0\ncircle --diameter 0 @ 0 0\ncone --height 10 --lower 20 --upper 10 --angle 5 @ 0 0\n@ 1 2\ncircle --diameter 10\n'
 seed job_file largest-cone 'cone --height 10 --lower 430000 --upper 430000 @ 0 0\ncircle @ 0 0\n'
+seed job_file passes 'circle --diameter 10 --skims 2 --stop 3 @ 20 0\nrect --width 20 --height 10 --radius 2 --skims 1 --direction same @ -30 15\ncone --height 2 --lower 1 --upper 0.8 --stop 0.5 @ 0 40\ncircle --skims 5 @ 0 0\ncircle --stop 40 @ 0 0\n'
+seed job_file openings 'circle --punch 10 --sheet 2 --material mild-steel --land 3 --relief 1 --thickness 20 --skims 2 --stop 3 @ 20 0\nrect --punch 20x10 --radius 2 --clearance 0.1 --land 3 --relief 1 --thickness 20 @ -30 15\nrect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle 1 --corners conical --skims 1 @ 0 40\nrect-taper --width 20 --height 10 --radius 2 --thickness 20 --top-width 19.5 @ 40 0\nrect-taper --width 20 --height 10 --thickness 20 @ 0 0\ncircle --punch 10 --diameter 10 --clearance 0.1 @ 0 0\ncircle --land 3 --relief 16 --thickness 20 @ 0 0\n'
 seed job_file many-circles "$(for i in $(seq 1 40); do printf 'circle @ %d 0\\n' "$i"; done)"
 
 # Programs as kalmoro-gen writes them (Windows-1251, CR LF), and as a user may edit them.
@@ -114,6 +121,15 @@ trap 'rm -rf "$tmp"' EXIT
 "$gen" cone --height 2 --lower 1 --upper 0.8 -o "$tmp/cone"
 "$gen" cone --height 2 --lower 1 --upper 1.2 -o "$tmp/cone-widening"
 "$gen" cone --height 2 --lower 0.002 --upper 0.002 --angle 0 -o "$tmp/cone-smallest"
+"$gen" circle --skims 2 --stop 3 -o "$tmp/circle-passes"
+"$gen" rect --width 20 --height 10 --radius 2 --skims 3 --direction same -o "$tmp/rect-passes"
+"$gen" cone --height 2 --lower 1 --upper 0.8 --skims 1 --stop 1 -o "$tmp/cone-passes"
+"$gen" rect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle 1 -o "$tmp/rect-taper"
+"$gen" rect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle 1 --corners conical --skims 1 --stop 3 \
+  -o "$tmp/rect-taper-conical-passes"
+"$gen" circle --punch 10 --sheet 2 --material mild-steel --land 3 --relief 1 --thickness 20 --skims 2 \
+  -o "$tmp/circle-relief" 2>/dev/null
+"$gen" rect --width 20 --height 10 --radius 5 --land 3 --relief 1 --thickness 20 -o "$tmp/rect-relief"
 for f in "$tmp"/*.iso; do cp "$f" "corpus/program_reader/$(basename "$f" .iso)"; done
 # Edited by hand: LF line ends, lower case and short codes, a comment in Windows-1251, a broken arc.
 tr -d '\r' <"$tmp/circle.iso" >corpus/program_reader/circle-lf
@@ -123,4 +139,22 @@ sed -e 's/I0.000J0.000 D0/I0.400 D0/; s/N7X/N8X/; s/N13M02//' "$tmp/circle.iso" 
 printf 'circle @ 0 0\nrect --width 20 --height 10 --radius 2 @ 40 -12.5\ncone --height 2 --lower 1 --upper 0.8 @ -20.25 30\n' |
   "$gen" job - -o "$tmp/job"
 cp "$tmp/job.iso" corpus/program_reader/job
+printf 'circle --skims 2 --stop 3 @ 0 0\nrect --width 20 --height 10 --radius 2 @ 40 -12.5\ncone --height 2 --lower 1 --upper 0.8 --skims 1 @ -20.25 30\n' |
+  "$gen" job --rough-first - -o "$tmp/job-rough-first"
+cp "$tmp/job-rough-first.iso" corpus/program_reader/job-rough-first
 sed -e '/^N13M00/d; /^N12X0.000Y0.000/d' "$tmp/job.iso" >corpus/program_reader/job-broken
+
+# Values beyond any machine, which the reader names and export refuses before drawing: a coordinate of
+# 10^238 (it once overflowed dxflib's number buffer), one of 10^20, a taper offset of 10^13, incremental
+# moves that add up beyond the table, and a NUL byte.
+far=$(printf '0%.0s' {1..238})
+sed -e "s/^N3G01X0.000Y5.000/N3G01X1$far.000Y0.000/" "$tmp/circle.iso" >corpus/program_reader/coordinate-1e238
+sed -e 's/^N3G01X0.000Y5.000/N3G01X99999999999999999999.999Y5.000/' "$tmp/circle.iso" >corpus/program_reader/coordinate-1e20
+seed program_reader nul-byte 'N1G92X0.000Y0.000\r\nN2G01X1\0.000\r\nN3M02\r\n'
+
+# The export: the holes and a job as written, and the programs beyond any machine.
+mkdir -p corpus/export
+for f in circle rect cone cone-widening job; do cp "corpus/program_reader/$f" corpus/export/; done
+cp corpus/program_reader/coordinate-1e238 corpus/program_reader/coordinate-1e20 corpus/export/
+sed -e 's/U0.000V-0.100/U10000000000000.000V-0.100/' "$tmp/cone.iso" >corpus/export/taper-1e13
+seed export incremental-beyond '%\r\nN1G92X0.000Y0.000\r\nN2G91G01X999999.000Y0.000\r\nN3X999999.000Y0.000\r\nN4G02X0.000Y-1.000I0.000J-0.500\r\nN5M02\r\n'

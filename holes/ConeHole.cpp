@@ -26,8 +26,6 @@ constexpr double kMinLowerDiameter = 0.002;
 constexpr double kMinHeight = 0.001;
 constexpr double kLargestValue = 1e12;  // excluded
 constexpr double kQuarterTurn = kPi15 / 2.0;
-constexpr int kExitSteps = 5;
-constexpr double kExitStep = 0.314159265358979;  // a tenth of kPi15: five steps make a quarter turn
 // 4 * k contour blocks and 13 others must fit the block numbers up to 32767.
 constexpr int kMaxStepsPerQuarter = (NcWriter::kMaxBlockNum - 13) / 4;
 
@@ -43,9 +41,9 @@ int StepsPerQuarter(double lowerRadius) {
   return k == 0 ? 1 : k;
 }
 
-// Room for the program text: 4k + 13 blocks, none longer than a block number and four words with the
-// integer digits of the largest coordinate or taper word.
-std::size_t ProgramBytes(int k, double lowerRadius, double upperRadius) {
+// Room for the text of one pass: 4k + 13 blocks, none longer than a block number and four words with
+// the integer digits of the largest coordinate or taper word.
+std::size_t PassBytes(int k, double lowerRadius, double upperRadius) {
   const double largest = std::max({1.0, lowerRadius, upperRadius}) * 2;
   const auto intDigits = static_cast<std::size_t>(std::log10(largest)) + 1;
   return static_cast<std::size_t>(4 * k + 13) * (8 + 4 * (intDigits + 6) + 2);
@@ -53,8 +51,41 @@ std::size_t ProgramBytes(int k, double lowerRadius, double upperRadius) {
 
 }  // namespace
 
+std::optional<HoleContour> ConeContour(double lower, double upper, double height) {
+  const double rd = lower / 2.0;
+  const double ru = upper / 2.0;
+  const int k = StepsPerQuarter(rd);
+  if (k == 0) return std::nullopt;
+  const double phi = kQuarterTurn / k;
+  HoleContour contour;
+  contour.top = rd;
+  contour.tapered = true;
+  contour.topV = (upper - lower) / 2.0;
+  contour.upperTop = ru;
+  contour.wireHeight = height;
+  contour.bytesPerPass = PassBytes(k, std::fabs(rd), std::fabs(ru));
+  contour.steps.reserve(4 * static_cast<std::size_t>(k));
+  // The circle counter-clockwise from the top point, a quarter at a time. Each taper word is the
+  // difference of the upper and the lower product, so that it is exactly 0 for a cylinder.
+  for (int quarter = 0; quarter < 4; ++quarter) {
+    for (int i = 1; i <= k; ++i) {
+      const double a = i * phi;
+      const double s = std::sin(a);
+      const double c = std::cos(a);
+      // Direction of the point from the centre: top -> left -> bottom -> right -> top.
+      const double dir[4][2] = {{-s, c}, {-c, -s}, {s, -c}, {c, s}};
+      const double xd = rd * dir[quarter][0];
+      const double yd = rd * dir[quarter][1];
+      const double xu = ru * dir[quarter][0];
+      const double yu = ru * dir[quarter][1];
+      contour.steps.push_back({false, xd, yd, 0, 0, xu - xd, yu - yd});
+    }
+  }
+  return contour;
+}
+
 GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
-                  std::string_view angleText) {
+                  std::string_view angleText, const PassOptions& passes, std::string_view holdCode) {
   const double height = LeadingValue(heightText);
   const double lower = LeadingValue(lowerText);
   const double upper = LeadingValue(upperText);
@@ -72,49 +103,10 @@ GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::
   if (height < kMinHeight) return GenResult::Refusal(kMsgConeLowHeight);
   if (upper < 0) return GenResult::Refusal(kMsgConeNegativeUpper);
   if (lower < kMinLowerDiameter) return GenResult::Refusal(kMsgConeTooSmall);
-  const double rd = lower / 2.0;
-  const double ru = upper / 2.0;
-  const int k = StepsPerQuarter(rd);
-  if (k == 0) return GenResult::Refusal(kMsgConeTooLarge);
-  const double phi = kQuarterTurn / k;
-
-  NcWriter w;
-  w.Reserve(ProgramBytes(k, std::fabs(rd), std::fabs(ru)));
-  w.GenHeader(ConeHeader{lower, upper, height, std::fabs(angle)});
-  WriteOpening(w, height);
-  w.GenLU(0, rd, 0, (upper - lower) / 2.0, true);
-  w.GenFixed(FixedWord::CompensationLeft);
-
-  // The circle counter-clockwise from the top point, a quarter at a time. Each taper word is the
-  // difference of the upper and the lower product, so that it is exactly 0 for a cylinder.
-  for (int quarter = 0; quarter < 4; ++quarter) {
-    for (int i = 1; i <= k; ++i) {
-      const double a = i * phi;
-      const double s = std::sin(a);
-      const double c = std::cos(a);
-      // Direction of the point from the centre: top -> left -> bottom -> right -> top.
-      const double dir[4][2] = {{-s, c}, {-c, -s}, {s, -c}, {c, s}};
-      const double xd = rd * dir[quarter][0];
-      const double yd = rd * dir[quarter][1];
-      const double xu = ru * dir[quarter][0];
-      const double yu = ru * dir[quarter][1];
-      const bool first = quarter == 0 && i == 1;
-      w.GenLU(xd, yd, xu - xd, yu - yd, !first);
-      if (first) w.EndWithD0();
-    }
-  }
-
-  // Exit: a quarter circle of kExitRadius into the hole, its upper twin kept at the top point's taper.
-  for (int m = 1; m <= kExitSteps; ++m) {
-    const double b = m * kExitStep;
-    const double x = -kExitRadius * std::sin(b);  // the same for both arcs, so U is 0
-    const double yd = (rd - kExitRadius) + kExitRadius * std::cos(b);
-    const double yu = (ru - kExitRadius) + kExitRadius * std::cos(b);
-    w.GenLU(x, yd, 0.0, yu - yd, true);
-  }
-  w.GenLU(-kExitRadius, 0, 0, 0, true);
-  WriteClosing(w);
-  return GenResult::Program(w.TakeText());
+  const std::optional<HoleContour> contour = ConeContour(lower, upper, height);
+  if (!contour) return GenResult::Refusal(kMsgConeTooLarge);
+  return WriteHoleProgram(ConeHeader{lower, upper, height, std::fabs(angle), passes.Normalised()}, *contour,
+                          holdCode);
 }
 
 }  // namespace kalmoro

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "holes/GenResult.h"
+#include "nc/PassOptions.h"
 
 namespace kalmoro {
 
@@ -15,8 +16,10 @@ inline constexpr const char* kMsgConeAngle = "Слишком большой уг
 // pointing to the upper circle. The texts are read as leading-number values. Besides the four checks
 // above, values a program cannot carry are refused with messages of their own: a height below 0.001 mm,
 // a negative upper diameter, a lower one below 0.002 mm, numbers of 1e12 mm and more, and lower
-// diameters that would need more than 32767 blocks.
+// diameters that would need more than 32767 blocks. With skims or a held slug, every pass the options ask
+// for (HoleBlocks.h), the slug held at holdCode; a clockwise skim runs the chords in reverse order.
 GenResult GenCone(std::string_view heightText, std::string_view lowerText, std::string_view upperText,
-                  std::string_view angleText);
+                  std::string_view angleText, const PassOptions& passes = {},
+                  std::string_view holdCode = kDefaultStopCode);
 
 }  // namespace kalmoro

@@ -2,6 +2,7 @@
 
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "holes/GenResult.h"
 #include "nc/HoleHeader.h"
@@ -24,15 +25,16 @@ struct JobHole {
   double x = 0, y = 0;
 };
 
-// The program a hole's header stands for, from the generator of its kind: what a job's comment line or
-// an opened program's header brings back. The cone is generated from its two diameters and height with
-// the header's angle, whose sign says which diameter is the larger.
-GenResult GenFromHeader(const HoleHeader& header);
+// The program a hole's header stands for, from the generator of its kind, with the passes the header
+// states and the slug held at holdCode: what a job's comment line or an opened program's header brings
+// back. The cone is generated from its two diameters and height with the header's angle, whose sign
+// says which diameter is the larger; a relief against the generator's own 30°.
+GenResult GenFromHeader(const HoleHeader& header, std::string_view holdCode = kDefaultStopCode);
 
 // The job's program: the holes in their order, each hole's own blocks renumbered, the wire cut and
-// threaded between them at the given codes. Refuses an empty job, codes that are not stop words and a
-// job of more than 32767 blocks, and
-// positions beyond kMaxJobPosition.
-GenResult GenJob(std::span<const JobHole> holes, const WireCodes& codes = {});
+// threaded between them at the given codes; with roughFirst, every hole's rough pass first and then the
+// skims of each hole in turn (WriteJob). Refuses an empty job, codes that are not stop words and a job
+// of more than 32767 blocks, and positions beyond kMaxJobPosition.
+GenResult GenJob(std::span<const JobHole> holes, const WireCodes& codes = {}, bool roughFirst = false);
 
 }  // namespace kalmoro

@@ -50,16 +50,34 @@ JobListHole HoleOf(std::string program, double x, double y) {
 
 }  // namespace
 
+namespace {
+
+// ", поясок 3, освобождение 1°, T20" after an opening with a relief; nothing without one.
+std::string ReliefText(const std::optional<Relief>& relief) {
+  if (!relief) return {};
+  return ", поясок " + StdText(relief->land) + ", освобождение " + StdText(relief->angle) + "°, T" +
+         StdText(relief->thickness);
+}
+
+}  // namespace
+
 std::string HoleKindText(const HoleHeader& header) {
   if (std::holds_alternative<CircleHeader>(header)) return "круглое";
   if (std::holds_alternative<RectHeader>(header)) return "прямоугольное";
+  if (std::holds_alternative<RectTaperHeader>(header)) return "прямоугольное с уклоном";
   return "коническое";
 }
 
 std::string HoleSizeText(const HoleHeader& header) {
-  if (const auto* circle = std::get_if<CircleHeader>(&header)) return "D" + circle->diameter;
+  if (const auto* circle = std::get_if<CircleHeader>(&header))
+    return "D" + circle->diameter + ReliefText(circle->relief);
   if (const auto* rect = std::get_if<RectHeader>(&header))
-    return StdText(rect->width) + "×" + StdText(rect->height) + " R" + StdText(rect->radius);
+    return StdText(rect->width) + "×" + StdText(rect->height) + " R" + StdText(rect->radius) +
+           ReliefText(rect->relief);
+  if (const auto* taper = std::get_if<RectTaperHeader>(&header))
+    return StdText(taper->width) + "×" + StdText(taper->height) + " R" + StdText(taper->radius) + ", T" +
+           StdText(taper->thickness) + ", " + StdText(taper->angle) + "°, углы " +
+           (taper->corners == CornerMode::Conical ? "конические" : "цилиндрические");
   const auto& cone = std::get<ConeHeader>(header);
   return "D" + StdText(cone.lower) + " / D" + StdText(cone.upper) + ", H" + StdText(cone.height);
 }
@@ -157,14 +175,16 @@ GenResult JobList::Generate(const WireCodes& codes) const {
   std::vector<JobHole> holes;
   holes.reserve(m_holes.size());
   for (const JobListHole& h : m_holes) holes.push_back(h.hole);
-  return GenJob(holes, codes);
+  return GenJob(holes, codes, m_roughFirst);
 }
 
-std::optional<std::size_t> JobList::Restore(std::string_view program) {
+std::optional<std::size_t> JobList::Restore(std::string_view program, const WireCodes& codes) {
   auto [line, rest] = FirstLine(program);
   // Blank lines before the first do not count, as the reader skips them.
   while (Trim(line).empty() && !rest.empty()) std::tie(line, rest) = FirstLine(rest);
   if (!IsJobHeaderStart(line)) return std::nullopt;
+  const std::optional<JobHeader> job = ParseJobHeader(line);
+  const bool roughFirst = job && job->roughFirst;
   std::vector<JobListHole> holes;
   std::size_t leftOut = 0;
   while (!rest.empty()) {
@@ -176,7 +196,7 @@ std::optional<std::size_t> JobList::Restore(std::string_view program) {
       ++leftOut;
       continue;
     }
-    GenResult generated = GenFromHeader(*hole->header);
+    GenResult generated = GenFromHeader(*hole->header, codes.hold);
     if (!generated.Ok()) {
       ++leftOut;
       continue;
@@ -184,6 +204,7 @@ std::optional<std::size_t> JobList::Restore(std::string_view program) {
     holes.push_back(HoleOf(std::move(generated.program), hole->x + 0.0, hole->y + 0.0));
   }
   m_holes = std::move(holes);
+  m_roughFirst = roughFirst;
   return leftOut;
 }
 

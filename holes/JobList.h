@@ -33,9 +33,10 @@ struct JobListHole {
   JobHole hole;
 };
 
-// What the table shows of a hole: its kind ("круглое", "прямоугольное", "коническое") and its
-// dimensions ("D10"; "20×10 R2"; "D1 / D0.8, H2", the lower diameter first, then the upper one and the
-// height).
+// What the table shows of a hole: its kind ("круглое", "прямоугольное", "коническое", "прямоугольное с
+// уклоном") and its dimensions ("D10"; "20×10 R2"; "D1 / D0.8, H2", the lower diameter first, then the
+// upper one and the height; "20×10 R2, T20, 1°, углы цилиндрические"), an opening's relief after them
+// (", поясок 3, освобождение 1°, T20").
 std::string HoleKindText(const HoleHeader& header);
 std::string HoleSizeText(const HoleHeader& header);
 
@@ -78,17 +79,23 @@ class JobList {
   // that was at row order[k].
   std::vector<std::size_t> Optimise();
 
-  // The job's program: GenJob of the holes in their order.
+  // Whether the job roughs every hole first and comes back for the skims (WriteJob).
+  bool RoughFirst() const { return m_roughFirst; }
+  void SetRoughFirst(bool on) { m_roughFirst = on; }
+
+  // The job's program: GenJob of the holes in their order, rough-first when set.
   GenResult Generate(const WireCodes& codes) const;
 
-  // Fills the list from a job program's hole comment lines, each hole regenerated from its header.
+  // Fills the list from a job program's hole comment lines, each hole regenerated from its header with
+  // its passes, the slug held at codes.hold, and takes its rough-first setting from the first line.
   // Nothing, and the list unchanged, when the program is no job (its first line is not "%(JOB: …").
   // Otherwise the number of hole comment lines left out: a header that is no hole, a hole its generator
   // refuses, a position beyond ±kMaxJobPosition, holes beyond kMaxJobHoles.
-  std::optional<std::size_t> Restore(std::string_view program);
+  std::optional<std::size_t> Restore(std::string_view program, const WireCodes& codes = {});
 
  private:
   std::vector<JobListHole> m_holes;
+  bool m_roughFirst = false;
 };
 
 }  // namespace kalmoro

@@ -1,5 +1,8 @@
 #include "holes/RectHole.h"
 
+#include <string>
+#include <variant>
+
 #include "HoleBlocks.h"
 #include "nc/NumberText.h"
 
@@ -11,7 +14,9 @@ constexpr double kMinRadius = 0.001;
 
 }  // namespace
 
-GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText) {
+GenResult GenRect(std::string_view widthText, std::string_view heightText, std::string_view radiusText,
+                  const PassOptions& passes, std::string_view holdCode, const std::optional<Relief>& relief,
+                  double maxTaperAngle) {
   const double width = LeadingValue(widthText);
   const double height = LeadingValue(heightText);
   const double r = LeadingValue(radiusText);
@@ -19,36 +24,32 @@ GenResult GenRect(std::string_view widthText, std::string_view heightText, std::
   if (r != 0 && !(r >= kMinRadius)) return GenResult::Refusal(kMsgRectRadiusSmall);
   if (!(2 * r <= height && 2 * r <= width)) return GenResult::Refusal(kMsgRectRadius);
 
-  NcWriter w;
-  w.GenHeader(RectHeader{width, height, r});
-  WriteOpening(w);
-
   const double hw = width / 2;
   const double hh = height / 2;
-  const bool corners = r != 0;
-  w.GenL(0, hh, true);
-  w.GenFixed(FixedWord::CompensationLeft);
-  // " D0" goes on the first contour block written. The move along the top side vanishes when
-  // 2·R = W; the top-left corner arc, always written then, carries it instead.
-  const auto numberBefore = w.BlockNum();
-  w.GenL(-(hw - r), hh, false);
-  if (w.BlockNum() != numberBefore) {
-    w.EndWithD0();
-    if (corners) w.GenA(-hw, hh - r, -(hw - r), hh - r, true);
-  } else {
-    w.GenA(-hw, hh - r, -(hw - r), hh - r, false);
-    w.EndWithD0();
-  }
-  w.GenL(-hw, -(hh - r), true);
-  if (corners) w.GenA(-(hw - r), -hh, -(hw - r), -(hh - r), true);
-  w.GenL(hw - r, -hh, true);
-  if (corners) w.GenA(hw, -(hh - r), hw - r, -(hh - r), true);
-  w.GenL(hw, hh - r, true);
-  if (corners) w.GenA(hw - r, hh, hw - r, hh - r, true);
-  w.GenL(0, hh, true);
-  WriteExitArc(w, hh);
-  WriteClosing(w);
-  return GenResult::Program(w.TakeText());
+  HoleContour contour;
+  contour.top = hh;
+  // Counter-clockwise from the middle of the top side: left along it, down, right, up and back. The
+  // sides vanish where 2·R is the width or the height; the writer drops a move that goes nowhere, and
+  // the register goes on the first block written (the top-left corner arc when 2·R = W).
+  const auto line = [&contour](double x, double y) { contour.steps.push_back({false, x, y, 0, 0}); };
+  const auto corner = [&contour, r](double x, double y, double i, double j) {
+    if (r != 0) contour.steps.push_back({true, x, y, i, j});
+  };
+  line(-(hw - r), hh);
+  corner(-hw, hh - r, -(hw - r), hh - r);
+  line(-hw, -(hh - r));
+  corner(-(hw - r), -hh, -(hw - r), -(hh - r));
+  line(hw - r, -hh);
+  corner(hw, -(hh - r), hw - r, -(hh - r));
+  line(hw, hh - r);
+  corner(hw - r, hh, hw - r, hh - r);
+  line(0, hh);
+  const RectHeader header{width, height, r, passes.Normalised(), relief};
+  if (!relief) return WriteHoleProgram(header, contour, holdCode);
+  const auto tapered = ReliefHoleContour(width, height, r, false, *relief, maxTaperAngle);
+  if (const auto* refusal = std::get_if<std::string>(&tapered)) return GenResult::Refusal(*refusal);
+  contour.wireHeight = relief->thickness;
+  return WriteHoleProgram(header, contour, holdCode, &std::get<HoleContour>(tapered));
 }
 
 }  // namespace kalmoro

@@ -1,50 +1,18 @@
 #include "load/ProgramLoad.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
-#include <array>
-#include <cerrno>
-#include <charconv>
-
-#include "save/ErrnoText.h"
 #include "text/Cp1251.h"
 #include "text/Utf8.h"
 
 namespace kalmoro {
 namespace {
 
-std::string Number(long long value) {
-  std::array<char, 24> buf{};
-  const auto result = std::to_chars(buf.data(), buf.data() + buf.size(), value);
-  return std::string(buf.data(), result.ptr);
-}
-
-// Closes the descriptor on every path.
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (m_fd >= 0) ::close(m_fd);
-  }
-  int Get() const { return m_fd; }
-
- private:
-  int m_fd;
-};
-
-LoadResult Refused(const std::string& path, const std::string& reason) {
+LoadResult Refused(const std::string& path, std::string reason) {
   LoadResult result;
   result.message = "Не удалось открыть файл «" + path + "»: " + reason + ".";
+  result.reason = std::move(reason);
   return result;
-}
-
-std::string TooLarge() {
-  return "файл больше " + Number(static_cast<long long>(kMaxProgramFileBytes >> 20)) +
-         " МБ, программа не может быть такой длинной";
 }
 
 }  // namespace
@@ -85,31 +53,14 @@ bool LooksBinary(std::string_view bytes) {
   return false;
 }
 
-LoadResult LoadProgramFile(const std::string& path) {
-  // Non-blocking, so that a named pipe or a device does not hang the caller before it is refused.
-  const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.Get() < 0) return Refused(path, ErrnoReason(errno, FileAccess::Read));
-  struct stat info {};
-  if (::fstat(fd.Get(), &info) != 0) return Refused(path, ErrnoReason(errno, FileAccess::Read));
-  if (S_ISDIR(info.st_mode)) return Refused(path, ErrnoReason(EISDIR, FileAccess::Read));
-  if (!S_ISREG(info.st_mode)) return Refused(path, "это не обычный файл");
-  if (static_cast<unsigned long long>(info.st_size) > kMaxProgramFileBytes) return Refused(path, TooLarge());
-
-  // Read until the end, whatever the size said: the file may grow meanwhile, and the limit holds.
-  std::string bytes;
-  std::array<char, 65536> buffer{};
-  for (;;) {
-    const ssize_t n = ::read(fd.Get(), buffer.data(), buffer.size());
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n < 0) return Refused(path, ErrnoReason(errno, FileAccess::Read));
-    if (n == 0) break;
-    bytes.append(buffer.data(), static_cast<std::size_t>(n));
-    if (bytes.size() > kMaxProgramFileBytes) return Refused(path, TooLarge());
-  }
-  if (LooksBinary(bytes))
+LoadResult LoadProgramFile(const std::string& path, FileUse use) {
+  InputFile file = ReadInputFile(path, use);
+  if (!file.read) return Refused(path, std::move(file.reason));
+  if (use != FileUse::Check && LooksBinary(file.bytes))
     return Refused(path, "это не текстовый файл программы (в нём есть двоичные данные)");
 
-  DecodedText decoded = DecodeProgramBytes(bytes);
+  DecodedText decoded = DecodeProgramBytes(file.bytes);
+  file.bytes = std::string();  // the bytes go before the text is read
   LoadResult result;
   result.loaded = true;
   result.text = std::move(decoded.text);

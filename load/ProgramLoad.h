@@ -4,8 +4,12 @@
 #include <string>
 #include <string_view>
 
-// Reading a program file someone else may have written: its code page guessed from its bytes, and
-// files that cannot be a program (binary, huge, not a regular file) refused with a Russian message.
+#include "load/InputFile.h"
+
+// Reading a program file someone else may have written, through the one reader (InputFile.h: regular
+// files only, bounded, each failure with its cause): its code page guessed from its bytes, and, where its
+// text is to be shown or drawn (the window, export), binary content refused. `check` reads binary content
+// too and names each byte no program holds at its line.
 namespace kalmoro {
 
 enum class TextEncoding { Cp1251, Utf8 };
@@ -27,21 +31,19 @@ DecodedText DecodeProgramBytes(std::string_view bytes);
 // 0x1A and the tape codes DC2/DC4 are allowed).
 bool LooksBinary(std::string_view bytes);
 
-// Larger files are refused: the largest program the generators write is well below this, and a larger
-// one would make the window unresponsive.
-inline constexpr std::size_t kMaxProgramFileBytes = std::size_t{8} << 20;
-
 struct LoadResult {
   bool loaded = false;
   // UTF-8, line ends as in the file but for the one that ends the file: saving adds it again, so that
   // a program saved, opened and saved again keeps its bytes.
   std::string text;
   TextEncoding encoding = TextEncoding::Cp1251;
-  std::string message;  // why the file was not loaded (Russian, UTF-8), naming the file
+  std::string reason;  // why the file was not loaded (Russian, UTF-8), without its name
+  std::string message;  // the same as a sentence naming the file: "Не удалось открыть файл «…»: reason."
 };
 
-// Reads the file at path (links followed). Refused: anything but a regular file, a file larger than
-// kMaxProgramFileBytes, binary content, and any error of the system, each with its reason.
-LoadResult LoadProgramFile(const std::string& path);
+// Reads the program file at path for a use (InputFile.h: the window by default). Refused: anything but
+// a regular file ("-" is standard input on the command line), a file over the use's limit, binary
+// content (LooksBinary) but for Check, and any error of the system, each with its reason.
+LoadResult LoadProgramFile(const std::string& path, FileUse use = FileUse::Window);
 
 }  // namespace kalmoro

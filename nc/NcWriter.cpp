@@ -9,7 +9,8 @@
 namespace kalmoro {
 
 void NcWriter::GenHeader(const HoleHeader& header) {
-  if (const auto* circle = std::get_if<CircleHeader>(&header); circle && !FitsHeaderComment(circle->diameter))
+  if (const auto* circle = std::get_if<CircleHeader>(&header);
+      circle && !FitsCircleDiameter(circle->diameter))
     throw std::invalid_argument("diameter text does not fit a header comment");
   m_text += HeaderLine(header);
   EndLine();
@@ -36,6 +37,9 @@ void NcWriter::GenFixed(FixedWord word) {
     case FixedWord::CompensationLeft:
       m_text += grammar::kCompensationLeft;
       break;
+    case FixedWord::CompensationRight:
+      m_text += grammar::kCompensationRight;
+      break;
     case FixedWord::CompensationOff:
       m_text += grammar::kCompensationOff;
       break;
@@ -51,10 +55,37 @@ void NcWriter::EndWithD0() {
   EndLine();
 }
 
-void NcWriter::GenJobHeader(int holes) {
+void NcWriter::EndWithRegister(int reg) {
+  if (reg == 0) return EndWithD0();
+  m_text += grammar::kOffsetWord;
+  m_text += std::to_string(reg);
+  EndLine();
+}
+
+void NcWriter::GenPassComment(int pass, int passes) {
+  std::string text(grammar::kPassComment);
+  text += std::to_string(pass);
+  text += grammar::kPassOf;
+  text += std::to_string(passes);
+  text += grammar::kPassRegister;
+  text += std::to_string(pass - 1);
+  GenComment(text);
+}
+
+void NcWriter::GenHoldSlug(std::string_view stopCode) {
+  GenComment(grammar::kHoldSlugComment);
+  GenRenumbered(stopCode);
+}
+
+void NcWriter::GenReliefComment(int offsetRegister) {
+  GenComment(std::string(grammar::kReliefComment) + std::to_string(offsetRegister));
+}
+
+void NcWriter::GenJobHeader(int holes, bool roughFirst) {
   m_text += grammar::kHeaderOpen;
   m_text += grammar::kJobHeader;
   m_text += std::to_string(holes);
+  if (roughFirst) m_text += grammar::kJobRoughFirst;
   m_text += grammar::kHeaderClose;
   EndLine();
 }
@@ -94,9 +125,9 @@ void NcWriter::GenN(bool fist) {
 void NcWriter::GenL(double x, double y, bool crLf) {
   if (x == m_lastX && y == m_lastY) return;
   GenN(false);
-  if (m_arcMode) {
+  if (m_motion != Motion::Linear) {
     m_text += grammar::kLinear;
-    m_arcMode = false;
+    m_motion = Motion::Linear;
   }
   AppendWord('X', x);
   AppendWord('Y', y);
@@ -112,11 +143,12 @@ void NcWriter::GenLU(double x, double y, double u, double v, bool crLf) {
   if (crLf) EndLine();
 }
 
-void NcWriter::GenA(double x, double y, double i, double j, bool crLf) {
+void NcWriter::GenA(double x, double y, double i, double j, bool crLf, ArcTurn turn) {
   GenN(false);
-  if (!m_arcMode) {
-    m_text += grammar::kArc;
-    m_arcMode = true;
+  const Motion motion = turn == ArcTurn::Clockwise ? Motion::Clockwise : Motion::Counterclockwise;
+  if (m_motion != motion) {
+    m_text += motion == Motion::Clockwise ? grammar::kArcClockwise : grammar::kArc;
+    m_motion = motion;
   }
   AppendWord('X', x);
   AppendWord('Y', y);

@@ -52,9 +52,9 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
       } else if (code == CodeOf(grammar::kSetup)) {
         facts.setup = true;
       } else if (code == CodeOf(grammar::kCompensationLeft) || code == CodeOf(grammar::kCompensationRight)) {
-        if (code == CodeOf(grammar::kCompensationRight))
-          Add(line, ProblemKind::Compensation,
-              "Коррекция справа (G42): отверстие режется с коррекцией слева, G41");
+        // Which side is right depends on the way the contour runs: the pass check holds one against the
+        // other.
+        facts.rightSide = code == CodeOf(grammar::kCompensationRight);
         if (!m_compensated) m_needsOffset = true;
         m_compensated = true;
       } else if (code == CodeOf(grammar::kCompensationOff)) {
@@ -76,6 +76,7 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
       }
     } else if (w.letter == 'D') {
       offsetGiven = true;
+      facts.offset = w.value;
     } else if (std::string_view("NXYIJUVWRF").find(w.letter) == std::string_view::npos) {
       unknown();
     } else {
@@ -107,8 +108,16 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
     facts.motion = true;
     const double nx = x ? x->value + (m_incremental ? m_x : 0) : m_x;
     const double ny = y ? y->value + (m_incremental ? m_y : 0) : m_y;
+    // Words within the bound may still add up beyond it: the first such point is named.
+    if (m_incremental && !m_pointBeyond &&
+        !(std::fabs(nx) < kMaxTableCoordinate && std::fabs(ny) < kMaxTableCoordinate)) {
+      m_pointBeyond = true;
+      Add(line, ProblemKind::WordFormat,
+          "Точка X" + StdText(nx) + " Y" + StdText(ny) +
+              " вне пределов станка: X, Y по модулю меньше 1000000 мм");
+    }
     if (m_compensated && m_needsOffset) {
-      Add(line, ProblemKind::Compensation, "Коррекция G41 без слова D: корректор не задан");
+      Add(line, ProblemKind::Compensation, "Коррекция G41/G42 без слова D: корректор не задан");
       m_needsOffset = false;
     }
     Motion(line, block, nx, ny, i, j, u, v);
@@ -125,6 +134,13 @@ BlockFacts ProgramInterpreter::Block(const LexedLine& b, int line, int block) {
 
 void ProgramInterpreter::CheckFormat(const Word& w, int line) {
   if (std::string_view("XYIJUVWR").find(w.letter) == std::string_view::npos) return;
+  const bool table = std::string_view("XYIJ").find(w.letter) != std::string_view::npos;
+  if (!(std::fabs(w.value) < (table ? kMaxTableCoordinate : kMaxTaperCoordinate))) {
+    Add(line, ProblemKind::WordFormat,
+        "Слово «" + QuotedWord(w.text) + "» вне пределов станка: " + (table ? "X, Y, I, J" : "U, V, W, R") +
+            " по модулю меньше " + (table ? "1000000" : "1000000000000") + " мм");
+    return;
+  }
   const std::size_t point = w.text.find('.');
   if (point == std::string_view::npos) {
     // A whole number is read in thousandths by many controllers; zero is zero either way.

@@ -86,6 +86,26 @@ double PathLength(const Move& m, bool upper) {
   return length;
 }
 
+double DistanceToPath(const Move& m, Point p, bool upper) {
+  const auto segment = [p](Point a, Point b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    const double t = len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+  };
+  if (m.kind == Move::Kind::Line) return segment(PointAt(m, 0, upper), PointAt(m, 1, upper));
+  const double wanted = std::ceil(PathLength(m, upper) / 0.01);
+  const int steps = !(wanted > 16) ? 16 : wanted < 1 << 16 ? static_cast<int>(wanted) : 1 << 16;
+  double best = std::numeric_limits<double>::infinity();
+  Point last = PointAt(m, 0, upper);
+  for (int s = 1; s <= steps; ++s) {
+    const Point next = PointAt(m, static_cast<double>(s) / steps, upper);
+    best = std::min(best, segment(last, next));
+    last = next;
+  }
+  return best;
+}
+
 Box BoundsOf(std::span<const Move> moves, bool upper) {
   Box box;
   for (const Move& m : moves) AddMove(box, m, upper);

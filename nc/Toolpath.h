@@ -53,6 +53,10 @@ Point PointAt(const Move& move, double t, bool upper);
 // The length of a move's path on the lower contour or on the upper one.
 double PathLength(const Move& move, bool upper);
 
+// The shortest distance from a point to a move's path, on the lower contour or on the upper one; an arc
+// is followed in chords of 0.01 mm at most, which stand off it by less than a micrometre.
+double DistanceToPath(const Move& move, Point p, bool upper);
+
 // The bounding box of moves on the lower or the upper contour; an arc adds the axis points it passes.
 Box BoundsOf(std::span<const Move> moves, bool upper);
 

@@ -3,10 +3,13 @@
 #include <fcntl.h>
 #include <limits.h>
 #include <pwd.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "HookPoints.h"
 #include "SaveUndo.h"
@@ -16,13 +19,44 @@ namespace kalmoro {
 namespace {
 
 constexpr std::string_view kBackupSuffix = ".kalmoro-backup";
-constexpr int kSlots = 9;
+constexpr std::string_view kOldSuffix = ".kalmoro-old";  // a finished save's backup it could not remove
+constexpr const char* kFinishedAttribute = "user.kalmoro-finished";
+constexpr std::size_t kSlots = 9;
 constexpr std::size_t kStemBytes = 100;  // of the file's name, in the state folder
 
-std::string SlotName(const std::string& stem, int slot) {
+std::string SlotName(const std::string& stem, std::size_t slot) {
   std::string name = stem + std::string(kBackupSuffix);
   if (slot > 1) name += {'-', static_cast<char>('0' + slot)};
   return name;
+}
+
+bool Later(const timespec& a, const timespec& b) {
+  return a.tv_sec != b.tv_sec ? a.tv_sec > b.tv_sec : a.tv_nsec > b.tv_nsec;
+}
+
+// A backup the save may read and remove: a regular file of the saver, of root or of the file's owner.
+bool Ours(const struct stat& st, uid_t owner) {
+  return S_ISREG(st.st_mode) && (st.st_uid == ::geteuid() || st.st_uid == 0 || st.st_uid == owner);
+}
+
+// Marked by a finished save that could neither remove nor rename it.
+bool Finished(int fd) {
+  return ::fgetxattr(fd, kFinishedAttribute, nullptr, 0) >= 0;
+}
+
+// Whether the two open files, of statuses sa and sb, hold the same bytes.
+bool SameBytes(int a, const struct stat& sa, int b, const struct stat& sb) {
+  if (sa.st_size != sb.st_size) return false;
+  char bufA[65536];
+  char bufB[sizeof bufA];
+  for (off_t at = 0; at < sa.st_size;) {
+    const ssize_t n = ::pread(a, bufA, sizeof bufA, at);
+    if (n <= 0 || ::pread(b, bufB, static_cast<std::size_t>(n), at) != n ||
+        std::memcmp(bufA, bufB, static_cast<std::size_t>(n)) != 0)
+      return false;
+    at += n;
+  }
+  return true;
 }
 
 std::string Joined(const std::string& folder, const std::string& name) {
@@ -123,72 +157,113 @@ int BackupPlaces::OpenState(bool create) {
   return 0;
 }
 
-std::vector<std::string> BackupPlaces::Left(int file, uid_t owner, const struct stat* skip, bool removeSame) {
-  std::vector<std::string> found;
-  std::string current;
-  bool currentRead = false;
-  bool currentKnown = false;
-  OpenState(false);
-  for (const Place* place : {&m_next, &m_state}) {
-    if (place->dir < 0) continue;
-    for (int slot = 1; slot <= kSlots; ++slot) {
-      const std::string name = SlotName(place->stem, slot);
-      const UniqueFd backup(
-          ::openat(place->dir, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-      struct stat st {};
-      if (backup ? ::fstat(backup.Get(), &st) != 0
-                 : errno == ENOENT || ::fstatat(place->dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        continue;
-      if (!S_ISREG(st.st_mode) || (st.st_uid != ::geteuid() && st.st_uid != 0 && st.st_uid != owner))
-        continue;
-      if (skip && st.st_dev == skip->st_dev && st.st_ino == skip->st_ino) continue;
-      if (backup && file >= 0) {
-        if (!currentRead) {
-          currentRead = true;
-          currentKnown = ReadWhole(file, current) == 0;
-        }
-        std::string bytes;
-        if (currentKnown && static_cast<std::size_t>(st.st_size) == current.size() &&
-            ReadWhole(backup.Get(), bytes) == 0 && bytes == current) {
-          if (removeSame) ::unlinkat(place->dir, name.c_str(), 0);
-          continue;
-        }
-      }
-      found.push_back(Joined(place->shownDir, name));
-    }
+std::vector<BackupPlaces::Found> BackupPlaces::Scan(const Place& place, uid_t owner) const {
+  std::vector<Found> found;
+  if (place.dir < 0) return found;
+  for (std::size_t slot = 1; slot <= kSlots; ++slot) {
+    Found backup;
+    backup.place = &place;
+    backup.name = SlotName(place.stem, slot);
+    backup.fd.Reset(
+        ::openat(place.dir, backup.name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (backup.fd ? ::fstat(backup.fd.Get(), &backup.st) != 0
+                  : errno == ENOENT ||
+                        ::fstatat(place.dir, backup.name.c_str(), &backup.st, AT_SYMLINK_NOFOLLOW) != 0)
+      continue;
+    if (Ours(backup.st, owner)) found.push_back(std::move(backup));
   }
   return found;
 }
 
+std::vector<std::string> BackupPlaces::Left(int file, uid_t owner, const struct stat* skip, bool removeSame) {
+  OpenState(false);
+  std::vector<Found> all = Scan(m_next, owner);
+  for (Found& backup : Scan(m_state, owner)) all.push_back(std::move(backup));
+  std::erase_if(all, [&](const Found& backup) {
+    return skip && backup.st.st_dev == skip->st_dev && backup.st.st_ino == skip->st_ino;
+  });
+  std::stable_sort(all.begin(), all.end(),
+                   [](const Found& a, const Found& b) { return Later(a.st.st_mtim, b.st.st_mtim); });
+  struct stat now {};
+  const bool fileKnown = file >= 0 && ::fstat(file, &now) == 0;
+  std::vector<const Found*> kept;
+  std::vector<std::string> names;
+  for (const Found& backup : all) {
+    bool news = true;
+    if (backup.fd) {
+      news = !Finished(backup.fd.Get()) && !(fileKnown && SameBytes(file, now, backup.fd.Get(), backup.st));
+      for (std::size_t i = 0; news && i < kept.size(); ++i)
+        news = !(kept[i]->fd && SameBytes(kept[i]->fd.Get(), kept[i]->st, backup.fd.Get(), backup.st));
+    }
+    if (news) {
+      kept.push_back(&backup);
+      names.push_back(Joined(backup.place->shownDir, backup.name));
+    } else if (removeSame) {
+      ::unlinkat(backup.place->dir, backup.name.c_str(), 0);
+    }
+  }
+  // What finished saves could not remove.
+  for (const Place* place : {&m_next, &m_state}) {
+    struct stat st {};
+    const std::string old = place->stem + std::string(kOldSuffix);
+    if (removeSame && place->dir >= 0 && ::fstatat(place->dir, old.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        Ours(st, owner))
+      ::unlinkat(place->dir, old.c_str(), 0);
+  }
+  return names;
+}
+
+int BackupPlaces::Fail(FileStep step, int error) {
+  m_failedStep = step;
+  return error;
+}
+
 int BackupPlaces::WriteIn(const Place& place, std::string_view old, const struct stat& st, bool namedOnly) {
   const bool next = &place == &m_next;
+  std::vector<Found> existing = Scan(place, st.st_uid);
   TempFile temp;
-  if (const int error = temp.Create(place.dir, next ? st.st_mode & 0666 : 0600, namedOnly)) return error;
-  int error = PWriteAll(temp.Fd(), old, 0);
+  if (const int error = temp.Create(place.dir, next ? st.st_mode & 0666 : 0600, namedOnly))
+    return Fail(FileStep::Create, error);
+  if (const int error = PWriteAll(temp.Fd(), old, 0)) return Fail(FileStep::Write, error);
   // Its owner's, so that the owner may read and remove it; the saver may be unable to give it.
-  if (!error && next && ::fchown(temp.Fd(), st.st_uid, st.st_gid) != 0 &&
+  if (next && ::fchown(temp.Fd(), st.st_uid, st.st_gid) != 0 &&
       ::fchown(temp.Fd(), static_cast<uid_t>(-1), st.st_gid) != 0) {
     // Neither can be given: the backup stays the saver's, readable by the saver.
   }
-  if (!error && ::fsync(temp.Fd()) != 0) error = errno;
-  if (error) return error;
-  for (int slot = 1; slot <= kSlots; ++slot) {
-    const std::string name = SlotName(place.stem, slot);
-    const SignalBlock block = BlockInterrupts();
-    error = temp.Link(name);
-    if (error == EEXIST) continue;
-    if (error) return error;
-    MarkBackup(place.dir, name);
-    m_made = &place;
-    m_madeName = name;
-    m_shown = Joined(place.shownDir, name);
-    break;
+  // Later than every other backup of the place, however coarse the file system's clock.
+  struct stat made {};
+  for (const Found& backup : existing) {
+    if (::fstat(temp.Fd(), &made) != 0 || Later(made.st_mtim, backup.st.st_mtim)) continue;
+    timespec times[2] = {{0, UTIME_OMIT}, backup.st.st_mtim};
+    if (++times[1].tv_nsec == 1'000'000'000L) times[1] = {times[1].tv_sec + 1, 0};
+    ::futimens(temp.Fd(), times);
   }
-  if (error) return error;  // every name taken
+  if (::fsync(temp.Fd()) != 0) return Fail(FileStep::Sync, errno);
+  // A free name, or else the oldest backup's.
+  std::sort(existing.begin(), existing.end(),
+            [](const Found& a, const Found& b) { return Later(b.st.st_mtim, a.st.st_mtim); });
+  std::vector<std::string> names;
+  for (std::size_t slot = 1; slot <= kSlots; ++slot) names.push_back(SlotName(place.stem, slot));
+  for (const Found& backup : existing) names.push_back(backup.name);
+  int error = EEXIST;
+  for (std::size_t i = 0; i < names.size() && error == EEXIST; ++i) {
+    const SignalBlock block = BlockInterrupts();
+    const bool reused = i >= kSlots;
+    if (reused && ::unlinkat(place.dir, names[i].c_str(), 0) != 0) continue;
+    if (reused) m_madeRoom.push_back(Joined(place.shownDir, names[i]));
+    error = temp.Link(names[i]);
+    if (error) continue;
+    MarkBackup(place.dir, names[i], place.stem + std::string(kOldSuffix));
+    m_made = &place;
+    m_madeName = names[i];
+    m_madeFd.Reset(::dup(temp.Fd()));
+    m_shown = Joined(place.shownDir, names[i]);
+  }
+  if (error) return Fail(FileStep::Create, error);
   if (place.syncable && ::fsync(place.dir) != 0 && errno != EINVAL) {
     error = errno;
     Remove();
-    return error;
+    return Fail(FileStep::Sync, error);
   }
   return 0;
 }
@@ -200,11 +275,39 @@ int BackupPlaces::Write(std::string_view old, const struct stat& st) {
   if (error != EACCES && error != EPERM && error != EROFS && error != ENAMETOOLONG && error != EEXIST)
     return error;
   error = OpenState(true);
-  if (error) return error;
+  if (error) return Fail(FileStep::Create, error);
   RemoveStaleTemps(m_state.dir);
   error = WriteIn(m_state, old, st, NamedTempOnly());
   if (error == kUseNamedTemp) error = WriteIn(m_state, old, st, true);
   return error;
+}
+
+BackupPlaces::Removal BackupPlaces::RemoveFinished() {
+  Removal removal;
+  if (!m_made) return removal;
+  {
+    const SignalBlock block = BlockInterrupts();
+    if (::unlinkat(m_made->dir, m_madeName.c_str(), 0) != 0) {
+      removal.error = errno;
+      const std::string old = m_made->stem + std::string(kOldSuffix);
+      if (::renameat(m_made->dir, m_madeName.c_str(), m_made->dir, old.c_str()) == 0) {
+        removal.how = Removal::How::Renamed;
+        removal.shown = Joined(m_made->shownDir, old);
+      } else {
+        const bool marked = ::fsetxattr(m_madeFd.Get(), kFinishedAttribute, "1", 1, 0) == 0;
+        if (marked) ::fsync(m_madeFd.Get());
+        removal.how = marked ? Removal::How::Marked : Removal::How::Stayed;
+        removal.shown = m_shown;
+      }
+    }
+    ForgetBackup();
+  }
+  // Synced, so that a power cut brings no finished save's backup back.
+  if (m_made->syncable) ::fsync(m_made->dir);
+  m_made = nullptr;
+  m_madeName.clear();
+  m_madeFd.Reset();
+  return removal;
 }
 
 void BackupPlaces::Remove() {
@@ -214,10 +317,10 @@ void BackupPlaces::Remove() {
     ::unlinkat(m_made->dir, m_madeName.c_str(), 0);
     ForgetBackup();
   }
-  // Synced, so that a power cut brings no finished save's backup back.
   if (m_made->syncable) ::fsync(m_made->dir);
   m_made = nullptr;
   m_madeName.clear();
+  m_madeFd.Reset();
 }
 
 }  // namespace kalmoro

@@ -43,7 +43,7 @@ std::string Number(long long value) {
   return std::string(buf, result.ptr);
 }
 
-std::string Reason(int error) {
+std::string Reason(int error, FileStep step) {
   switch (error) {
     case kNotRegularFile:
       return "это не обычный файл";
@@ -52,7 +52,7 @@ std::string Reason(int error) {
     case kLockBusy:
       return "файл сейчас сохраняет другая программа";
     default:
-      return ErrnoReason(error, FileAccess::Write);
+      return ErrnoReason(error, step);
   }
 }
 
@@ -233,15 +233,22 @@ int KeepOwnerAndMode(int fd, const struct stat& old) {
 
 // How the save went, beyond the errno value.
 struct Outcome {
-  bool readOnly = false;          // refused as read-only
-  bool restored = true;           // an in-place failure left the old bytes
-  bool replaced = false;          // a new file took the place of an existing one
-  bool attributes = false;        // the existing one had extended attributes of its own
-  bool backupFailed = false;      // the error is the backup's: the file is untouched
-  std::string keptBackup;         // the old bytes could not be put back: the backup that holds them
-  int folderNotSynced = 0;        // the errno value of the folder's fsync after the rename
-  std::vector<std::string> left;  // backups interrupted saves left
-  struct stat made {};            // the new file
+  bool readOnly = false;                  // refused as read-only
+  bool restored = true;                   // an in-place failure left the old bytes
+  bool replaced = false;                  // a new file took the place of an existing one
+  bool attributes = false;                // the existing one had extended attributes of its own
+  bool backupFailed = false;              // the error is the backup's: the file is untouched
+  FileStep step = FileStep::OpenToWrite;  // the step that failed
+  std::string keptBackup;                 // the old bytes could not be put back: the backup that holds them
+  int folderNotSynced = 0;                // the errno value of the folder's fsync after the rename
+  std::vector<std::string> left;          // backups interrupted saves left
+  BackupPlaces::Removal removal;          // the backup of a save in place, once the new program is on disk
+  struct stat made {};                    // the new file
+
+  int Fail(FileStep failed, int error) {
+    step = failed;
+    return error;
+  }
 };
 
 // Writes bytes to a new file in the target's folder and puts it in place of the old one in one step:
@@ -250,19 +257,20 @@ int WriteReplacement(const Target& t, std::string_view bytes, bool namedOnly, Ou
   // The old mode (the umask applies, so never wider), or for a new file the umask and default ACL.
   const mode_t createMode = t.exists ? t.stat.st_mode & 0777 : 0666;
   TempFile temp;
-  if (const int error = temp.Create(t.dir.Get(), createMode, namedOnly)) return error;
-  int error = PWriteAll(temp.Fd(), bytes, 0);
-  if (!error && t.exists) error = KeepOwnerAndMode(temp.Fd(), t.stat);
-  if (!error && ::fsync(temp.Fd()) != 0) error = errno;
-  if (!error && ::fstat(temp.Fd(), &out.made) != 0) error = errno;
-  if (error) return error;
+  if (const int error = temp.Create(t.dir.Get(), createMode, namedOnly))
+    return out.Fail(FileStep::Create, error);
+  if (const int error = PWriteAll(temp.Fd(), bytes, 0)) return out.Fail(FileStep::Write, error);
+  if (t.exists) {
+    if (const int error = KeepOwnerAndMode(temp.Fd(), t.stat)) return out.Fail(FileStep::KeepMode, error);
+  }
+  if (::fsync(temp.Fd()) != 0 || ::fstat(temp.Fd(), &out.made) != 0) return out.Fail(FileStep::Sync, errno);
   PauseAt(SaveHooks::Stage::TempWritten);
   {
     const SignalBlock block = BlockInterrupts();
     // An unnamed file for a new name is linked there at once, unless another save just made it.
-    error = t.exists || namedOnly ? EEXIST : temp.Link(t.base);
+    int error = t.exists || namedOnly ? EEXIST : temp.Link(t.base);
     if (error == EEXIST) error = temp.Replace(t.base);
-    if (error) return error;
+    if (error) return out.Fail(FileStep::Replace, error);
     MarkCommitted();
     PauseAt(SaveHooks::Stage::Renamed);
   }
@@ -283,6 +291,7 @@ int WriteThroughNewFile(const Target& t, std::string_view bytes, Outcome& out) {
 // touched and removed once the new bytes are on disk; the old bytes are also kept in memory and put
 // back on failure (restored is set when that worked) or on an interrupting signal.
 int WriteInPlace(const Target& t, std::string_view bytes, BackupPlaces& backups, Outcome& out) {
+  out.step = FileStep::OpenToWrite;
   UniqueFd own;
   int fd = t.fileWritable ? t.file.Get() : -1;
   if (fd < 0) {
@@ -294,10 +303,10 @@ int WriteInPlace(const Target& t, std::string_view bytes, BackupPlaces& backups,
   if (::fstat(fd, &st) != 0) return errno;
   if (!S_ISREG(st.st_mode)) return kNotRegularFile;
   std::string old;
-  if (const int error = ReadWhole(fd, old)) return error;
+  if (const int error = ReadWhole(fd, old)) return out.Fail(FileStep::Read, error);
   if (const int error = backups.Write(old, st)) {
     out.backupFailed = true;
-    return error;
+    return out.Fail(backups.FailedStep(), error);
   }
   PauseAt(SaveHooks::Stage::BackupWritten);
 
@@ -306,14 +315,15 @@ int WriteInPlace(const Target& t, std::string_view bytes, BackupPlaces& backups,
     const SignalBlock block = BlockInterrupts();
     MarkInPlace(&undo);
   }
-  int error = PWriteAll(fd, bytes, 0);
+  int error = out.Fail(FileStep::Write, PWriteAll(fd, bytes, 0));
   if (!error) PauseAt(SaveHooks::Stage::InPlaceWritten);
   // Always cut to the new length: whatever lies beyond it is not this program.
-  if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0) error = errno;
+  if (!error && ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0)
+    error = out.Fail(FileStep::Truncate, errno);
   if (!error) PauseAt(SaveHooks::Stage::InPlaceTruncated);
   // The kernel drops setuid/setgid on a write by anyone but root; drop them for root too.
   if (!error && (st.st_mode & (S_ISUID | S_ISGID)) != 0) ::fchmod(fd, st.st_mode & 0777);
-  if (!error && ::fsync(fd) != 0) error = errno;
+  if (!error && ::fsync(fd) != 0) error = out.Fail(FileStep::Sync, errno);
   if (error) {
     out.restored = RestoreInPlace(undo);
     const SignalBlock block = BlockInterrupts();
@@ -330,7 +340,7 @@ int WriteInPlace(const Target& t, std::string_view bytes, BackupPlaces& backups,
     MarkCommitted();
   }
   PauseAt(SaveHooks::Stage::InPlaceSynced);
-  backups.Remove();
+  out.removal = backups.RemoveFinished();
   return 0;
 }
 
@@ -370,13 +380,66 @@ std::string LossNote(const std::string& path, const Target& t, const Outcome& ou
   return lost.empty() ? lost : "Файл «" + path + "» сохранён как новый файл." + lost;
 }
 
-// Names the backups that interrupted saves of the file left.
-std::string LeftNote(const std::string& path, const std::vector<std::string>& left) {
-  if (left.empty()) return {};
+// Names the backups that interrupted saves of the file left and those removed to make room.
+std::string LeftNote(const std::string& path, std::vector<std::string> left,
+                     const std::vector<std::string>& removed) {
   std::string names;
+  std::erase_if(left,
+                [&](const std::string& name) { return std::ranges::find(removed, name) != removed.end(); });
   for (const std::string& name : left) names += (names.empty() ? "«" : ", «") + name + "»";
-  return "Прошлое сохранение файла «" + path + "» было прервано: прежняя программа осталась в " +
-         (left.size() == 1 ? "резервной копии " : "резервных копиях ") + names + ".";
+  std::string note;
+  if (!left.empty()) {
+    note = "Прошлое сохранение файла «" + path + "» было прервано: прежняя программа осталась в " +
+           (left.size() == 1 ? "резервной копии " : "резервных копиях ") + names + ".";
+  }
+  for (const std::string& name : removed) {
+    std::string sentence = "Самая старая резервная копия «";
+    sentence += name;
+    sentence += "» удалена: в одной папке хранится не больше 9 резервных копий файла, самые новые.";
+    note = Joined(note, sentence);
+  }
+  return note;
+}
+
+// The step of a save that failed, with the file's name.
+std::string FailedStep(const std::string& path, const Target& t, const Outcome& out) {
+  const std::string file = "«" + path + "»";
+  if (out.backupFailed) return "Не удалось сделать резервную копию файла " + file;
+  switch (out.step) {
+    case FileStep::Read:
+      return "Не удалось прочитать файл " + file;
+    case FileStep::Create:
+      return (t.exists ? "Не удалось создать новый файл для " : "Не удалось создать файл ") + file;
+    case FileStep::Write:
+      return "Не удалось записать файл " + file;
+    case FileStep::Truncate:
+      return "Не удалось обрезать файл " + file + " до длины новой программы";
+    case FileStep::Sync:
+      return "Не удалось записать файл " + file + " на диск";
+    case FileStep::KeepMode:
+      return "Не удалось сохранить прежние права доступа файла " + file;
+    case FileStep::Replace:
+      return (t.exists ? "Не удалось заменить файл " : "Не удалось создать файл ") + file;
+    default:
+      return "Не удалось сохранить файл " + file;
+  }
+}
+
+// What became of the backup of a save in place that could not be removed.
+std::string RemovalNote(const std::string& path, const BackupPlaces::Removal& removal) {
+  using How = BackupPlaces::Removal::How;
+  if (removal.how == How::Removed) return {};
+  std::string note = "Файл «" + path + "» сохранён, но резервную копию прежней программы";
+  if (removal.how != How::Renamed) note += " «" + removal.shown + "»";
+  note += " удалить не удалось (" + ErrnoReason(removal.error, FileStep::Remove) + "): ";
+  switch (removal.how) {
+    case How::Renamed:
+      return note + "она переименована в «" + removal.shown + "», её удалит следующее сохранение файла.";
+    case How::Marked:
+      return note + "она помечена как ненужная, её удалит следующее сохранение файла.";
+    default:
+      return note + "удалите её сами.";
+  }
 }
 
 }  // namespace
@@ -397,6 +460,7 @@ SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, 
                                const struct stat* restoring) {
   const SignalBlock fileSizeSignal({SIGXFSZ}, SignalBlock::Pending::Discard);
   const SaveInProgress saving;
+  PauseAt(SaveHooks::Stage::Started);
   Target t;
   Outcome out;
   int error = ResolveAndLock(path, t);
@@ -409,12 +473,11 @@ SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, 
       out.left = backups->Left(t.file.Get(), t.stat.st_uid, restoring, true);
     error = Write(t, bytes, readOnly, *backups, out);
   }
-  const std::string left = LeftNote(path, out.left);
+  const std::string left =
+      LeftNote(path, out.left, backups ? backups->MadeRoom() : std::vector<std::string>());
   if (error) {
-    const std::string reason =
-        out.backupFailed ? "резервную копию прежней программы записать не удалось (" + Reason(error) + ")"
-                         : Reason(error);
-    std::string message = "Не удалось сохранить файл «" + path + "»: " + reason + ".";
+    std::string message = FailedStep(path, t, out) + ": " + Reason(error, out.step) + ".";
+    if (out.backupFailed) message += " Файл не изменён.";
     if (!out.restored) {
       message += " Прежнее содержимое файла восстановить не удалось";
       message += out.keptBackup.empty()
@@ -431,8 +494,9 @@ SaveResult ReplaceFileContents(const std::string& path, std::string_view bytes, 
         notes,
         "Файл «" + path +
             "» сохранён, но может не пережить отключение питания: папку не удалось записать на диск (" +
-            Reason(out.folderNotSynced) + ").");
+            Reason(out.folderNotSynced, FileStep::Sync) + ").");
   }
+  notes = Joined(notes, RemovalNote(path, out.removal));
   return {SaveResult::Kind::Saved, path, Joined(notes, left)};
 }
 

@@ -33,15 +33,19 @@ SaveResult RestoreBackup(const std::string& path, const std::string& backup) {
   const UniqueFd fd(::open(backup.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
   struct stat st {};
   std::string bytes;
-  int error = !fd                           ? errno
-              : ::fstat(fd.Get(), &st) != 0 ? errno
-              : !S_ISREG(st.st_mode)        ? EINVAL
-                                            : ReadWhole(fd.Get(), bytes);
-  if (error) {
-    return {SaveResult::Kind::Failed, path,
-            "Не удалось прочитать резервную копию «" + backup + "»: " + ErrnoReason(error, FileAccess::Read) +
-                "."};
+  std::string reason;
+  if (!fd) {
+    reason = ErrnoReason(errno, FileStep::OpenToRead);
+  } else if (::fstat(fd.Get(), &st) != 0) {
+    reason = ErrnoReason(errno, FileStep::Read);
+  } else if (!S_ISREG(st.st_mode)) {
+    reason = "это не обычный файл";
+  } else if (const int error = ReadWhole(fd.Get(), bytes)) {
+    reason = ErrnoReason(error, FileStep::Read);
   }
+  if (!reason.empty())
+    return {SaveResult::Kind::Failed, path,
+            "Не удалось прочитать резервную копию «" + backup + "»: " + reason + "."};
   SaveResult result = ReplaceFileContents(path, bytes, ReadOnlyFile::Refuse, &st);
   struct stat now {};
   if (result.Saved() && ::lstat(backup.c_str(), &now) == 0 && now.st_dev == st.st_dev &&

@@ -6,6 +6,7 @@ namespace kalmoro {
 
 struct SaveHooks {
   enum class Stage {
+    Started,           // the save has begun; nothing is looked at yet
     Locked,            // the existing file is locked for this save; nothing is written yet
     TempWritten,       // the new program is complete and synced in its temporary file, not yet in place
     TempLinked,        // the unnamed new file has its temporary name, not yet renamed (signals held)

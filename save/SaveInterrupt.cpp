@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 
 #include "SaveUndo.h"
 
@@ -26,6 +27,7 @@ int g_tempDirFd = -1;
 char g_tempName[64];
 int g_backupDirFd = -1;
 char g_backupName[256];  // empty when there is no backup to remove
+char g_backupOldName[256];
 const InPlaceUndo* g_inPlace = nullptr;
 std::atomic<int> g_lateSignal{0};
 LateSignal g_late = LateSignal::EndAfterSave;
@@ -39,9 +41,12 @@ void CopyName(std::string_view name, char* to, std::size_t size) {
   to[n] = '\0';
 }
 
-void RemoveBackup() {
+// Removes the backup; that of a committed save, which holds an outdated program, is renamed when it
+// cannot be removed.
+void RemoveBackup(bool committed) {
   if (g_backupName[0] == '\0') return;
-  unlinkat(g_backupDirFd, g_backupName, 0);
+  if (unlinkat(g_backupDirFd, g_backupName, 0) != 0 && committed)
+    renameat(g_backupDirFd, g_backupName, g_backupDirFd, g_backupOldName);
   g_backupName[0] = '\0';
 }
 
@@ -87,12 +92,14 @@ void CleanUpInterruptedSave() {
       unlinkat(g_tempDirFd, g_tempName, 0);
       break;
     case kBackup:
+      RemoveBackup(false);
+      break;
     case kCommitted:
-      RemoveBackup();
+      RemoveBackup(true);
       break;
     case kInPlace:
       // Without the old bytes back the backup is the only whole copy of the old program: it stays.
-      if (RestoreInPlace(*g_inPlace)) RemoveBackup();
+      if (RestoreInPlace(*g_inPlace)) RemoveBackup(false);
       break;
     default:
       break;
@@ -155,8 +162,9 @@ void MarkNamedTemp(int dirFd, std::string_view name) {
   g_undo.store(kNamedTemp);
 }
 
-void MarkBackup(int dirFd, std::string_view name) {
+void MarkBackup(int dirFd, std::string_view name, std::string_view oldName) {
   CopyName(name, g_backupName, sizeof g_backupName);
+  CopyName(oldName, g_backupOldName, sizeof g_backupOldName);
   g_backupDirFd = dirFd;
   g_undo.store(kBackup);
 }

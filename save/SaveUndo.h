@@ -31,7 +31,9 @@ bool RestoreInPlace(const InPlaceUndo& undo);
 // held. A handler that interrupts the save:
 void MarkSaveStarted();
 void MarkNamedTemp(int dirFd, std::string_view name);  // removes this temporary file
-void MarkBackup(int dirFd, std::string_view name);     // removes this backup: the file is untouched
+// Removes this backup: the file is untouched. Once the save is committed, a backup that cannot be removed
+// is renamed oldName, so that nothing names it as an interrupted save's.
+void MarkBackup(int dirFd, std::string_view name, std::string_view oldName);
 void MarkInPlace(const InPlaceUndo* undo);  // puts the old bytes back, then removes the backup if that worked
 void MarkCommitted();  // the new program is in place: the signal waits for the save's end (LateSignal);
                        // a handler of the program's own removes the backup, if one is still marked

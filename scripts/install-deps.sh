@@ -4,6 +4,7 @@
 #   install-deps.sh package   the same and the Debian packaging tools (scripts/package.sh)
 #   install-deps.sh test      everything: the test, fuzzing, benchmark and style tools too (scripts/test.sh)
 #   install-deps.sh xvfb      the private X server scripts/run.sh --xvfb starts
+# Several sets at once (install-deps.sh run xvfb) make one installation, and one root command.
 # It says what it will install (and the download size) before anything asks for a password. As root it
 # runs apt-get itself, otherwise through sudo; a user without sudo, or whom sudo refuses, gets the one
 # command to run as root. apt's own output goes to a log; the terminal gets one line per step.
@@ -29,19 +30,23 @@ test=(
   poppler-utils  # counts and renders the pages of the setup sheet PDF
 )
 
-case ${1:-test} in
-  run) packages=("${run[@]}") ;;
-  package) packages=("${run[@]}" "${package[@]}") ;;
-  xvfb) packages=("${xvfb[@]}") ;;
-  test) packages=("${run[@]}" "${package[@]}" "${xvfb[@]}" "${test[@]}") ;;
-  *)
-    echo "Usage: install-deps.sh run|package|test|xvfb" >&2
-    exit 2
-    ;;
-esac
+packages=()
+for set in "${@:-test}"; do
+  case $set in
+    run) packages+=("${run[@]}") ;;
+    package) packages+=("${run[@]}" "${package[@]}") ;;
+    xvfb) packages+=("${xvfb[@]}") ;;
+    test) packages+=("${run[@]}" "${package[@]}" "${xvfb[@]}" "${test[@]}") ;;
+    *)
+      echo "Usage: install-deps.sh run|package|test|xvfb ..." >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
+  [[ " ${missing[*]} " == *" $p "* ]] && continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0

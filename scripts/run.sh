@@ -29,9 +29,9 @@ if ! $xvfb && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${
   esac
 fi
 
-# Only what the window needs; the test tools come with scripts/test.sh.
-bash scripts/install-deps.sh run
-if $xvfb; then bash scripts/install-deps.sh xvfb; fi
+# Only what the window needs (with the private X server, in one installation); the test tools come
+# with scripts/test.sh.
+if $xvfb; then bash scripts/install-deps.sh run xvfb; else bash scripts/install-deps.sh run; fi
 # A new build folder leaves the tests and benchmarks out (their libraries come with scripts/test.sh); an
 # existing one keeps its settings.
 options=()
@@ -45,8 +45,14 @@ fi
 # xvfb-run picks a free display, gives it a private authority cookie, and stops the server when the
 # window closes (or on Ctrl+C).
 echo "Starting a private Xvfb."
+# The screenshot hint names ImageMagick's import, which only the test tools install.
 exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash -c '
   echo "The window runs on the private display $DISPLAY, which no screen shows."
-  echo "A screenshot: DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY import -window root kalmoro.png"
+  if command -v import >/dev/null 2>&1; then
+    echo "A screenshot: DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY import -window root kalmoro.png"
+  else
+    echo "A screenshot needs ImageMagick (as root: apt-get install imagemagick), then:"
+    echo "  DISPLAY=$DISPLAY XAUTHORITY=$XAUTHORITY import -window root kalmoro.png"
+  fi
   echo "Ctrl+C ends the window and the display."
   exec "$0" "$@"' "$build/app/Kalmoro" "$@"

@@ -19,6 +19,9 @@
 #include <string>
 
 #include "app/preview/FieldReader.h"
+#include "app/preview/PlanReadout.h"
+#include "app/preview/PreviewPlacement.h"
+#include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
 #include "check/MachineCheck.h"
@@ -123,20 +126,6 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, FieldReader& reader, Q
   top->addWidget(machine);
   top->addWidget(fit);
 
-  auto* hint = new QLabel(
-      QStringLiteral("Колесо — масштаб, перетаскивание — сдвиг (в 3D — поворот), щелчок — строка программы, "
-                     "Shift+щелчок — измерить"),
-      this);
-  hint->setObjectName(QStringLiteral("Hint"));
-  hint->setForegroundRole(QPalette::PlaceholderText);
-  hint->setWordWrap(true);
-  m_cursor = new QLabel(this);
-  m_cursor->setObjectName(QStringLiteral("Cursor"));
-  m_cursor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  auto* under = new QHBoxLayout;
-  under->addWidget(hint, 1);
-  under->addWidget(m_cursor);
-
   m_view = new ToolpathView(this);
   m_view->setObjectName(QStringLiteral("ToolpathView"));
   m_status = new QLabel(this);
@@ -154,14 +143,13 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, FieldReader& reader, Q
   layout->setSpacing(4);
   layout->addLayout(top);
   layout->addWidget(m_view, 1);
-  layout->addLayout(under);
+  m_readout = new PlanReadout(this);
+  layout->addWidget(m_readout);
   layout->addWidget(m_status);
   layout->addWidget(m_problems);
   // Small enough for a laptop beside the main window, large enough that the drawing, the legend and
   // the scale bar keep apart and no line of text breaks inside a word.
   m_view->setMinimumSize(380, 260);
-  m_cursor->setMinimumWidth(m_cursor->fontMetrics().horizontalAdvance(
-      QStringLiteral("X -0000.000 Y -0000.000 · верх X -0000.000 Y -0000.000")));
   setMinimumSize(layout->minimumSize().expandedTo(QSize(620, 560)));
   resize(700, 680);
 
@@ -180,7 +168,7 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, FieldReader& reader, Q
   connect(m_views, &QTabBar::currentChanged, this, [this](int index) {
     m_view->SetMode(index == 1 ? ToolpathView::Mode::Oblique : ToolpathView::Mode::Plan);
     m_standardViews->setVisible(index == 1);
-    m_cursor->clear();
+    m_readout->Clear();
   });
   connect(m_standardViews, &QComboBox::activated, this, [this](int index) {
     constexpr ToolpathView::StandardView kViews[] = {
@@ -194,8 +182,8 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, FieldReader& reader, Q
   connect(m_view, &ToolpathView::MoveClicked, this, &ToolpathPreview::DrawingClicked);
   connect(m_view, &ToolpathView::DoubleClicked, this, &ToolpathPreview::UndoClickForDoubleClick);
   connect(m_view, &ToolpathView::CursorMoved, this, &ToolpathPreview::ShowCursor);
-  connect(m_view, &ToolpathView::CursorLeft, m_cursor, &QLabel::clear);
-  connect(m_view, &ToolpathView::Measured, this, &ToolpathPreview::ShowMeasure);
+  connect(m_view, &ToolpathView::CursorLeft, m_readout, &PlanReadout::ClearCursor);
+  connect(m_view, &ToolpathView::Measured, m_readout, &PlanReadout::ShowMeasure);
   connect(m_problems, &QListWidget::itemClicked, this, &ToolpathPreview::ProblemChosen);
   connect(m_problems, &QListWidget::itemActivated, this, &ToolpathPreview::ProblemChosen);
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -206,13 +194,20 @@ ToolpathPreview::~ToolpathPreview() = default;
 
 void ToolpathPreview::Open() {
   if (!m_placed && parentWidget()) {
-    // Beside the main window, when the screen has room for it there.
+    // Beside the main window where the screen has room, else where it covers the least of it. The
+    // preview's frame is not known before it is first shown: the main window's frame stands for it.
     m_placed = true;
-    const QRect main = parentWidget()->frameGeometry();
-    const QRect wanted(main.topRight() + QPoint(12, 0), size());
-    if (const QScreen* screen = parentWidget()->screen();
-        screen && screen->availableGeometry().contains(wanted))
-      move(wanted.topLeft());
+    if (const QScreen* screen = parentWidget()->screen()) {
+      const QRect main = parentWidget()->frameGeometry();
+      const QRect inner = parentWidget()->geometry();
+      const QMargins frame(inner.left() - main.left(), inner.top() - main.top(), main.right() - inner.right(),
+                           main.bottom() - inner.bottom());
+      const QSize decoration(frame.left() + frame.right(), frame.top() + frame.bottom());
+      const QRect placed =
+          PlacePreview(screen->availableGeometry(), main, size() + decoration, minimumSize() + decoration);
+      resize(placed.size() - decoration);
+      move(placed.topLeft());
+    }
   }
   show();
   raise();
@@ -253,7 +248,7 @@ void ToolpathPreview::Show(const std::shared_ptr<const FieldReading>& read) {
   if (!read) return;
   m_read = read;
   m_view->SetScene(m_read->scene ? m_read->scene : std::make_shared<const ToolpathScene>());
-  m_measured.clear();
+  m_readout->Clear();
   if (std::exchange(m_refit, false)) m_view->Fit();
   ShowStatus();
   FollowCaret();
@@ -268,23 +263,13 @@ void ToolpathPreview::SetMachine(const MachineProfile& machine, bool saved, cons
 }
 
 void ToolpathPreview::ShowCursor(QPointF point) {
-  QString text = QStringLiteral("X %1 Y %2").arg(Coord(point.x()), Coord(point.y()));
   // A cone's upper point above the cursor: the same direction from the axis, at the upper radius.
+  std::optional<double> upperScale;
   if (const ProgramReading& r = m_read->reading; r.encoded) {
-    if (const auto* cone = std::get_if<ConeHeader>(&r.encoded->dimensions); cone && cone->lower > 0) {
-      const double k = cone->upper / cone->lower;
-      text += QStringLiteral(" · верх X %1 Y %2").arg(Coord(point.x() * k), Coord(point.y() * k));
-    }
+    if (const auto* cone = std::get_if<ConeHeader>(&r.encoded->dimensions); cone && cone->lower > 0)
+      upperScale = cone->upper / cone->lower;
   }
-  if (!m_measured.isEmpty()) text += QStringLiteral(" · ") + m_measured;
-  m_cursor->setText(text);
-}
-
-void ToolpathPreview::ShowMeasure(QPointF from, QPointF to) {
-  const QPointF d = to - from;
-  m_measured = QStringLiteral("расстояние %1 (ΔX %2, ΔY %3)")
-                   .arg(Length(std::hypot(d.x(), d.y())), Coord(d.x()), Coord(d.y()));
-  m_cursor->setText(m_measured);
+  m_readout->ShowCursor(point, upperScale);
 }
 
 void ToolpathPreview::DrawingClicked(int move) {

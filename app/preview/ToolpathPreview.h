@@ -23,6 +23,8 @@ class QToolButton;
 namespace kalmoro {
 
 class FieldReader;
+class PlanReadout;
+class ToolpathScene;
 class ToolpathView;
 
 inline constexpr const char* kPreviewTitle = "Траектория";
@@ -74,7 +76,6 @@ class ToolpathPreview : public QWidget {
   void GoToLine(int line);
   void ProblemChosen(QListWidgetItem* item);
   void ShowCursor(QPointF point);
-  void ShowMeasure(QPointF from, QPointF to);
   void DrawingClicked(int move);
   void UndoClickForDoubleClick();
 
@@ -84,8 +85,7 @@ class ToolpathPreview : public QWidget {
   ToolpathView* m_view;
   QLabel* m_status;
   QListWidget* m_problems;
-  QLabel* m_cursor;
-  QString m_measured;  // the last distance measured, shown beside the cursor's coordinates
+  PlanReadout* m_readout;
   QComboBox* m_standardViews;
   QCheckBox* m_wireCentre;
   QToolButton* m_commands = nullptr;

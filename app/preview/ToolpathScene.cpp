@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <numbers>
 
 #include "app/preview/ScreenGeometry.h"
@@ -24,7 +25,6 @@ QPointF ToQt(const Point& p) {
 
 ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
     : m_tapered(reading.tapered), m_wireHeight(reading.wireHeight) {
-  if (m_wireHeight && *m_wireHeight == 0) m_wireHeight.reset();
   std::size_t arcs = 0;
   for (const Move& m : reading.moves) arcs += m.kind == Move::Kind::Arc ? 1 : 0;
   const int perTurn =
@@ -60,12 +60,8 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
   }
   m_anyFaulty = std::find(m_faulty.begin(), m_faulty.end(), true) != m_faulty.end();
 
-  m_snaps.reserve(reading.moves.size() * 2 + 1);
-  if (!reading.moves.empty()) m_snaps.push_back(ToQt({reading.moves.front().x0, reading.moves.front().y0}));
-  for (const Move& m : reading.moves) {
-    m_snaps.push_back(ToQt({m.x, m.y}));
-    if (m.kind == Move::Kind::Arc) m_snaps.push_back(ToQt({m.i, m.j}));
-  }
+  AddSnapPoints(reading.moves);
+  SetHeights(reading);
   if (wireOffset > 0) {
     // Each run of moves with compensation on is a cut the wire's centre follows: one for each hole.
     std::vector<QPointF> cut;
@@ -124,6 +120,60 @@ void ToolpathScene::SampleWires(const std::vector<Move>& moves) {
     const double t = lengths[at] > 0 ? std::clamp((target - before) / lengths[at], 0.0, 1.0) : 0.0;
     m_wires.emplace_back(ToQt(PointAt(*path[at], t, false)), ToQt(PointAt(*path[at], t, true)));
     m_wireMoves.push_back(static_cast<int>(path[at] - moves.data()));
+  }
+}
+
+void ToolpathScene::AddSnapPoints(const std::vector<Move>& moves) {
+  m_snaps.reserve((moves.size() * 2 + 1) * (m_tapered ? 2 : 1));
+  for (const bool upper : {false, true}) {
+    if (upper && !m_tapered) break;
+    const auto at = [upper](double x, double y, double u, double v) {
+      return upper ? QPointF(x + u, y + v) : QPointF(x, y);
+    };
+    if (!moves.empty()) {
+      const Move& first = moves.front();
+      m_snaps.push_back(at(first.x0, first.y0, first.u0, first.v0));
+    }
+    for (const Move& m : moves) {
+      m_snaps.push_back(at(m.x, m.y, m.u, m.v));
+      // An upper arc whose taper changes along it is no arc and has no centre.
+      if (m.kind == Move::Kind::Arc && (!upper || (m.u == m.u0 && m.v == m.v0)))
+        m_snaps.push_back(at(m.i, m.j, m.u, m.v));
+    }
+  }
+}
+
+void ToolpathScene::SetHeights(const ProgramReading& reading) {
+  const auto tapered = [](std::span<const Move> moves) {
+    return std::any_of(moves.begin(), moves.end(),
+                       [](const Move& m) { return m.u != 0 || m.v != 0 || m.u0 != 0 || m.v0 != 0; });
+  };
+  const auto given = [](const std::optional<double>& h) { return h && std::isfinite(*h) && *h != 0; };
+  bool first = true;
+  const auto note = [&](double height) {
+    m_minHeight = first ? height : std::min(m_minHeight, height);
+    m_maxHeight = first ? height : std::max(m_maxHeight, height);
+    first = false;
+  };
+  if (!reading.job) {
+    if (!given(m_wireHeight)) m_wireHeight.reset();
+    m_heights.assign(reading.moves.size(), m_wireHeight.value_or(0));
+    if (m_wireHeight && !reading.moves.empty()) note(*m_wireHeight);
+    if (!m_wireHeight && m_tapered) m_taperedWithoutHeight.push_back(0);
+    return;
+  }
+  // A job: each hole at the height its own setup block gives.
+  m_heights.assign(reading.moves.size(), 0);
+  for (const JobHoleReading& hole : reading.job->holes) {
+    if (hole.firstMove >= reading.moves.size()) continue;
+    const std::size_t count = std::min(hole.moveCount, reading.moves.size() - hole.firstMove);
+    const std::span<const Move> moves = std::span<const Move>(reading.moves).subspan(hole.firstMove, count);
+    if (!given(hole.wireHeight)) {
+      if (tapered(moves)) m_taperedWithoutHeight.push_back(hole.number);
+      continue;
+    }
+    std::fill_n(m_heights.begin() + static_cast<std::ptrdiff_t>(hole.firstMove), count, *hole.wireHeight);
+    if (count > 0) note(*hole.wireHeight);
   }
 }
 

@@ -41,6 +41,15 @@ class ToolpathScene {
   bool Tapered() const { return m_tapered; }
   // The height of the upper guide above the lower one, the R word; nothing when absent or zero.
   std::optional<double> WireHeight() const { return m_wireHeight; }
+  // The height at which a move's upper contour is cut: the R word of its hole's setup block in a job,
+  // the program's otherwise; 0 where none is given (and for the moves between a job's holes).
+  double HeightOf(int move) const { return m_heights[static_cast<std::size_t>(move)]; }
+  // The least and the greatest height any move has; 0 and 0 when none has one.
+  double MinHeight() const { return m_minHeight; }
+  double MaxHeight() const { return m_maxHeight; }
+  // The tapered holes that give no height, whose contours the 3D view can only draw at one height: the
+  // numbers of a job's holes, or 0 for a single program.
+  const std::vector<long>& TaperedWithoutHeight() const { return m_taperedWithoutHeight; }
   // Where the path starts; nothing without moves.
   std::optional<QPointF> Start() const;
   // The smallest rectangle (X, Y in millimetres) that holds both contours; empty without moves.
@@ -62,12 +71,16 @@ class ToolpathScene {
     long number = 0;
   };
   const std::vector<HoleMark>& Holes() const { return m_holes; }
-  // The points a measurement snaps to: where every move ends, and the centre of every arc.
+  // The points a measurement in the plan snaps to: where every move ends and the centre of every arc,
+  // on the lower contour and, for a tapered program, on the upper one (an upper arc has a centre where
+  // its taper stays the same along it).
   const std::vector<QPointF>& SnapPoints() const { return m_snaps; }
 
  private:
   void AddMove(const Move& move, int segments);
   void SampleWires(const std::vector<Move>& moves);
+  void SetHeights(const ProgramReading& reading);
+  void AddSnapPoints(const std::vector<Move>& moves);
 
   std::vector<QPointF> m_lower, m_upper;  // the polylines of all moves, one after another
   std::vector<std::size_t> m_first;       // where each move's polyline starts; one more entry at the end
@@ -84,6 +97,9 @@ class ToolpathScene {
   std::vector<QPointF> m_snaps;
   bool m_tapered = false;
   std::optional<double> m_wireHeight;
+  std::vector<double> m_heights;
+  double m_minHeight = 0, m_maxHeight = 0;
+  std::vector<long> m_taperedWithoutHeight;
   QRectF m_bounds;
 };
 

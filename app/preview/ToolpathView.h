@@ -8,9 +8,11 @@
 #include <memory>
 
 #include "app/preview/Legend.h"
+#include "app/preview/MeasureTool.h"
 #include "app/preview/ToolpathScene.h"
 
 class QPainter;
+class QPainterPath;
 
 // The drawing of the toolpath preview: the plan of both contours, or a 3D view of the wire between
 // them that turns. It fits the drawing to the widget, zooms with the wheel about the cursor, pans (plan)
@@ -46,7 +48,7 @@ class ToolpathView : public QWidget {
   void SetWireCentreShown(bool shown);
   bool WireCentreShown() const { return m_wireCentreShown; }
   // The points of the measurement under way (none, one, or the two measured), in millimetres.
-  const std::vector<QPointF>& MeasuredPoints() const { return m_measure; }
+  const std::vector<QPointF>& MeasuredPoints() const { return m_measure.Points(); }
   // The snap point nearest a widget point within a few pixels, else the point itself, in millimetres
   // (plan only).
   QPointF SnapAt(QPointF widgetPoint) const;
@@ -54,7 +56,8 @@ class ToolpathView : public QWidget {
   // What the drawing holds, in millimetres: X and Y in the plan; in the oblique view X and the
   // height on the drawing's vertical. Empty without moves.
   QRectF SceneBounds() const { return m_bounds; }
-  // Where a point of the lower or upper contour (X, Y in millimetres) lies in the widget.
+  // Where a point of the lower or upper contour (X, Y in millimetres) lies in the widget; in 3D the
+  // upper one at the greatest height of the scene's holes.
   QPointF ToWidget(QPointF point, bool upper) const;
   // The nearest move to a widget point within a few pixels, or -1.
   int MoveNear(QPointF widgetPoint) const;
@@ -83,15 +86,17 @@ class ToolpathView : public QWidget {
   void leaveEvent(QEvent* event) override;
 
  private:
-  // The map from a contour's X, Y to the drawing plane (millimetres): the plan itself, or the
-  // oblique view with the upper contour raised to the wire height.
-  QTransform Projection(bool upper) const;
-  QPointF Project(QPointF point, bool upper) const;
+  // The map from a contour's X, Y at a height above the table to the drawing plane (millimetres): the
+  // plan itself, or the oblique view with the point raised to that height.
+  QTransform Projection(double height) const;
+  QPointF Project(QPointF point, double height) const;
   QPointF PlaneToWidget(QPointF plane) const;
-  // The map from a contour's X, Y (millimetres) to the widget.
-  QTransform ContourToWidget(bool upper) const;
+  // The map from a contour's X, Y (millimetres) at a height to the widget.
+  QTransform ContourToWidget(double height) const;
+  QPointF AtHeight(QPointF point, double height) const { return ContourToWidget(height).map(point); }
   QPointF WidgetToPlane(QPointF widget) const;
-  double Height() const;
+  // The height the upper contour of a move is drawn at: its hole's in 3D, none in the plan.
+  double UpperHeight(int move) const;
   bool ShowsUpper() const;
   std::vector<LegendEntry> Legend() const;
   double LegendHeight() const;
@@ -100,14 +105,13 @@ class ToolpathView : public QWidget {
   void UpdateBounds();
   void Invalidate();
   void PaintDrawing(QPainter& painter) const;
-  void PaintGrid(QPainter& painter) const;
-  void PaintAxes3d(QPainter& painter) const;
   void PaintContours(QPainter& painter) const;
+  void PaintWires(QPainter& painter) const;
   void PaintLegend(QPainter& painter) const;
-  void PaintScaleBar(QPainter& painter) const;
   void PaintFaults(QPainter& painter) const;
   void PaintHighlight(QPainter& painter) const;
-  void PaintMeasure(QPainter& painter) const;
+  // A move on the lower or upper contour, cut to the widget.
+  QPainterPath MovePath(int move, bool upper) const;
 
   std::shared_ptr<const ToolpathScene> m_scene = std::make_shared<ToolpathScene>();
   Mode m_mode = Mode::Plan;
@@ -126,7 +130,7 @@ class ToolpathView : public QWidget {
   bool m_measuring = false;  // the press was a Shift+click
   double m_yaw = -45, m_pitch = 35.264;
   bool m_wireCentreShown = true;
-  std::vector<QPointF> m_measure;
+  MeasureTool m_measure;
 };
 
 }  // namespace kalmoro

@@ -16,6 +16,7 @@
 #include <tuple>
 
 #include "TestWindow.h"
+#include "app/preview/Legend.h"
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathPreview.h"
 #include "app/preview/ToolpathScene.h"
@@ -51,6 +52,11 @@ class PreviewTest : public QObject {
   void wheelZoomsAboutCursorDragPansDoubleClickFits();
   void sceneHoldsGeneratedContours();
   void jobSceneMarksTravelStopsAndHoles();
+  void planKeepsItsScaleWhileTheCursorMoves();
+  void shiftClickMeasuresBetweenSnappedPoints_data();
+  void shiftClickMeasuresBetweenSnappedPoints();
+  void eachHoleStandsAtItsOwnHeight_data();
+  void eachHoleStandsAtItsOwnHeight();
 
  private:
   ToolpathPreview* OpenWithF5();
@@ -116,6 +122,10 @@ void PreviewTest::f5ShowsGeneratedProgram() {
   QVERIFY2(Status(preview).contains("Ошибок нет"), qPrintable("status: " + Status(preview)));
   QVERIFY2(Status(preview).contains(QString("кадров: %1").arg(blocks)),
            qPrintable("status: " + Status(preview)));
+  // The offscreen screen has no room beside the main window: the preview opened at its least size. At
+  // its usual size the fitted drawing fills the view.
+  preview->resize(700, 680);
+  QTRY_COMPARE(preview->size(), QSize(700, 680));
   const QRectF shown = preview->View()->SceneBounds();
   for (const auto& [edge, actual, expected] :
        {std::tuple{"left", shown.left(), bounds.left()}, std::tuple{"right", shown.right(), bounds.right()},
@@ -386,6 +396,138 @@ void PreviewTest::jobSceneMarksTravelStopsAndHoles() {
   for (std::size_t k = 0; k < 5; ++k)
     QVERIFY(Distance(scene.Holes()[k].at, {holes[k].x, holes[k].y}) < 0.0011 &&
             scene.Holes()[k].number == long(k + 1));
+}
+
+const std::string kCone24To20 = kalmoro::GenCone("20", "24", "20", "").program;
+
+// The mouse goes all over the plan, now and then measuring with Shift+click, while the readout under it
+// grows to its longest ("X … · верх X … · расстояние …"): the drawing keeps its size and its scale.
+void PreviewTest::planKeepsItsScaleWhileTheCursorMoves() {
+  m_t->Program()->setPlainText(kalmoro::ToEditorText(kCone24To20));
+  ToolpathPreview* preview = OpenWithF5();
+  ToolpathView* view = preview->View();
+  const QSize size = view->size();
+  const QPointF ten = view->ToWidget(QPointF(10, 0), false);
+  std::mt19937 random(25);
+  std::uniform_int_distribution<int> x(0, size.width() - 1), y(0, size.height() - 1);
+  for (int k = 0; k < 120; ++k) {
+    const QPoint at(x(random), y(random));
+    if (k % 10 == 5) {
+      QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, at);
+    } else {
+      QTest::mouseMove(view, at);
+    }
+    // Whatever the readout asked of the layout is done now.
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QVERIFY2(view->size() == size, qPrintable(QString("after %1 moves the plan is %2 × %3, not %4 × %5")
+                                                  .arg(k + 1)
+                                                  .arg(view->width())
+                                                  .arg(view->height())
+                                                  .arg(size.width())
+                                                  .arg(size.height())));
+    QVERIFY2(Distance(view->ToWidget(QPointF(10, 0), false), ten) < 1e-9, "the 10 mm tick must stay put");
+  }
+  const QString shown = preview->findChild<QLabel*>("Cursor")->text();
+  QVERIFY2(shown.contains("верх X") && shown.contains("расстояние"), qPrintable(shown));
+}
+
+// A program whose upper contour is a circle of radius 5 about (1, 0): the lower one moved by a constant
+// taper, so that its arcs have centres of their own.
+const std::string kSlantedCircle =
+    "N1G92X0.000Y0.000R10.000\r\nN2G01X0.000Y5.000U1.000V0.000\r\nN3G41\r\n"
+    "N4G03X-5.000Y0.000I0.000J0.000U1.000V0.000 D0\r\nN5X0.000Y-5.000I0.000J0.000U1.000V0.000\r\n"
+    "N6X5.000Y0.000I0.000J0.000U1.000V0.000\r\nN7X0.000Y5.000I0.000J0.000U1.000V0.000\r\nN8G40\r\n"
+    "N9G01X0.000Y0.000U0.000V0.000\r\nN10M02";
+
+void PreviewTest::shiftClickMeasuresBetweenSnappedPoints_data() {
+  QTest::addColumn<QString>("program");
+  QTest::addColumn<QPointF>("from");
+  QTest::addColumn<QPointF>("to");
+  QTest::addColumn<QString>("distance");
+  const QString round = QString::fromStdString(kalmoro::GenCircle("10").program);
+  const QString cone = QString::fromStdString(kCone24To20);
+  QTest::newRow("round D10, across") << round << QPointF(-5, 0) << QPointF(5, 0) << "10.000";
+  QTest::newRow("round D10, arc centre to contour") << round << QPointF(0, 0) << QPointF(0, -5) << "5.000";
+  QTest::newRow("cone D24/D20, lower contour across")
+      << cone << QPointF(12, 0) << QPointF(-12, 0) << "24.000";
+  QTest::newRow("cone D24/D20, upper contour across")
+      << cone << QPointF(10, 0) << QPointF(-10, 0) << "20.000";
+  QTest::newRow("cone D24/D20, lower to upper") << cone << QPointF(0, -12) << QPointF(0, -10) << "2.000";
+  QTest::newRow("slanted circle, upper arc centre to its contour")
+      << QString::fromStdString(kSlantedCircle) << QPointF(1, 0) << QPointF(-4, 0) << "5.000";
+}
+
+// Each point clicked two pixels off a move's end or an arc's centre, outwards: the measurement is between
+// the points themselves, on either contour.
+void PreviewTest::shiftClickMeasuresBetweenSnappedPoints() {
+  QFETCH(QString, program);
+  QFETCH(QPointF, from);
+  QFETCH(QPointF, to);
+  QFETCH(QString, distance);
+  m_t->Program()->setPlainText(kalmoro::ToEditorText(program.toStdString()));
+  ToolpathPreview* preview = OpenWithF5();
+  preview->resize(700, 680);
+  QTRY_COMPARE(preview->size(), QSize(700, 680));
+  ToolpathView* view = preview->View();
+  const auto near = [&](QPointF p) {
+    const double length = std::hypot(p.x(), p.y());
+    const QPointF outwards = length > 0 ? QPointF(p.x(), -p.y()) / length : QPointF(0.7071, -0.7071);
+    return (view->ToWidget(p, false) + 2 * outwards).toPoint();
+  };
+  QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, near(from));
+  QTest::mouseClick(view, Qt::LeftButton, Qt::ShiftModifier, near(to));
+  QCOMPARE(view->MeasuredPoints().size(), std::size_t{2});
+  for (const auto& [got, wanted] :
+       {std::pair{view->MeasuredPoints()[0], from}, {view->MeasuredPoints()[1], to}})
+    QVERIFY2(Distance(got, wanted) < 1e-9, qPrintable(QString("(%1, %2) must snap to (%3, %4)")
+                                                          .arg(got.x())
+                                                          .arg(got.y())
+                                                          .arg(wanted.x())
+                                                          .arg(wanted.y())));
+  const QString shown = preview->findChild<QLabel*>("Cursor")->text();
+  QVERIFY2(shown.contains("расстояние " + distance + " мм"), qPrintable(shown));
+}
+
+void PreviewTest::eachHoleStandsAtItsOwnHeight_data() {
+  QTest::addColumn<QByteArray>("program");
+  QTest::addColumn<QList<double>>("heights");  // of each hole, or of the single program
+  QTest::addColumn<QString>("note");           // what the 3D view's legend says of them
+  std::string job =
+      kalmoro::GenJob(std::vector<kalmoro::JobHole>{{kalmoro::GenCircle("10").program, 20, 0},
+                                                    {kCone24To20, 0, 40},
+                                                    {kalmoro::GenCone("10", "8", "6", "").program, 30, 40}})
+          .program;
+  QTest::newRow("job: a round hole, cones of H20 and H10")
+      << QByteArray::fromStdString(job) << QList<double>{0, 20, 10}
+      << "Высота (R) у каждого отверстия своя: 10…20 мм";
+  QTest::newRow("single cone H20") << QByteArray::fromStdString(kCone24To20) << QList<double>{20}
+                                   << "Высота (R): 20 мм";
+  QTest::newRow("single round hole") << QByteArray::fromStdString(kalmoro::GenCircle("10").program)
+                                     << QList<double>{0}
+                                     << "Высота (слово R) не задана: контуры на одной высоте";
+  // The second hole's setup block without its R word.
+  job.erase(job.find("R20.000"), 7);
+  QTest::newRow("job whose cone lost its R word")
+      << QByteArray::fromStdString(job) << QList<double>{0, 0, 10}
+      << "Высота (R): 10 мм; у отверстия 2 не задана, его контуры на одной высоте";
+}
+
+void PreviewTest::eachHoleStandsAtItsOwnHeight() {
+  QFETCH(QByteArray, program);
+  QFETCH(QList<double>, heights);
+  QFETCH(QString, note);
+  const kalmoro::ProgramReading reading = kalmoro::ReadProgram(program.toStdString());
+  const kalmoro::ToolpathScene scene(reading);
+  const std::size_t holes = reading.job ? reading.job->holes.size() : 1;
+  QCOMPARE(holes, static_cast<std::size_t>(heights.size()));
+  for (std::size_t k = 0; k < holes; ++k) {
+    const std::size_t first = reading.job ? reading.job->holes[k].firstMove : 0;
+    const std::size_t count = reading.job ? reading.job->holes[k].moveCount : reading.moves.size();
+    QVERIFY(count > 0);
+    for (std::size_t m = first; m < first + count; ++m)
+      QCOMPARE(scene.HeightOf(static_cast<int>(m)), heights[static_cast<qsizetype>(k)]);
+  }
+  QCOMPARE(kalmoro::HeightNote(scene), note);
 }
 
 QTEST_MAIN(PreviewTest)

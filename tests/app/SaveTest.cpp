@@ -462,23 +462,28 @@ void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy_data() {
   QTest::addColumn<bool>("second");
   QTest::addColumn<QString>("name");
   QTest::addColumn<QList<bool>>("answers");
-  QTest::addColumn<QString>("reason");
+  // The message: the step that failed, the file (%1) and the reason.
+  QTest::addColumn<QString>("message");
+  const QString saving = "Не удалось сохранить файл «%1»: ";
+  const QString writing = "Не удалось записать файл «%1»: превышен допустимый размер файла.";
   QTest::newRow("missing folder") << Fault::None << false << "work/missing/part" << QList<bool>{}
-                                  << "папка не найдена";
+                                  << saving + "папка не найдена.";
   QTest::newRow("a file where the path needs a folder")
-      << Fault::None << false << "work/part.iso/part" << QList<bool>{} << "часть пути не является папкой";
+      << Fault::None << false << "work/part.iso/part" << QList<bool>{}
+      << saving + "часть пути не является папкой.";
   QTest::newRow("name of a folder: no question")
-      << Fault::None << false << "work/sub" << QList<bool>{} << "с таким именем есть папка";
+      << Fault::None << false << "work/sub" << QList<bool>{} << saving + "с таким именем есть папка.";
   QTest::newRow("file-size limit") << Fault::SizeLimit << false << "work/part" << QList<bool>{true}
-                                   << "превышен допустимый размер файла";
+                                   << writing;
   QTest::newRow("file-size limit, file written in place")
-      << Fault::SizeLimit << true << "work/part" << QList<bool>{true} << "превышен допустимый размер файла";
+      << Fault::SizeLimit << true << "work/part" << QList<bool>{true} << writing;
   QTest::newRow("file-size limit, new file")
-      << Fault::SizeLimit << false << "work/new" << QList<bool>{} << "превышен допустимый размер файла";
-  QTest::newRow("read-only folder, new file")
-      << Fault::ReadOnlyFolder << false << "work/new" << QList<bool>{} << "нет прав на запись";
+      << Fault::SizeLimit << false << "work/new" << QList<bool>{} << writing;
+  QTest::newRow("read-only folder, new file") << Fault::ReadOnlyFolder << false << "work/new" << QList<bool>{}
+                                              << "Не удалось создать файл «%1»: нет прав на запись в папку.";
   QTest::newRow("read-only folder, read-only file replaced after two Yes")
-      << Fault::ReadOnlyFolder << false << "work/part" << QList<bool>{true, true} << "нет прав на запись";
+      << Fault::ReadOnlyFolder << false << "work/part" << QList<bool>{true, true}
+      << "Не удалось создать новый файл для «%1»: нет прав на запись в папку.";
 }
 
 // A save that fails leaves the folder as it was, byte for byte and without a temporary file, and says
@@ -488,7 +493,7 @@ void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy() {
   QFETCH(bool, second);
   QFETCH(QString, name);
   QFETCH(QList<bool>, answers);
-  QFETCH(QString, reason);
+  QFETCH(QString, message);
   const QString work = Path("work");
   QVERIFY(QDir().mkpath(work + "/sub.iso"));
   WriteAll(work + "/sub.iso/inner.iso", "inner program\r\n");
@@ -528,7 +533,7 @@ void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy() {
   const FakeDialogs::Message shown = m_t->dialogs.messages().back();
   QCOMPARE(shown.title, QString("Ошибка"));
   QCOMPARE(shown.icon, FakeDialogs::Icon::Error);
-  const QString expected = "Не удалось сохранить файл «" + Path(name) + ".iso»: " + reason + ".";
+  const QString expected = message.arg(Path(name) + ".iso");
   QVERIFY2(shown.text == expected,
            qPrintable("the error box must say \"" + expected + "\", it says \"" + shown.text + "\""));
   const QMap<QString, QByteArray> after = Snapshot(m_dir.path());

@@ -1,6 +1,7 @@
 // The toolpath view's screen geometry on its own: segments cut to the widget, round steps, arrows that
 // stay sparse and keep their spacing along a run, coverage that drops retraced pieces yet never a piece
 // that is not drawn yet, the legend's rows and the bounds that skip points beyond any size.
+#include <QDebug>
 #include <QFont>
 #include <QList>
 #include <QTest>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "app/preview/Legend.h"
+#include "app/preview/PreviewPlacement.h"
 #include "app/preview/ScreenGeometry.h"
 #include "app/preview/ScreenPath.h"
 
@@ -89,6 +91,9 @@ class ScreenGeometryTest : public QObject {
   void boundsSkipPointsBeyondAnySize();
   void offsetPathKeepsItsDistance_data();
   void offsetPathKeepsItsDistance();
+  void previewOpensBesideTheMainWindow_data();
+  void previewOpensBesideTheMainWindow();
+  void previewCoversTheLeastWithoutRoom();
 };
 
 void ScreenGeometryTest::clipKeepsOnlyThePieceInside_data() {
@@ -410,6 +415,79 @@ void ScreenGeometryTest::offsetPathKeepsItsDistance() {
     QVERIFY2(std::fabs(nearest - offset) < 1e-9,
              qPrintable(QStringLiteral("a point %1 from the path instead of %2").arg(nearest).arg(offset)));
   }
+}
+
+namespace {
+
+const QSize kPreferred(700, 680), kLeast(620, 560);
+
+long long Covered(const QRect& a, const QRect& b) {
+  const QRect both = a.intersected(b);
+  return both.isEmpty() ? 0 : static_cast<long long>(both.width()) * both.height();
+}
+
+}  // namespace
+
+void ScreenGeometryTest::previewOpensBesideTheMainWindow_data() {
+  QTest::addColumn<QRect>("screen");
+  QTest::addColumn<QRect>("main");
+  QTest::addColumn<QRect>("preview");
+  const QRect main(0, 0, 346, 508);  // the main window's frame at its size
+  QTest::newRow("1024x768, main at the left: beside it, narrower")
+      << QRect(0, 0, 1024, 768) << main << QRect(358, 0, 666, 680);
+  QTest::newRow("1600x1200: beside it at full size")
+      << QRect(0, 0, 1600, 1200) << main << QRect(358, 0, 700, 680);
+  QTest::newRow("wide screen, main in the middle: to its right, level with it")
+      << QRect(0, 0, 1920, 1080) << QRect(787, 286, 346, 508) << QRect(1145, 286, 700, 680);
+  QTest::newRow("wide screen, main low: to its right, kept on the screen")
+      << QRect(0, 0, 1920, 1080) << QRect(787, 560, 346, 508) << QRect(1145, 400, 700, 680);
+  QTest::newRow("main at the right edge: to its left")
+      << QRect(0, 0, 1920, 1080) << QRect(1574, 0, 346, 508) << QRect(862, 0, 700, 680);
+  QTest::newRow("upright screen: below it") << QRect(0, 0, 768, 1366) << main << QRect(0, 520, 700, 680);
+  QTest::newRow("second screen with a panel")
+      << QRect(1920, 32, 1280, 992) << QRect(1920, 32, 346, 508) << QRect(2278, 32, 700, 680);
+  QTest::newRow("1024x768, main in the middle: no room, the least size covering the least")
+      << QRect(0, 0, 1024, 768) << QRect(339, 130, 346, 508) << QRect(404, 0, 620, 560);
+  QTest::newRow("screen smaller than the preview: the whole screen")
+      << QRect(0, 0, 600, 500) << QRect(0, 0, 346, 480) << QRect(0, 0, 600, 500);
+}
+
+void ScreenGeometryTest::previewOpensBesideTheMainWindow() {
+  QFETCH(QRect, screen);
+  QFETCH(QRect, main);
+  QFETCH(QRect, preview);
+  const QRect placed = kalmoro::PlacePreview(screen, main, kPreferred, kLeast);
+  QCOMPARE(placed, preview);
+  QVERIFY2(screen.contains(placed), "the preview must open on the screen");
+}
+
+// Random screens and main windows without room beside them: no place of the least size on the screen
+// covers less of the main window than the one chosen; with room, nothing is covered.
+void ScreenGeometryTest::previewCoversTheLeastWithoutRoom() {
+  std::mt19937 random(1024768);
+  const auto draw = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  int crowded = 0;
+  for (int n = 0; n < 400; ++n) {
+    const QRect screen(draw(-2000, 2000), draw(0, 100), draw(640, 2600), draw(480, 1600));
+    const QRect main(screen.left() + draw(-100, screen.width() - 200),
+                     screen.top() + draw(-50, screen.height() - 200), draw(300, 900), draw(400, 900));
+    const QRect placed = kalmoro::PlacePreview(screen, main, kPreferred, kLeast);
+    QString label;
+    QDebug(&label) << "screen" << screen << "main" << main;
+    QVERIFY2(screen.contains(placed), qPrintable(label + ": the preview must lie on the screen"));
+    const QSize least = kLeast.boundedTo(screen.size());
+    QVERIFY2(placed.width() >= least.width() && placed.height() >= least.height(),
+             qPrintable(label + ": the preview must keep its least size"));
+    const long long covered = Covered(placed, main);
+    if (covered == 0) continue;
+    ++crowded;
+    QCOMPARE(placed.size(), least);
+    for (int x = screen.left(); x + least.width() - 1 <= screen.right(); x += 16)
+      for (int y = screen.top(); y + least.height() - 1 <= screen.bottom(); y += 16)
+        QVERIFY2(Covered(QRect(QPoint(x, y), least), main) >= covered,
+                 qPrintable(label + QString(": at %1,%2 the preview would cover less").arg(x).arg(y)));
+  }
+  QVERIFY2(crowded > 20, "the random screens must include crowded ones");
 }
 
 QTEST_MAIN(ScreenGeometryTest)

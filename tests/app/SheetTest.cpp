@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QProcess>
@@ -14,14 +16,20 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <numbers>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
+#include <vector>
 
 #include "TestWindow.h"
 #include "app/SetupSheet.h"
+#include "app/SheetPlan.h"
+#include "app/preview/ToolpathScene.h"
 #include "check/MachineCheck.h"
 #include "holes/ConeHole.h"
+#include "holes/Job.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 
@@ -53,6 +61,32 @@ int PageCount(const QString& pdf) {
   for (const QString& line : info->split(QLatin1Char('\n')))
     if (line.startsWith(QLatin1String("Pages:"))) return line.mid(6).trimmed().toInt();
   return 0;
+}
+
+// A white page of a sheet at 300 dpi, width × height millimetres.
+QImage Page(double width, double height) {
+  constexpr double kDotsPerMm = 300 / 25.4;
+  QImage page(static_cast<int>(width * kDotsPerMm), static_cast<int>(height * kDotsPerMm),
+              QImage::Format_RGB32);
+  page.setDotsPerMeterX(static_cast<int>(kDotsPerMm * 1000));
+  page.setDotsPerMeterY(static_cast<int>(kDotsPerMm * 1000));
+  page.fill(Qt::white);
+  return page;
+}
+
+// A job of a round hole, a rectangle and a cone: travel, stops and hole numbers on the plan.
+std::string ThreeHoleJob() {
+  const std::vector<JobHole> holes = {{GenCircle("10").program, 20, 0},
+                                      {GenRect("20", "10", "2").program, -30, 15},
+                                      {GenCone("20", "24", "20", "").program, 0, 40}};
+  return GenJob(holes).program;
+}
+
+// The share of the points where the page is inked, as a black-and-white print shows it.
+double Inked(const QImage& page, const std::vector<QPointF>& points) {
+  int inked = 0;
+  for (const QPointF& p : points) inked += qGray(page.pixel(p.toPoint())) < 200 ? 1 : 0;
+  return static_cast<double>(inked) / static_cast<double>(points.size());
 }
 
 // The program's lines, split as a reader splits them.
@@ -88,6 +122,10 @@ class SheetTest : public QObject {
   void pdfHasTheSheetAndEveryLine_data();
   void pdfHasTheSheetAndEveryLine();
   void pdfRefusesOtherNamesAndKeepsTheOldFile();
+
+  void planPartsKeepApart_data();
+  void planPartsKeepApart();
+  void upperContourIsDashedAsTheLegendShows();
 
   void windowWritesThePdfBesideTheProgram();
   void windowRefusesAnEmptyProgram_data();
@@ -199,8 +237,9 @@ void SheetTest::pdfHasTheSheetAndEveryLine_data() {
                         << "Длина контура: нижнего";
   std::string many = GenCircle("10").program;
   for (int k = 0; k < 300; ++k) many += "(ПРИМЕЧАНИЕ " + std::to_string(k) + ")\r\n";
+  // Comment lines are no blocks: the program is clean.
   QTest::newRow("long program") << QByteArray::fromStdString(many) << "М 1:1"
-                                << "ошибок:"
+                                << "Ошибок нет"
                                 << "Длина контура:";
   QTest::newRow("coordinate beyond any scale")
       << QByteArray("N1G92X0Y0\r\nN2G01X1" + QByteArray(20, '0') + ".000Y0\r\nN3M02\r\n") << ""
@@ -266,6 +305,85 @@ void SheetTest::pdfRefusesOtherNamesAndKeepsTheOldFile() {
       WriteSetupSheetPdf(sheet, m_home.filePath(QStringLiteral("no-such-folder/sheet.pdf")));
   QVERIFY(missing);
   QVERIFY2(missing->contains(QStringLiteral("sheet.pdf")), qPrintable(*missing));
+}
+
+void SheetTest::planPartsKeepApart_data() {
+  QTest::addColumn<QByteArray>("program");
+  QTest::addColumn<double>("width");  // of the plan's area on paper, mm
+  QTest::newRow("round hole, full width") << QByteArray::fromStdString(GenCircle("10").program) << 180.0;
+  QTest::newRow("cone, full width") << QByteArray::fromStdString(GenCone("20", "24", "20", "").program)
+                                    << 180.0;
+  QTest::newRow("cone, narrow: the legend wraps")
+      << QByteArray::fromStdString(GenCone("20", "24", "20", "").program) << 70.0;
+  QTest::newRow("job, full width") << QByteArray::fromStdString(ThreeHoleJob()) << 180.0;
+  QTest::newRow("job, narrow") << QByteArray::fromStdString(ThreeHoleJob()) << 60.0;
+  QTest::newRow("large rectangle, reduced")
+      << QByteArray::fromStdString(GenRect("400", "100", "5").program) << 180.0;
+}
+
+// The caption with the scale, every legend entry, the drawing and the scale bar each have a place of their
+// own inside the plan's frame.
+void SheetTest::planPartsKeepApart() {
+  QFETCH(QByteArray, program);
+  QFETCH(double, width);
+  QImage page = Page(width + 10, 160);
+  QPainter painter(&page);
+  const double dots = page.dotsPerMeterX() / 1000.0;
+  const QRectF area(5 * dots, 5 * dots, width * dots, 150 * dots);
+  const SheetPlanLayout layout =
+      PaintSheetPlan(painter, ToolpathScene(ReadProgram(program.toStdString())), area);
+  painter.end();
+  QVERIFY2(!layout.caption.isEmpty() && !layout.drawing.isEmpty() && !layout.scaleBar.isEmpty(),
+           "the plan must be drawn");
+  QVERIFY(layout.legend.size() >= 3);
+  std::vector<std::pair<QString, QRectF>> parts = {
+      {"the caption", layout.caption}, {"the drawing", layout.drawing}, {"the scale bar", layout.scaleBar}};
+  for (std::size_t k = 0; k < layout.legend.size(); ++k)
+    parts.emplace_back(QString("legend entry %1").arg(k + 1), layout.legend[k]);
+  for (std::size_t a = 0; a < parts.size(); ++a) {
+    QVERIFY2(area.contains(parts[a].second),
+             qPrintable(parts[a].first + " must lie inside the plan's frame"));
+    for (std::size_t b = a + 1; b < parts.size(); ++b)
+      QVERIFY2(!parts[a].second.intersects(parts[b].second),
+               qPrintable(parts[a].first + " and " + parts[b].first + " must not overlap"));
+  }
+}
+
+// On a black-and-white print the lower contour is a solid line and the upper one dashed, in the drawing
+// and in the legend's samples alike.
+void SheetTest::upperContourIsDashedAsTheLegendShows() {
+  QImage page = Page(190, 160);
+  QPainter painter(&page);
+  const double dots = page.dotsPerMeterX() / 1000.0;
+  const SheetPlanLayout layout =
+      PaintSheetPlan(painter, ToolpathScene(ReadProgram(GenCone("20", "24", "20", "").program)),
+                     QRectF(5 * dots, 5 * dots, 180 * dots, 150 * dots));
+  painter.end();
+  QVERIFY2(std::abs(layout.toDevice.m11() - dots) < 0.01, "the cone is drawn at 1:1");
+  // Round each contour, the quarter at the top where the lead-in and the exit run left out, and along the
+  // legend's samples (the lower contour's first, then the upper one's, 24 screen pixels long).
+  std::vector<QPointF> lower, upper, lowerSample, upperSample;
+  for (int k = 0; k < 720; ++k) {
+    const QPointF direction(std::cos(std::numbers::pi * (0.75 + 1.5 * k / 720)),
+                            std::sin(std::numbers::pi * (0.75 + 1.5 * k / 720)));
+    lower.push_back(layout.toDevice.map(12 * direction));
+    upper.push_back(layout.toDevice.map(10 * direction));
+  }
+  for (double x = 0.15; x < 0.85; x += 0.01) {
+    lowerSample.push_back(layout.legend[0].bottomLeft() +
+                          QPointF(x * 24 * 300 / 96, -layout.legend[0].height() / 2));
+    upperSample.push_back(layout.legend[1].bottomLeft() +
+                          QPointF(x * 24 * 300 / 96, -layout.legend[1].height() / 2));
+  }
+  for (const auto& [what, points, solid] : {std::tuple{"the lower contour", lower, true},
+                                            {"the upper contour", upper, false},
+                                            {"the lower contour's sample", lowerSample, true},
+                                            {"the upper contour's sample", upperSample, false}}) {
+    const double share = Inked(page, points);
+    QVERIFY2(solid ? share > 0.97 : share > 0.4 && share < 0.85,
+             qPrintable(
+                 QString("%1 must be %2: %3 of it inked").arg(what, solid ? "solid" : "dashed").arg(share)));
+  }
 }
 
 void SheetTest::windowWritesThePdfBesideTheProgram() {

@@ -17,7 +17,7 @@ struct UsageCase {
 
 TEST(Args, UsageErrorsSayWhatIsWrong) {
   const UsageCase cases[] = {
-      {{}, "не указана команда (circle, rect, cone, job или check)"},
+      {{}, "не указана команда (circle, rect, cone, rect-taper, materials, job или check)"},
       {{"square"}, "неизвестная команда «square»"},
       {{"circle", "10"}, "лишний аргумент «10»"},
       {{"circle", "--diameter"}, "у параметра --diameter нет значения"},
@@ -29,6 +29,34 @@ TEST(Args, UsageErrorsSayWhatIsWrong) {
       {{"rect", "--radius", "+1"}, "недопустимое значение параметра --radius: «+1»"},
       {{"cone", "--angle", "--5"}, "недопустимое значение параметра --angle: «--5»"},
       {{"cone", "--angle=-"}, "недопустимое значение параметра --angle: «-»"},
+      {{"circle", "--skims", "5"},
+       "недопустимое значение параметра --skims: «5» (число чистовых проходов от 0 до 4)"},
+      {{"rect", "--skims=two"},
+       "недопустимое значение параметра --skims: «two» (число чистовых проходов от 0 до 4)"},
+      {{"cone", "--stop", "-3"},
+       "недопустимое значение параметра --stop: «-3» (длина в мм; 0 — без остановки)"},
+      {{"circle", "--direction", "left"},
+       "недопустимое значение параметра --direction: «left» (alternate или same)"},
+      {{"circle", "--skims", "1", "--skims", "2"}, "параметр --skims указан дважды"},
+      {{"circle", "--stop"}, "у параметра --stop нет значения"},
+      {{"circle", "--machine="}, "пустое имя файла в --machine"},
+      {{"job", "--rough-first", "a.txt", "--rough-first"}, "параметр --rough-first указан дважды"},
+      // Options of die openings and tapered rectangles that go together.
+      {{"rect-taper", "--thickness", "20"}, "укажите ровно один из параметров --angle и --top-width"},
+      {{"rect-taper", "--angle", "1", "--corners", "round"},
+       "недопустимое значение параметра --corners: «round» (cylindrical или conical)"},
+      {{"circle", "--punch", "10", "--diameter", "11", "--clearance", "0.1"},
+       "размер матрицы вычисляется по пуансону: не указывайте вместе с --punch --diameter"},
+      {{"rect", "--punch", "20", "--clearance", "0.1"},
+       "недопустимое значение параметра --punch: «20» (ширина и высота пуансона в мм: 20x10)"},
+      {{"circle", "--punch", "10"},
+       "для --punch нужен зазор: --clearance ММ (на сторону) или --sheet ТОЛЩИНА --material МАТЕРИАЛ"},
+      {{"circle", "--punch", "10", "--sheet", "2"},
+       "--sheet и --material указываются вместе: нет --material"},
+      {{"circle", "--clearance", "0.1"},
+       "--clearance, --sheet и --material задают зазор матрицы по пуансону: укажите и --punch"},
+      {{"rect", "--land", "3", "--relief", "1"},
+       "для освобождения под пояском нужны --land, --relief и --thickness: нет --thickness"},
   };
   for (const UsageCase& c : cases) {
     const Command command = ParseArgs(c.args);
@@ -36,6 +64,26 @@ TEST(Args, UsageErrorsSayWhatIsWrong) {
     ASSERT_NE(error, nullptr) << "a usage error for \"" << c.message << "\"";
     EXPECT_EQ(error->message, c.message);
   }
+}
+
+TEST(Args, APunchOfARectangleIsItsWidthAndHeight) {
+  for (const std::string_view value : {"20x10", "20×10", "20,5х10.5"}) {
+    const Command command = ParseArgs({"rect", "--punch", value, "--sheet", "2", "--material", "mild-steel"});
+    ASSERT_TRUE(std::holds_alternative<GenerateCommand>(command)) << value;
+    EXPECT_EQ(std::get<GenerateCommand>(command).punch.size(), 2u) << value;
+  }
+}
+
+TEST(Args, PassOptionsGoIntoTheCommand) {
+  const Command command =
+      ParseArgs({"rect", "--skims", "3", "--stop=2,5", "--direction", "same", "--machine", "m.ini"});
+  const auto* generate = std::get_if<GenerateCommand>(&command);
+  ASSERT_NE(generate, nullptr);
+  EXPECT_EQ(generate->passes, (PassOptions{3, 2.5, SkimDirection::Same}));
+  EXPECT_EQ(generate->machine, "m.ini");
+  const Command job = ParseArgs({"job", "--rough-first", "plate.txt"});
+  ASSERT_TRUE(std::holds_alternative<JobCommand>(job));
+  EXPECT_TRUE(std::get<JobCommand>(job).roughFirst);
 }
 
 TEST(Args, HelpAnywhereWinsOverEverythingElse) {

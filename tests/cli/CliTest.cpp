@@ -167,7 +167,8 @@ TEST(Cli, CheckReportsProblemsAtTheirLinesAndWhatEachFileEncodes) {
       r.out,
       "clean.iso: круглое отверстие D10; кадров: 13; ошибок нет\n"
       "clean.iso: время резания ≈ 4.2 мин (оценка: контур 3.1 мин, подвод и отвод 1.1 мин, высота 10 мм); "
-      "станок по умолчанию\n");
+      "станок по умолчанию\n"
+      "clean.iso: стартовое отверстие: X0 Y0, сверло Ø9 мм (до контура 5 мм)\n");
 
   r = RunGen({"check", "clean.iso", "broken.iso"}, dir);
   EXPECT_EQ(r.status, 1) << "a problem in one file: " << r.err;
@@ -297,15 +298,30 @@ std::vector<OutputRow> OutputRows() {
       {"ModeAndOwnerThatCannotBeSetButAreRight", {"-o", "part"}, false, {}, 0, 0, 0, "", 0, "",
        {{"part.iso", kSaved}}, {}, false, {"-e", "trace=fchmod,fchown", "-e", "inject=fchmod,fchown:error=ENOSYS"}},
       {"ModeThatCannotBeSetAndIsWrongFailsTheSave", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
-       "Не удалось сохранить файл «part.iso»: файловая система не поддерживает эту операцию.\n",
+       "Не удалось сохранить прежние права доступа файла «part.iso»: файловая система не поддерживает эту "
+       "операцию.\n",
        {{"part.iso", kOld}}, {}, false, {"-e", "trace=fchmod", "-e", "inject=fchmod:error=ENOSYS"}, 077},
       // The folder's fsync after the rename fails: the program is in place, maybe not on disk.
       {"FolderNotSyncedAfterTheRename", {"-o", "part"}, false, {}, 0, 0, 0, "", 0,
        "Файл «part.iso» сохранён, но может не пережить отключение питания: папку не удалось записать на диск "
        "(ошибка ввода-вывода).\n", {{"part.iso", kSaved}}, {}, false,
        {"-e", "trace=fsync", "-e", "inject=fsync:error=EIO:when=2+"}},
+      // Each failing step says what failed and why (strace makes the call fail).
+      {"NoSpaceForTheNewProgram", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось записать файл «part.iso»: на диске нет места.\n", {{"part.iso", kOld}}, {}, false,
+       {"-e", "trace=pwrite64", "-e", "inject=pwrite64:error=ENOSPC"}},
+      {"FileSystemRefusesTheNewLength", {"-o", "part"}, true, {}, 0, 0, 0, "", 1,
+       "Не удалось обрезать файл «part.iso» до длины новой программы: файловая система не допускает такую длину "
+       "файла.\n", {{"part.iso", kOld}, {"other.iso", kOld}}, {}, false,
+       {"-e", "trace=ftruncate", "-e", "inject=ftruncate:error=EINVAL:when=1"}},
+      {"NewProgramNotSyncedToDisk", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось записать файл «part.iso» на диск: ошибка ввода-вывода.\n", {{"part.iso", kOld}}, {}, false,
+       {"-e", "trace=fsync", "-e", "inject=fsync:error=EIO:when=1"}},
+      {"RenameAcrossFileSystems", {"-o", "part"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось заменить файл «part.iso»: файлы оказались на разных файловых системах.\n", {{"part.iso", kOld}},
+       {}, false, {"-e", "trace=renameat,renameat2", "-e", "inject=renameat,renameat2:error=EXDEV"}},
       {"FileSizeLimit", {"-o", "part"}, false, {}, 64, 0, 0, "", 1,
-       "Не удалось сохранить файл «part.iso»: превышен допустимый размер файла.\n", {{"part.iso", kOld}}},
+       "Не удалось записать файл «part.iso»: превышен допустимый размер файла.\n", {{"part.iso", kOld}}},
       {"NameOf255Bytes", {"-o", kLong}, false, {}, 0, 0, 0, "", 0, "", {{"part.iso", kOld}, {kLong + ".iso", kSaved}}},
       {"NameEndingInSlash", {"-o", "sub/"}, false, {}, 0, 0, 0, "", 1,
        "Не удалось сохранить программу: в «sub/» не указано имя файла.\n", {{"part.iso", kOld}}},
@@ -315,7 +331,10 @@ std::vector<OutputRow> OutputRows() {
        "Не удалось сохранить файл «sub.iso»: с таким именем есть папка.\n", {{"part.iso", kOld}, {"sub.iso", kFolder}},
        {"sub.iso"}},
       {"FolderWithoutWritePermission", {"-o", "new"}, false, {}, 0, 0, 0, "", 1,
-       "Не удалось сохранить файл «new.iso»: нет прав на запись.\n", {{"part.iso", kOld}}, {}, true},
+       "Не удалось создать файл «new.iso»: нет прав на запись в папку.\n", {{"part.iso", kOld}}, {}, true},
+      // A name that is there and is no regular file is refused as it is, not given ".iso".
+      {"DeviceIsNoFile", {"-o", "/dev/null"}, false, {}, 0, 0, 0, "", 1,
+       "Не удалось сохранить файл «/dev/null»: это не обычный файл.\n", {{"part.iso", kOld}}},
   };
   // clang-format on
 }
@@ -381,6 +400,113 @@ TEST_P(GenOutput, LeavesTheOldProgramOrTheNewOneAndNothingElse) {
 
 INSTANTIATE_TEST_SUITE_P(Saving, GenOutput, testing::ValuesIn(OutputRows()),
                          [](const testing::TestParamInfo<OutputRow>& info) { return info.param.name; });
+
+// Every file the tool reads goes through one reader: a regular file only, refused at once otherwise (a
+// named pipe without a writer would block for ever), its size looked at before a byte is read, each
+// failure with its cause and step (strace injects read errors into the named file's reads only). Export
+// draws nothing of a program beyond any machine (10^238 once overflowed dxflib's number buffer) and
+// makes no scratch file, while the largest program a job holds is drawn.
+struct ReadRow {
+  std::string name;
+  std::vector<std::string> args;
+  int status = 2;
+  std::string err = {};  // standard error, exactly
+  std::string out = {};  // a line standard output must hold
+  std::string injectReadErrorInto = {};
+  std::string input = {};  // standard input read from this file of the folder
+};
+
+void PrintTo(const ReadRow& row, std::ostream* out) {
+  *out << row.name;
+}
+
+std::vector<ReadRow> ReadRows() {
+  const std::string cannot = "kalmoro-gen: не удалось прочитать ";
+  const std::string tooLarge = "файл больше 64 МБ, программы для станка не бывают такими\n";
+  const std::string notDrawn = "kalmoro-gen: Контур не записан в файл «part.dxf»: в строке 4 ";
+  // clang-format off
+  return {
+      {"CheckNamedPipeWithoutWriter", {"check", "pipe.iso"}, 2, cannot + "«pipe.iso»: это не обычный файл\n"},
+      {"CheckFileOverTheLimitIsNotRead", {"check", "huge.iso"}, 2, cannot + "«huge.iso»: " + tooLarge, "",
+       "huge.iso"},
+      {"CheckStandardInputOverTheLimit", {"check", "-"}, 2, cannot + "«<stdin>»: " + tooLarge, "", "", "huge.iso"},
+      {"CheckReadFailsMidway", {"check", "part.iso"}, 2,
+       cannot + "«part.iso»: ошибка ввода-вывода во время чтения\n", "", "part.iso"},
+      {"CheckNulByteEscapedOnce", {"check", "nul.iso"}, 1, "", "nul.iso:1: Недопустимый символ «\\x00»\n"},
+      {"MachineProfileOverItsLimit", {"check", "--machine", "huge.ini", "part.iso"}, 2,
+       cannot + "профиль станка «huge.ini»: файл больше 1 МБ, профили станка не бывают такими\n"},
+      {"ExportNamedPipe", {"export", "--dxf", "pipe.iso", "-o", "part.dxf"}, 1,
+       "kalmoro-gen: Не удалось открыть файл «pipe.iso»: это не обычный файл.\n"},
+      {"ExportBinaryContent", {"export", "--dxf", "nul.iso", "-o", "part.dxf"}, 1,
+       "kalmoro-gen: Не удалось открыть файл «nul.iso»: это не текстовый файл программы (в нём есть двоичные данные).\n"},
+      {"ExportFromStandardInput", {"export", "--dxf", "-", "-o", "part.dxf"}, 0, "", "", "", "part.iso"},
+      {"ExportCoordinateBeyondAnyMachine", {"export", "--dxf", "far.iso", "-o", "part.dxf"}, 1,
+       notDrawn + "координата 1E+238 мм вне пределов станка (X, Y, I, J по модулю меньше 1000000 мм).\n"},
+      {"ExportTaperBeyondAnyMachine", {"export", "--dxf", "taper.iso", "-o", "part.dxf"}, 1,
+       notDrawn + "смещение конусности 10000000000000 мм вне пределов станка (U, V по модулю меньше "
+       "1000000000000 мм).\n"},
+      {"ExportLargestConeAtTheCornerOfAJob", {"export", "--dxf", "largest.iso", "-o", "part.dxf"}, 0},
+  };
+  // clang-format on
+}
+
+class ReadRefusal : public testing::TestWithParam<ReadRow> {};
+
+TEST_P(ReadRefusal, RefusedAtOnceWithItsCause) {
+  const ReadRow& row = GetParam();
+  const fs::path dir = fs::canonical(ScratchDir()) / ("read-" + row.name);
+  fs::remove_all(dir);
+  fs::create_directories(dir / "sub");
+  ASSERT_EQ(RunGen({"circle", "-o", "part"}, dir).status, 0);
+  ASSERT_EQ(RunGen({"cone", "--height", "2", "--lower", "1", "--upper", "0.8", "-o", "cone"}, dir).status, 0);
+  const auto edited = [&](const char* from, const char* file, const std::string& what,
+                          const std::string& to) {
+    std::string text = ReadBytes(dir / from);
+    std::ofstream(dir / file, std::ios::binary) << text.replace(text.find(what), what.size(), to);
+  };
+  edited("part.iso", "far.iso", "N3G01X0.000", "N3G01X1" + std::string(238, '0') + ".000");
+  edited("cone.iso", "taper.iso", "U0.000V-0.100", "U10000000000000.000V-0.100");
+  std::ofstream(dir / "job.txt") << "cone --height 1 --lower 869700 --upper 869700 @ 99999.999 -99999.999\n";
+  if (row.name.find("Largest") != std::string::npos) {
+    ASSERT_EQ(RunGen({"job", "job.txt", "-o", "largest"}, dir).status, 0);
+  }
+  ASSERT_EQ(::mkfifo((dir / "pipe.iso").c_str(), 0600), 0);
+  std::ofstream(dir / "nul.iso", std::ios::binary) << std::string("N1X1\0\r\n", 7);
+  // Sparse files one byte over the limits: a reading of them would take seconds, or an injected error.
+  for (const auto& [name, megabytes] : {std::pair("huge.iso", 64), std::pair("huge.ini", 1)}) {
+    std::ofstream(dir / name).close();
+    fs::resize_file(dir / name, (std::uintmax_t(megabytes) << 20) + 1);
+  }
+
+  fs::create_directory(dir / "tmp");
+  Launch launch;
+  launch.args = row.args;
+  launch.cwd = dir;
+  launch.env = {"TMPDIR=" + (dir / "tmp").string()};
+  if (!row.input.empty()) launch.input = dir / row.input;
+  if (!row.injectReadErrorInto.empty())
+    launch.wrapper = {"strace",
+                      "-f",
+                      "-qq",
+                      "-o",
+                      "/dev/null",
+                      "-P",
+                      (dir / row.injectReadErrorInto).string(),
+                      "-e",
+                      "trace=read",
+                      "-e",
+                      "inject=read:error=EIO"};
+  const RunResult r = Start(launch);
+  EXPECT_EQ(r.status, row.status) << r.err;
+  EXPECT_EQ(r.err, row.err);
+  EXPECT_NE(r.out.find(row.out), std::string::npos) << r.out;
+  EXPECT_EQ(fs::exists(dir / "part.dxf"), row.args[0] == "export" && row.status == 0);
+  EXPECT_TRUE(fs::is_empty(dir / "tmp")) << "no scratch file is left";
+  fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cli, ReadRefusal, testing::ValuesIn(ReadRows()),
+                         [](const testing::TestParamInfo<ReadRow>& info) { return info.param.name; });
 
 TEST(Cli, ArgumentsInMessagesAreShownEscaped) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {

@@ -1,5 +1,6 @@
 // kalmoro-gen export --dxf, read back by Debian's ezdxf: every move of the reader is one entity of its
-// layer, in order, with the same points, centre, radius and sweep.
+// layer (the contour, the way in and out, the travel between holes), in order, with the same points,
+// centre, radius and sweep, in a drawing in millimetres.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -8,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numbers>
 #include <sstream>
 #include <string>
@@ -47,7 +49,8 @@ double Number(const std::string& word) {
   return value;
 }
 
-std::vector<Entity> Entities(const std::string& listing, std::string& version) {
+// The entities; the VERSION, UNITS and LAYERS lines go into header.
+std::vector<Entity> Entities(const std::string& listing, std::map<std::string, std::string>& header) {
   std::vector<Entity> entities;
   std::istringstream lines(listing);
   std::string line;
@@ -55,8 +58,8 @@ std::vector<Entity> Entities(const std::string& listing, std::string& version) {
     std::istringstream words(line);
     Entity e;
     words >> e.type;
-    if (e.type == "VERSION") {
-      words >> version;
+    if (e.type == "VERSION" || e.type == "UNITS" || e.type == "LAYERS") {
+      std::getline(words >> std::ws, header[e.type]);
       continue;
     }
     words >> e.layer;
@@ -78,10 +81,26 @@ double AngleDiff(double a, double b) {
   return d;
 }
 
-void ExpectMatches(const Entity& e, const Move& m, bool upper) {
+// The layer of each move as a generated program has it: rapid moves are the travel between holes; of a
+// run with compensation on, the moves up to its first return to where it began are the contour (a
+// generated program goes round once), the rest of it and every other move are the way in and out.
+std::vector<std::string> Layers(const std::vector<Move>& moves) {
+  std::vector<std::string> layers(moves.size(), "LEADS");
+  for (std::size_t k = 0; k < moves.size(); ++k) {
+    if (moves[k].rapid) layers[k] = "TRAVEL";
+    if (!moves[k].compensated || (k > 0 && moves[k - 1].compensated)) continue;
+    for (std::size_t m = k; m < moves.size() && moves[m].compensated; ++m) {
+      layers[m] = "LOWER";
+      if (std::hypot(moves[m].x - moves[k].x0, moves[m].y - moves[k].y0) < 1e-6) break;
+    }
+  }
+  return layers;
+}
+
+void ExpectMatches(const Entity& e, const Move& m, bool upper, const std::string& layer) {
   constexpr double kTol = 1e-9;
   SCOPED_TRACE("program line " + std::to_string(m.line));
-  EXPECT_EQ(e.layer, upper ? "UPPER" : "LOWER");
+  EXPECT_EQ(e.layer, layer);
   const Point start = PointAt(m, 0.0, upper);
   const Point end = PointAt(m, 1.0, upper);
   if (m.kind == Move::Kind::Line) {
@@ -108,8 +127,9 @@ void ExpectMatches(const Entity& e, const Move& m, bool upper) {
 
 struct HoleCase {
   const char* name;
-  const char* args;
+  const char* args;  // a hole's command, or "job" with the job file below
   bool tapered;
+  const char* job = "";
 };
 
 class DxfRoundTripTest : public testing::TestWithParam<HoleCase> {};
@@ -120,8 +140,10 @@ TEST_P(DxfRoundTripTest, EveryMoveIsOneEntityOfItsLayer) {
   fs::create_directories(dir);
   const std::string program = (dir / "part.iso").string();
   const std::string drawing = (dir / "part.dxf").string();
+  std::ofstream(dir / "job.txt") << GetParam().job;
   int status = 0;
-  Output(std::string(KALMORO_GEN_PATH) + " " + GetParam().args + " -o '" + program + "'", status);
+  Output("cd '" + dir.string() + "' && " + KALMORO_GEN_PATH + " " + GetParam().args + " -o '" + program + "'",
+         status);
   ASSERT_EQ(status, 0);
   const std::string err = (dir / "err").string();
   Output(
@@ -132,19 +154,30 @@ TEST_P(DxfRoundTripTest, EveryMoveIsOneEntityOfItsLayer) {
   const std::string listing = Output("/usr/bin/python3 '" KALMORO_DXF_ENTITIES "' '" + drawing + "'", status);
   ASSERT_EQ(status, 0) << "ezdxf (Debian package python3-ezdxf) must read the drawing; "
                           "scripts/install-deps.sh test installs it";
-  std::string version;
-  const std::vector<Entity> entities = Entities(listing, version);
-  EXPECT_EQ(version, "AC1009");  // R12
+  std::map<std::string, std::string> header;
+  const std::vector<Entity> entities = Entities(listing, header);
+  EXPECT_EQ(header["VERSION"], "AC1009");  // R12
+  EXPECT_EQ(header["UNITS"], "4") << "the drawing is in millimetres";
 
   const LoadResult loaded = LoadProgramFile(program);
   ASSERT_TRUE(loaded.loaded) << loaded.message;
   const ProgramReading reading = ReadProgram(loaded.text);
   ASSERT_EQ(reading.tapered, GetParam().tapered);
-  const std::size_t moves = reading.moves.size();
-  ASSERT_EQ(entities.size(), GetParam().tapered ? 2 * moves : moves);
-  for (std::size_t k = 0; k < moves; ++k) ExpectMatches(entities[k], reading.moves[k], false);
-  if (GetParam().tapered)
-    for (std::size_t k = 0; k < moves; ++k) ExpectMatches(entities[moves + k], reading.moves[k], true);
+  const std::vector<std::string> layers = Layers(reading.moves);
+  // The lower plane in the order of the moves, then the upper contour where it carries a taper.
+  std::vector<std::pair<std::size_t, bool>> expected;
+  for (std::size_t k = 0; k < reading.moves.size(); ++k) expected.emplace_back(k, false);
+  for (std::size_t k = 0; k < reading.moves.size(); ++k) {
+    const Move& m = reading.moves[k];
+    if (layers[k] == "LOWER" && (m.u0 != 0 || m.v0 != 0 || m.u != 0 || m.v != 0))
+      expected.emplace_back(k, true);
+  }
+  EXPECT_EQ(header["LAYERS"].find("UPPER") != std::string::npos, GetParam().tapered) << header["LAYERS"];
+  ASSERT_EQ(entities.size(), expected.size());
+  for (std::size_t n = 0; n < expected.size(); ++n) {
+    const auto [k, upper] = expected[n];
+    ExpectMatches(entities[n], reading.moves[k], upper, upper ? "UPPER" : layers[k]);
+  }
   fs::remove_all(dir);
 }
 
@@ -154,7 +187,10 @@ INSTANTIATE_TEST_SUITE_P(
                     HoleCase{"Rectangle", "rect --width 20 --height 10 --radius 2", false},
                     HoleCase{"SharpRectangle", "rect --width 20 --height 10 --radius 0", false},
                     HoleCase{"ConeNarrowing", "cone --height 2 --lower 1 --upper 0.8", true},
-                    HoleCase{"ConeWidening", "cone --height 20 --lower 10 --upper 20", true}),
+                    HoleCase{"ConeWidening", "cone --height 20 --lower 10 --upper 20", true},
+                    // The circle's contour is not repeated on UPPER, the move between the holes is travel.
+                    HoleCase{"JobOfACircleAndACone", "job job.txt", true,
+                             "circle @ 0 0\ncone --height 2 --lower 1 --upper 0.8 @ 30 -10\n"}),
     [](const testing::TestParamInfo<HoleCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

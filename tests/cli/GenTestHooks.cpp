@@ -1,8 +1,9 @@
-// Linked into kalmoro-gen-hooked only. KALMORO_STOP_AT names a point of a save (SaveHooks::Stage, such
-// as "temp-written" or "in-place-written") where the tool stops itself with SIGSTOP, so that a test can
-// look at the folder and send it a signal exactly there; KALMORO_KILL_AT names one where it kills itself
-// with SIGKILL. KALMORO_NAMED_TEMP makes it write through named temporary files, as on file systems
-// without unnamed ones.
+// Linked into kalmoro-gen-hooked only. KALMORO_STOP_AT names points of a save (SaveHooks::Stage, such
+// as "temp-written" or "in-place-written", several separated by commas) where the tool stops itself with
+// SIGSTOP, so that a test can look at the folder and send it a signal exactly there; KALMORO_KILL_AT names
+// one where it kills itself with SIGKILL. KALMORO_NAMED_TEMP makes it write through named temporary files, as
+// on file systems without unnamed ones.
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <string_view>
@@ -15,6 +16,8 @@ using Stage = kalmoro::SaveHooks::Stage;
 
 std::string_view StageName(Stage stage) {
   switch (stage) {
+    case Stage::Started:
+      return "started";
     case Stage::Locked:
       return "locked";
     case Stage::TempWritten:
@@ -35,9 +38,17 @@ std::string_view StageName(Stage stage) {
   return "";
 }
 
+// Whether the variable names the stage, alone or in a list separated by commas.
 bool Named(const char* variable, Stage stage) {
   const char* at = std::getenv(variable);
-  return at && StageName(stage) == at;
+  if (!at) return false;
+  const std::string_view name = StageName(stage);
+  for (std::string_view list = at; !list.empty();) {
+    const std::size_t comma = std::min(list.find(','), list.size());
+    if (list.substr(0, comma) == name) return true;
+    list.remove_prefix(std::min(comma + 1, list.size()));
+  }
+  return false;
 }
 
 void AtStage(Stage stage) {

@@ -2,6 +2,7 @@
 // holes out, or every bad line named with its number and nothing written.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <charconv>
 #include <cmath>
@@ -69,6 +70,13 @@ double Number(std::string_view text) {
   return error == std::errc() && end == text.data() + text.size() ? value : NAN;
 }
 
+// A program's bytes as -o writes them but for the last line end, and standard output carries them:
+// Windows-1251.
+std::string Cp1251(const std::string& utf8) {
+  const std::optional<std::string> bytes = kalmoro::EncodeCp1251(utf8);
+  return bytes ? *bytes : "<not in Windows-1251: " + utf8 + ">";
+}
+
 const std::string kPrefix = "kalmoro-gen: ";
 std::string AtLine(int line, const std::string& message) {
   return kPrefix + "строка " + std::to_string(line) + ": " + message + "\n";
@@ -102,7 +110,8 @@ std::vector<RefusalRow> RefusalRows() {
   std::string manyBadErr;
   for (int i = 1; i <= 150; ++i) {
     manyBad += "square @ 0 0\n";
-    if (i <= 100) manyBadErr += AtLine(i, "неизвестное отверстие «square» (circle, rect или cone)");
+    if (i <= 100)
+      manyBadErr += AtLine(i, "неизвестное отверстие «square» (circle, rect, cone или rect-taper)");
   }
   manyBadErr += kPrefix + "после 100 строк с ошибками задание дальше строки 100 не проверялось\n";
   std::string manyWords = "circle";
@@ -111,13 +120,16 @@ std::vector<RefusalRow> RefusalRows() {
   std::string longWord = "неизвестное отверстие «" + std::string(1000, 'x');
   longWord.resize(400);
   longWord += "…";
+  std::string longNumber = "слово длиннее 32767 байт: «" + std::string(1000, '1');
+  longNumber.resize(400);
+  longNumber += "…";
   const std::string position = "Координаты отверстия должны быть в пределах ±99999.999 мм.";
   // clang-format off
   return {
       {"UnknownHole", "circle @ 0 0\nsquare --side 5 @ 1 1\n", kJobArgs, 1,
-       AtLine(2, "неизвестное отверстие «square» (circle, rect или cone)")},
+       AtLine(2, "неизвестное отверстие «square» (circle, rect, cone или rect-taper)")},
       {"ACommandThatIsNoHole", "check @ 0 0\n", kJobArgs, 1,
-       AtLine(1, "неизвестное отверстие «check» (circle, rect или cone)")},
+       AtLine(1, "неизвестное отверстие «check» (circle, rect, cone или rect-taper)")},
       {"UnknownOptionAfterACommentAndABlankLine", "# plate 12\n\ncircle --width 5 @ 0 0\n", kJobArgs, 1,
        AtLine(3, "неизвестный параметр «--width» команды circle")},
       {"ValueThatIsNoNumber", "circle @ 0 0\r\nrect --width 2O @ 0 0\r\n", kJobArgs, 1,
@@ -133,7 +145,7 @@ std::vector<RefusalRow> RefusalRows() {
        AtLine(1, "параметр --help в строке задания не допускается")},
       {"ShortHelpOnALine", "rect -h @ 0 0", kJobArgs, 1, AtLine(1, "параметр -h в строке задания не допускается")},
       {"NoHoleBeforeThePosition", "  @ 1 2", kJobArgs, 1,
-       AtLine(1, "не указано отверстие (circle, rect или cone) перед «@ X Y»")},
+       AtLine(1, "не указано отверстие (circle, rect, cone или rect-taper) перед «@ X Y»")},
       {"NoPosition", "circle --diameter 10\n", kJobArgs, 1,
        AtLine(1, "нет положения отверстия: после параметров укажите «@ X Y», его центр в мм")},
       {"NoCoordinates", "circle @", kJobArgs, 1,
@@ -163,7 +175,7 @@ std::vector<RefusalRow> RefusalRows() {
                  "одно из значений, и его выведет программа.")},
       {"EveryBadLineIsReported",
        "circle @ 0 0\nsquare @ 0 0\r\n  # fine\ncircle --diameter 0 @ 1 1\ncircle @ 1\ncircle @ 5 5\n", kJobArgs, 1,
-       AtLine(2, "неизвестное отверстие «square» (circle, rect или cone)") +
+       AtLine(2, "неизвестное отверстие «square» (circle, rect, cone или rect-taper)") +
            AtLine(4, "Введите диаметр в диапазоне 1-999 мм") +
            AtLine(5, "после «@» нужны две координаты центра, X и Y, а указано 1")},
       {"ReadingStopsAtAHundredBadLines", manyBad, kJobArgs, 1, manyBadErr},
@@ -173,8 +185,15 @@ std::vector<RefusalRow> RefusalRows() {
       {"EmptyFile", "", kJobArgs, 1, kPrefix + "В задании нет отверстий.\n"},
       {"MissingFile", "", {"job", "missing.txt"}, 2,
        kPrefix + "не удалось прочитать «missing.txt»: файл не найден\n"},
-      {"FileOf64MegabytesAndMore", "", {"job", "/dev/zero"}, 2,
-       kPrefix + "не удалось прочитать «/dev/zero»: файл больше 64 МБ, задания не бывают такими\n"},
+      {"FileOf64MegabytesAndMore", "", {"job", "huge.txt"}, 2,
+       kPrefix + "не удалось прочитать «huge.txt»: файл больше 64 МБ, задания не бывают такими\n"},
+      {"DeviceInsteadOfAFile", "", {"job", "/dev/zero"}, 2,
+       kPrefix + "не удалось прочитать «/dev/zero»: это не обычный файл\n"},
+      {"NamedPipeWithoutAWriter", "", {"job", "pipe"}, 2, kPrefix + "не удалось прочитать «pipe»: это не обычный файл\n"},
+      {"MachineProfileThatIsANamedPipe", "circle @ 0 0", {"job", "--machine", "pipe", "job.txt"}, 2,
+       kPrefix + "не удалось прочитать профиль станка «pipe»: это не обычный файл\n"},
+      {"WordLongerThanAFieldHolds", "circle --diameter " + std::string(40000, '1') + " @ 0 0", kJobArgs, 1,
+       AtLine(1, longNumber)},
       {"BadMachineProfile", "circle @ 0 0", {"job", "--machine", "bad.ini", "job.txt"}, 2,
        kPrefix + "ошибка в профиле станка «bad.ini», строка 3: значение «1O» ключа «max_taper_angle» не число "
                  "(дробная часть пишется через точку)\n"},
@@ -197,6 +216,9 @@ TEST_P(JobRefusal, NamesTheLineAndWritesNothing) {
   const fs::path dir = Folder(row.name);
   Write(dir / "job.txt", row.job);
   Write(dir / "bad.ini", "[machine]\n\nmax_taper_angle = 1O\n");
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  std::ofstream(dir / "huge.txt").close();
+  fs::resize_file(dir / "huge.txt", (std::uintmax_t{64} << 20) + 1);  // sparse
   const std::set<std::string> before = Entries(dir);
   const std::string err = row.err + (row.usage ? kalmoro::kUsage : "");
 
@@ -474,8 +496,9 @@ TEST(Job, RandomJobsAreTheSingleProgramsJoined) {
 
     const GenResult expected = GenJob(Singles(holes));
     ASSERT_TRUE(expected.Ok()) << expected.error;
-    EXPECT_EQ(r.out, expected.program) << "job " << n << " must be GenJob of the single programs:\n" << text;
-    ExpectHolesAsTheirPrograms(r.out, holes);
+    EXPECT_EQ(r.out, Cp1251(expected.program)) << "job " << n << " must be GenJob of the single programs:\n"
+                                               << text;
+    ExpectHolesAsTheirPrograms(kalmoro::DecodeCp1251(r.out), holes);
     if (testing::Test::HasFailure()) {
       ADD_FAILURE() << "job " << n << ":\n" << text;
       break;
@@ -512,25 +535,33 @@ TEST(Job, ExampleOfTwoHolesIsWrittenAndPassesTheCheck) {
   Write(dir / "job.txt", kTwoHoles);
   const RunResult r = RunGen({"job", "job.txt"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out.substr(0, r.out.find("N2")),
-            "%(JOB: 2)\r\n(1: CIRCLE: D10 @ X20 Y0)\r\nN1G92X0.000Y0.000\r\n");
+  const std::string out = kalmoro::DecodeCp1251(r.out);
+  EXPECT_EQ(out.substr(0, out.find("N2")), "%(JOB: 2)\r\n(1: CIRCLE: D10 @ X20 Y0)\r\nN1G92X0.000Y0.000\r\n");
   EXPECT_NE(
-      r.out.find("\r\n(ОБРЕЗАТЬ ПРОВОЛОКУ)\r\nN13M00\r\nN14G00X-50.000Y15.000\r\n(ЗАПРАВИТЬ ПРОВОЛОКУ)\r\n"
-                 "N15M00\r\n(2: RECTANGLE: W=20:H=10:R=2 @ X-30 Y15)\r\nN16G92X0.000Y0.000\r\n"),
+      out.find("\r\n(ОБРЕЗАТЬ ПРОВОЛОКУ)\r\nN13M00\r\nN14G00X-50.000Y15.000\r\n(ЗАПРАВИТЬ ПРОВОЛОКУ)\r\n"
+               "N15M00\r\n(2: RECTANGLE: W=20:H=10:R=2 @ X-30 Y15)\r\nN16G92X0.000Y0.000\r\n"),
       std::string::npos)
-      << r.out;
-  EXPECT_TRUE(r.out.ends_with("M02\r\n")) << "no extra line end, as the program field holds it";
-  EXPECT_EQ(r.out, Expected(TwoHoles()));
-  ExpectHolesAsTheirPrograms(r.out, TwoHoles());
-  // Standard output is UTF-8, as a text editor may save the program too; the saved file is
-  // Windows-1251. The check reads the stop comments in either.
-  Write(dir / "utf8.iso", r.out);
-  ASSERT_EQ(RunGen({"job", "job.txt", "-o", "cp1251"}, dir).status, 0);
-  for (const char* file : {"utf8.iso", "cp1251.iso"}) {
+      << out;
+  EXPECT_TRUE(out.ends_with("M02\r\n")) << "no extra line end, as the program field holds it";
+  EXPECT_EQ(out, Expected(TwoHoles()));
+  ExpectHolesAsTheirPrograms(out, TwoHoles());
+  // Standard output carries the saved file's bytes, Windows-1251, but for the line end a save adds, so
+  // that "> plate.iso" gives a file the machine reads; the check reads both.
+  ASSERT_EQ(RunGen({"job", "job.txt", "-o", "saved"}, dir).status, 0);
+  EXPECT_EQ(r.out + "\r\n", ReadBytes(dir / "saved.iso"));
+  Write(dir / "redirected.iso", r.out);
+  for (const char* file : {"redirected.iso", "saved.iso"}) {
     const RunResult checked = RunGen({"check", file}, dir);
     EXPECT_EQ(checked.status, 0) << file << "\n" << checked.out;
     EXPECT_NE(checked.out.find("задание: отверстий 2, перезаправок 1"), std::string::npos) << checked.out;
   }
+  // A terminal gets UTF-8, which it shows (script(1) gives the tool one).
+  Launch terminal;
+  terminal.program = "/usr/bin/script";
+  terminal.args = {"-qec", std::string(KALMORO_GEN_PATH) + " job job.txt", "/dev/null"};
+  terminal.cwd = dir;
+  const RunResult shown = Start(terminal);
+  EXPECT_NE(shown.out.find("(ОБРЕЗАТЬ ПРОВОЛОКУ)"), std::string::npos) << shown.out;
   fs::remove_all(dir);
 }
 
@@ -547,18 +578,19 @@ TEST(Job, MachineProfileGivesTheWireCodes) {
 
   RunResult r = RunGen({"job", "--machine", "cut.ini", "job.txt"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("(ОБРЕЗАТЬ ПРОВОЛОКУ)\r\nN13M60\r\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("(ЗАПРАВИТЬ ПРОВОЛОКУ)\r\nN15M00\r\n"), std::string::npos) << r.out;
-  EXPECT_EQ(r.out, Expected(holes, {"M60", "M00"}));
-  ExpectHolesAsTheirPrograms(r.out, holes, {"M60", "M00"});
+  const std::string out = kalmoro::DecodeCp1251(r.out);
+  EXPECT_NE(out.find("(ОБРЕЗАТЬ ПРОВОЛОКУ)\r\nN13M60\r\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("(ЗАПРАВИТЬ ПРОВОЛОКУ)\r\nN15M00\r\n"), std::string::npos) << out;
+  EXPECT_EQ(r.out, Cp1251(Expected(holes, {"M60", "M00"})));
+  ExpectHolesAsTheirPrograms(out, holes, {"M60", "M00"});
 
   r = RunGen({"job", "job.txt", "--machine=both.ini"}, dir);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, Expected(holes, {"M60", "M61"}));
-  ExpectHolesAsTheirPrograms(r.out, holes, {"M60", "M61"});
+  EXPECT_EQ(r.out, Cp1251(Expected(holes, {"M60", "M61"})));
+  ExpectHolesAsTheirPrograms(kalmoro::DecodeCp1251(r.out), holes, {"M60", "M61"});
 
   r = RunGen({"job", "job.txt"}, dir);
-  EXPECT_EQ(r.out, Expected(holes)) << "M00 for both without a profile";
+  EXPECT_EQ(r.out, Cp1251(Expected(holes))) << "M00 for both without a profile";
 
   // A profile's fault is told as check tells it, and nothing is written.
   Write(dir / "end.ini", "[machine]\ncut_wire = M02\n");
@@ -581,7 +613,7 @@ TEST(Job, DashReadsStandardInput) {
   launch.input = dir / "job.txt";
   RunResult r = Start(launch);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, Expected(TwoHoles()));
+  EXPECT_EQ(r.out, Cp1251(Expected(TwoHoles())));
 
   Write(dir / "bad.txt", "circle @ 0 0\n\ncircle --diameter 1000 @ 1 1\n");
   launch.input = dir / "bad.txt";

@@ -8,12 +8,12 @@
 //
 // The kills: at each named point of a save (kalmoro-gen-hooked kills itself there), at the entry of
 // each system call of a save that changes a file or takes the lock (strace -e inject=…:signal=SIGKILL),
-// and at random instants: KALMORO_SOAK_KILLS kills per mode (8 by default; a save that finishes before
-// its kill does not count). Saves at once:
+// and at random instants inside the save: KALMORO_SOAK_KILLS kills per mode (8 by default). Saves at once:
 // KALMORO_CONCURRENT_ROUNDS rounds of four per mode (2 by default).
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -512,11 +512,20 @@ INSTANTIATE_TEST_SUITE_P(SaveModes, KilledAtSystemCall, testing::ValuesIn(SaveMo
                          [](const testing::TestParamInfo<SaveMode>& info) { return info.param.name; });
 
 // ---------------------------------------------------------------------------------------------------
-// Killed at random instants: the largest program saved over a smaller one and the other way round,
-// the kill at a time drawn evenly from the span of an uninterrupted run's save. The seed is fixed; what
-// must hold is the same for every kill.
+// Killed at random instants: the largest program saved over a smaller one and the other way round. Each
+// run stops itself as its save begins and again at the save's last point (the new program in place,
+// the signals held); the test lets it go on and kills it after a time drawn evenly from the span between
+// the two stops of uninterrupted runs. So every kill lands inside the save, at the latest at its last
+// point, and no run ends before its kill. The seed is fixed; what must hold is the same for every kill.
 
 class KilledAtRandom : public testing::TestWithParam<SaveMode> {};
+
+// Whether the process has stopped itself (and not been waited for as stopped).
+bool Stopped(pid_t pid) {
+  siginfo_t info{};
+  return ::waitid(P_PID, static_cast<id_t>(pid), &info, WSTOPPED | WNOHANG | WNOWAIT) == 0 &&
+         info.si_pid == pid;
+}
 
 TEST_P(KilledAtRandom, LeavesAWholeProgramOrABackupAndTheNextSaveCleansUp) {
   const SaveMode& mode = GetParam();
@@ -527,43 +536,53 @@ TEST_P(KilledAtRandom, LeavesAWholeProgramOrABackupAndTheNextSaveCleansUp) {
   };
   const auto newOf = [&](int i) { return i % 2 == 0 ? kLargestCone : kMidCone; };
   if (const std::string why = folder.Make(oldOf(0)); !why.empty()) GTEST_SKIP() << why;
+  const std::string lastPoint = mode.InPlace() ? "in-place-synced" : "renamed";
+  const auto launchOf = [&](int i) {
+    Launch launch = folder.Save(newOf(i), true);
+    launch.env.push_back("KALMORO_STOP_AT=started," + lastPoint);
+    return launch;
+  };
 
-  // When runs come to their save (one into a missing folder fails there) and when they end, in
-  // microseconds from their start, of seven runs each: kills are drawn from the span between the second
-  // earliest start and the median end.
-  const auto runTimes = [&](bool whole) {
+  // The span of the save in microseconds, from its start to its last point, of three uninterrupted runs
+  // for each of the two programs: the median of each.
+  long long span[2] = {};
+  for (int parity = 0; parity < 2; ++parity) {
     std::vector<long long> runs;
-    for (int i = 0; i < 7; ++i) {
-      EXPECT_EQ(folder.Make(oldOf(i)), "");
-      Launch launch = folder.Save(newOf(i));
-      if (!whole) launch.args.back() = "missing/part";
+    for (int run = 0; run < 3; ++run) {
+      ASSERT_EQ(folder.Make(oldOf(parity)), "");
+      GenProcess save(launchOf(parity));
+      ASSERT_TRUE(save.WaitForStop()) << "the save must stop as it begins";
       const auto start = std::chrono::steady_clock::now();
-      const RunResult r = Start(launch);
+      ::kill(save.Pid(), SIGCONT);
+      ASSERT_TRUE(save.WaitForStop()) << "the save must stop at " << lastPoint;
       runs.push_back(
           std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start)
               .count());
-      EXPECT_EQ(r.status, whole ? 0 : 1) << r.err;
+      ::kill(save.Pid(), SIGCONT);
+      const RunResult r = save.Wait();
+      ASSERT_EQ(r.status, 0) << r.err;
     }
     std::sort(runs.begin(), runs.end());
-    return runs;
-  };
-  const long long saveStart = runTimes(false)[1];
-  const long long saveEnd = std::max(runTimes(true)[3], saveStart + 1);
-  ASSERT_FALSE(HasFailure());
+    span[parity] = std::max(runs[1], 1LL);
+  }
 
   std::mt19937_64 random(20240611 + static_cast<unsigned>(mode.name.size()));
-  std::uniform_int_distribution<long long> delay(saveStart, saveEnd);
   Tally tally;
+  int atLastPoint = 0;
   const auto start = std::chrono::steady_clock::now();
-  // A save that finishes before its kill comes is no kill: it is tried again, ten times as often at most.
-  for (int i = 0; i < 10 * kills && tally.old + tally.now + tally.mixed < kills; ++i) {
+  for (int i = 0; i < kills; ++i) {
     const std::string when = "run " + std::to_string(i + 1);
     const std::string old = oldOf(i);
     ASSERT_EQ(folder.Make(old), "");
-    GenProcess save(folder.Save(newOf(i)));
-    std::this_thread::sleep_for(std::chrono::microseconds(delay(random)));
+    GenProcess save(launchOf(i));
+    ASSERT_TRUE(save.WaitForStop()) << when << ": the save must stop as it begins";
+    const long long delay = std::uniform_int_distribution<long long>(0, span[i % 2])(random);
+    ::kill(save.Pid(), SIGCONT);
+    std::this_thread::sleep_for(std::chrono::microseconds(delay));
+    atLastPoint += Stopped(save.Pid()) ? 1 : 0;
     ::kill(save.Pid(), SIGKILL);
     const RunResult r = save.Wait();
+    EXPECT_EQ(r.signal, SIGKILL) << when << ": the kill must land inside the save: " << r.err;
     const bool backup = !folder.Backups().empty();
     const Left left = ExpectWholeOrBackedUp(folder, old, Saved(newOf(i)), when);
     if (r.signal == SIGKILL)
@@ -573,15 +592,136 @@ TEST_P(KilledAtRandom, LeavesAWholeProgramOrABackupAndTheNextSaveCleansUp) {
     ExpectNextSaveCleansUp(folder, when);
     if (HasFailure()) break;
   }
+  EXPECT_EQ(tally.old + tally.now + tally.mixed, kills) << "every kill must land inside its save";
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  Report("killed at random, " + mode.name + " (the save from " + std::to_string(saveStart / 1000) + " to " +
-             std::to_string(saveEnd / 1000) + " ms of a run; " + std::to_string(static_cast<int>(seconds)) +
+  Report("killed at random, " + mode.name + " (a save lasts " + std::to_string(span[0] / 1000) + " or " +
+             std::to_string(span[1] / 1000) + " ms; " + std::to_string(static_cast<int>(seconds)) +
              " s in all)",
-         tally.Text());
+         tally.Text() + "; at the save's last point " + std::to_string(atLastPoint));
 }
 
 INSTANTIATE_TEST_SUITE_P(SaveModes, KilledAtRandom, testing::ValuesIn(SaveModes()),
                          [](const testing::TestParamInfo<SaveMode>& info) { return info.param.name; });
+
+// ---------------------------------------------------------------------------------------------------
+// Thirty saves in place in a row, each killed once its program is on disk and before its backup is
+// removed, so that each leaves a backup of another program. The newest nine stay; the next save works,
+// names them and says which one gave its name to that save's own backup.
+
+class InterruptedThirtyTimes : public testing::TestWithParam<std::string> {};
+
+TEST_P(InterruptedThirtyTimes, KeepsTheNewestNineBackupsAndTheNextSaveWorks) {
+  const SaveMode& mode = ModeNamed(GetParam());
+  ModeFolder folder(mode, "thirty-" + mode.name);
+  if (const std::string why = folder.Make(Saved(kCircle)); !why.empty()) GTEST_SKIP() << why;
+  constexpr int kSaves = 30;
+  const auto program = [](int i) {
+    return std::vector<std::string>{"circle", "--diameter", std::to_string(11 + i)};
+  };
+  for (int i = 0; i < kSaves; ++i) {
+    Launch launch = folder.Save(program(i), true);
+    launch.env.push_back("KALMORO_KILL_AT=in-place-synced");
+    const RunResult r = Start(launch);
+    ASSERT_EQ(r.signal, SIGKILL) << "save " << i + 1 << " must be killed: " << r.err;
+    ASSERT_LE(folder.Backups().size(), 9u) << "after save " << i + 1 << ": at most nine backups";
+  }
+  // Save i backed up the program of save i - 1: the last nine hold those of saves 20 to 28.
+  std::map<std::string, std::string> nameOf;
+  for (const auto& [name, bytes] : folder.Backups()) nameOf[bytes] = name;
+  std::vector<std::string> newestFirst;
+  for (int i = kSaves - 2; i >= kSaves - 10; --i) {
+    ASSERT_TRUE(nameOf.contains(Saved(program(i)))) << "a backup must hold the program of save " << i + 1;
+    newestFirst.push_back(nameOf[Saved(program(i))]);
+  }
+  ASSERT_EQ(nameOf.size(), 9u);
+  const std::string oldest = newestFirst.back();
+  newestFirst.pop_back();
+
+  const RunResult r = Start(folder.Save(kCircle));
+  EXPECT_EQ(r.status, 0) << "the next save must work: " << r.err;
+  std::string note = LeftNote(newestFirst);
+  note.pop_back();
+  EXPECT_EQ(r.err, note + " Самая старая резервная копия «" + oldest +
+                       "» удалена: в одной папке хранится не больше 9 резервных копий файла, самые новые.\n")
+      << "the save names the backups it keeps, newest first, and the one it removed";
+  EXPECT_EQ(folder.Part(), Saved(kCircle));
+  std::vector<std::string> kept;
+  for (const auto& backup : folder.Backups()) kept.push_back(backup.first);
+  std::sort(newestFirst.begin(), newestFirst.end());
+  EXPECT_EQ(kept, newestFirst) << "the backups named stay";
+  EXPECT_EQ(folder.Strays(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(SaveModes, InterruptedThirtyTimes,
+                         testing::Values("InPlaceHardLink", "InPlaceFolderNotWritable"),
+                         [](const testing::TestParamInfo<std::string>& info) { return info.param; });
+
+// ---------------------------------------------------------------------------------------------------
+// A save in place that finishes but cannot remove its backup (strace fails the calls with EIO): it
+// exits 0 and says what became of the backup, and check and the next save take it for no interrupted
+// save's.
+
+struct StayingBackup {
+  std::string name;
+  std::string failing;  // the calls that fail
+  std::string note;     // the save's note
+  std::string stays;    // the name the old program stays under
+};
+
+void PrintTo(const StayingBackup& row, std::ostream* out) {
+  *out << row.name;
+}
+
+const std::string kNotRemoved =
+    "Файл «part.iso» сохранён, но резервную копию прежней программы удалить не удалось (ошибка "
+    "ввода-вывода): ";
+
+class FinishedSaveKeepsItsBackup : public testing::TestWithParam<StayingBackup> {};
+
+TEST_P(FinishedSaveKeepsItsBackup, SaysSoAndIsNotTakenForAnInterruptedSave) {
+  const StayingBackup& row = GetParam();
+  ModeFolder folder(ModeNamed("InPlaceHardLink"), "staying-" + row.name);
+  const std::string old = Saved(kSmallCone);
+  ASSERT_EQ(folder.Make(old), "");
+  Launch launch = folder.Save(kCircle);
+  launch.wrapper = {"strace",
+                    "-f",
+                    "-qq",
+                    "-o",
+                    "/dev/null",
+                    "-e",
+                    "trace=" + row.failing,
+                    "-e",
+                    "inject=" + row.failing + ":error=EIO"};
+  const RunResult saved = Start(launch);
+  EXPECT_EQ(saved.status, 0) << saved.err;
+  EXPECT_EQ(saved.err, row.note);
+  EXPECT_EQ(folder.Part(), Saved(kCircle));
+  EXPECT_EQ(ReadBytes(folder.Dir() / row.stays), old) << row.stays << " must hold the old program";
+
+  const RunResult check = Start(folder.Run({"check", "part.iso"}));
+  EXPECT_EQ(check.out.find("сохранение файла было прервано"), std::string::npos) << check.out;
+  const RunResult next = Start(folder.Save(kCircle));
+  EXPECT_EQ(next.status, 0) << next.err;
+  EXPECT_EQ(next.err, "") << "the next save names no interrupted save";
+  EXPECT_EQ(folder.Backups().size() + folder.Strays().size(), 0u) << "the next save removes it";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saving, FinishedSaveKeepsItsBackup,
+    testing::Values(
+        StayingBackup{"RemovalFails", "unlinkat",
+                      kNotRemoved +
+                          "она переименована в «part.iso.kalmoro-old», её удалит следующее сохранение "
+                          "файла.\n",
+                      "part.iso.kalmoro-old"},
+        StayingBackup{
+            "RemovalAndRenameFail", "unlinkat,renameat,renameat2",
+            "Файл «part.iso» сохранён, но резервную копию прежней программы «part.iso.kalmoro-backup» "
+            "удалить не удалось (ошибка ввода-вывода): она помечена как ненужная, её удалит следующее "
+            "сохранение файла.\n",
+            "part.iso.kalmoro-backup"}),
+    [](const testing::TestParamInfo<StayingBackup>& info) { return info.param.name; });
 
 // ---------------------------------------------------------------------------------------------------
 // Four saves of one name started at once, four programs of 1.36 to 1.39 MB: they take turns, every one

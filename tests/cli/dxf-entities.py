@@ -1,5 +1,5 @@
-"""Prints the entities of a DXF drawing as ezdxf reads them, one a line:
-LINE LAYER X1 Y1 X2 Y2  or  ARC LAYER CX CY R START END (angles in degrees).
+"""Prints a DXF drawing as ezdxf reads it: its version, its unit ($INSUNITS), its layers, then its
+entities one a line: LINE LAYER X1 Y1 X2 Y2  or  ARC LAYER CX CY R START END (angles in degrees).
 Usage: dxf-entities.py FILE.dxf"""
 import sys
 
@@ -7,6 +7,8 @@ import ezdxf
 
 doc = ezdxf.readfile(sys.argv[1])
 print("VERSION", doc.dxfversion)
+print("UNITS", doc.header.get("$INSUNITS", 0))
+print("LAYERS", " ".join(sorted(layer.dxf.name for layer in doc.layers)))
 for e in doc.modelspace():
     if e.dxftype() == "LINE":
         s, t = e.dxf.start, e.dxf.end

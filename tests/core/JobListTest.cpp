@@ -9,6 +9,7 @@
 
 #include "holes/ConeHole.h"
 #include "holes/RectHole.h"
+#include "holes/RectTaperHole.h"
 #include "holes/RoundHole.h"
 
 namespace kalmoro {
@@ -61,7 +62,7 @@ TEST(JobList, PositionsAsTyped) {
   EXPECT_EQ(PositionText(99999.999), "99999.999");
 }
 
-TEST(JobList, TableTextsOfTheThreeHoles) {
+TEST(JobList, TableTextsOfEachHole) {
   const struct {
     GenResult generated;
     const char* kind;
@@ -70,6 +71,10 @@ TEST(JobList, TableTextsOfTheThreeHoles) {
       {GenCircle("10"), "круглое", "D10"},
       {GenRect("20", "10", "2"), "прямоугольное", "20×10 R2"},
       {GenCone("2", "1", "0.8", "0"), "коническое", "D1 / D0.8, H2"},
+      {GenRectTaper("20", "10", "2", "20", "-1", CornerMode::Conical), "прямоугольное с уклоном",
+       "20×10 R2, T20, -1°, углы конические"},
+      {GenCircle("10.5", {}, kDefaultStopCode, Relief{3, 1, 20}), "круглое",
+       "D10.5, поясок 3, освобождение 1°, T20"},
   };
   for (const auto& c : cases) {
     JobList list;

@@ -96,14 +96,30 @@ TEST(MachineProfile, WrittenTextReadsBackToTheSameProfile) {
   EXPECT_EQ(MachineProfileText(p),
             "[machine]\n"
             "wire_diameter = 0.25      ; mm\n"
-            "spark_gap = 0.02          ; mm, each side\n"
+            "spark_gap = 0.02          ; mm, each side: the rough pass's\n"
+            "rough_stock = 0.06        ; mm, each side, that the rough pass leaves for the skims\n"
+            "skim1_gap = 0.01          ; mm, spark gap of skim 1\n"
+            "skim1_stock = 0.015       ; mm that skim 1 leaves for the skims after it\n"
+            "skim1_time = 0.5          ; skim 1's time over the rough pass's on the same path\n"
+            "skim2_gap = 0.006\n"
+            "skim2_stock = 0.006\n"
+            "skim2_time = 0.5\n"
+            "skim3_gap = 0.004\n"
+            "skim3_stock = 0.003\n"
+            "skim3_time = 0.5\n"
+            "skim4_gap = 0.003\n"
+            "skim4_time = 0.5\n"
             "max_taper_angle = 30      ; degrees, full cone angle the machine can cut\n"
             "cutting_rate = 100        ; mm²/min (contour length × height per minute)\n"
             "height = 10               ; mm, workpiece height for holes whose program gives none\n"
             "cut_wire = M00            ; stop code to cut the wire between the holes of a job\n"
-            "thread_wire = M00         ; stop code to thread it at the next hole\n");
+            "thread_wire = M00         ; stop code to thread it at the next hole\n"
+            "hold_slug = M00           ; stop code to secure the slug before the rough contour closes\n");
   p.wireDiameter = 0.1;
-  p.wire = {"M60", "M21"};
+  p.wire = {"M60", "M21", "M01"};
+  p.stock = {0.05, 0.02, 0.01, 0};
+  p.skimGap[3] = 0.0015;
+  p.skimTime[1] = 0.25;
   p.sparkGap = 0;
   p.maxTaperAngle = 12.345678;
   p.travelX = 350.5;
@@ -116,7 +132,10 @@ TEST(MachineProfile, WrittenTextReadsBackToTheSameProfile) {
   EXPECT_EQ(back.profile->travelV, 1e-7) << "no exponent form the reader cannot read";
   EXPECT_NEAR(back.profile->cuttingRate, 1.0 / 3, 1e-14) << "fifteen digits are kept";
   EXPECT_EQ(back.profile->maxTaperAngle, 12.345678);
-  EXPECT_EQ(back.profile->wire, (WireCodes{"M60", "M21"}));
+  EXPECT_EQ(back.profile->wire, (WireCodes{"M60", "M21", "M01"}));
+  EXPECT_EQ(back.profile->stock, p.stock);
+  EXPECT_EQ(back.profile->skimGap, p.skimGap);
+  EXPECT_EQ(back.profile->skimTime, p.skimTime);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "save/ProgramFile.h"
 
+#include "save/ProgramBackup.h"
+
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -7,6 +10,8 @@
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
+
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -99,6 +104,48 @@ TEST_F(ProgramFileTest, FailuresAreReportedAndWriteNothing) {
   EXPECT_EQ(FilesInDir(), 2u);
 }
 
+// The backups the window offers when it opens a file: only those of interrupted saves, newest first,
+// none that holds what the file or a newer backup holds, none a finished save left. Nothing is removed
+// until a save; restoring the newest puts its bytes in the file and makes the next one the newest.
+TEST_F(ProgramFileTest, FindBackupsNamesInterruptedSavesNewestFirst) {
+  ::setenv("XDG_STATE_HOME", (m_dir / "state").c_str(), 1);
+  const fs::path part = m_dir / "part.iso";
+  std::ofstream(part) << "now";
+  struct Made {
+    const char* name;
+    const char* bytes;
+    int age;  // seconds
+  };
+  const Made made[] = {
+      {"part.iso.kalmoro-backup", "older", 40},     // holds what -4, a newer one, holds
+      {"part.iso.kalmoro-backup-2", "now", 30},     // holds what the file holds
+      {"part.iso.kalmoro-backup-3", "newest", 10},  //
+      {"part.iso.kalmoro-backup-4", "older", 20},   //
+      {"part.iso.kalmoro-backup-5", "done", 5},     // marked by a finished save
+      {"part.iso.kalmoro-old", "outdated", 1},      // renamed by a finished save
+  };
+  for (const Made& m : made) {
+    const fs::path path = m_dir / m.name;
+    std::ofstream(path) << m.bytes;
+    const timespec times[2] = {{0, UTIME_OMIT}, {::time(nullptr) - m.age, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  }
+  if (::setxattr((m_dir / made[4].name).c_str(), "user.kalmoro-finished", "1", 1, 0) != 0)
+    GTEST_SKIP() << "the file system of " << m_dir << " keeps no user extended attributes";
+
+  const std::string newest = (m_dir / made[2].name).string();
+  const std::string older = (m_dir / made[3].name).string();
+  EXPECT_EQ(FindBackups(part.string()), (std::vector<std::string>{newest, older}));
+  EXPECT_EQ(FilesInDir(), 7u) << "looking removes nothing";
+
+  const SaveResult restored = RestoreBackup(part.string(), newest);
+  EXPECT_TRUE(restored.Saved()) << restored.message;
+  EXPECT_EQ(ReadBytes(part), "newest");
+  EXPECT_EQ(FindBackups(part.string()), std::vector<std::string>{older});
+  EXPECT_EQ(FilesInDir(), 2u) << "the save removes the backup restored and those that are no news";
+  ::unsetenv("XDG_STATE_HOME");
+}
+
 // Saving over what a folder holds, one row per way a replace can surprise: the entries before, who
 // saves and how, the result, and every entry after (bytes, owner, mode, links), with nothing else left.
 constexpr uid_t kMe = static_cast<uid_t>(-1);  // the test's own user and group
@@ -149,6 +196,7 @@ std::vector<SaveRow> SaveRows() {
   using K = SaveResult::Kind;
   using E = Entry;
   const std::string failed = "Не удалось сохранить файл «@/part.iso»: ";
+  const std::string notWritten = "Не удалось записать файл «@/part.iso»: ";
   const E old{E::File, "part.iso", kOld};
   const E saved{E::File, "part.iso", kNew};
   const E shared{E::File, "part.iso", kOld, 0664, kOwner, kTeam};
@@ -205,16 +253,16 @@ std::vector<SaveRow> SaveRows() {
       {"NameDotIsRefused", {sub}, "sub/.", kMe, {}, 0, K::Failed,
        "Не удалось сохранить программу: в «@/sub/.» не указано имя файла.", {sub}},
       {"FileSizeLimitKeepsOldFile", {old}, "part", kMe, {}, 8, K::Failed,
-       failed + "превышен допустимый размер файла.", {old}},
+       notWritten + "превышен допустимый размер файла.", {old}},
       {"FileSizeLimitInPlacePutsOldBytesBack", {old, link}, "part", kMe, {}, 16, K::Failed,
-       failed + "превышен допустимый размер файла.", {old, link}},
+       notWritten + "превышен допустимый размер файла.", {old, link}},
       {"FileSizeLimitBelowTheBackupLeavesTheFileUntouched", {old, link}, "part", kMe, {}, 8, K::Failed,
-       failed + "резервную копию прежней программы записать не удалось (превышен допустимый размер файла).",
+       "Не удалось сделать резервную копию файла «@/part.iso»: превышен допустимый размер файла. Файл не изменён.",
        {old, link}},
       {"FolderNotWritableAndNoStateFolderRefusesTheInPlaceWrite", {ro, in("ro", with(shared, kOld, 0666))},
        "ro/part", kColleague, {}, 0, K::Failed,
-       "Не удалось сохранить файл «@/ro/part.iso»: резервную копию прежней программы записать не удалось (нет "
-       "прав на запись).", {ro, in("ro", with(shared, kOld, 0666))}, false},
+       "Не удалось сделать резервную копию файла «@/ro/part.iso»: нет прав на запись в папку. Файл не изменён.",
+       {ro, in("ro", with(shared, kOld, 0666))}, false},
       {"BackupOfAnInterruptedSaveIsNamedAndKept", {old, link, {E::File, backup.name, "older\r\n"}}, "part", kMe, {},
        0, K::Saved, "Прошлое сохранение файла «@/part.iso» было прервано: прежняя программа осталась в резервной "
        "копии «@/part.iso.kalmoro-backup».", {saved, link, {E::File, backup.name, "older\r\n"}}},

@@ -1,7 +1,9 @@
 #include "load/ProgramLoad.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,7 +101,7 @@ TEST_F(LoadFileTest, ReadsAProgramInEitherCodePage) {
 TEST_F(LoadFileTest, RefusesWhatCannotBeAProgram) {
   const std::string fifo = m_dir + "/pipe.iso";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const std::string huge = Write("huge.iso", std::string(kMaxProgramFileBytes + 1, 'N'));
+  const std::string huge = Write("huge.iso", std::string(MaxFileBytes(FileUse::Window) + 1, 'N'));
   const struct {
     std::string path;
     std::string reason;
@@ -135,9 +137,50 @@ TEST_F(LoadFileTest, ASavedProgramReadsBackAsItsText) {
 }
 
 TEST_F(LoadFileTest, AFileOfExactlyTheLimitIsRead) {
-  const LoadResult result = LoadProgramFile(Write("limit.iso", std::string(kMaxProgramFileBytes, 'N')));
+  const LoadResult result =
+      LoadProgramFile(Write("limit.iso", std::string(MaxFileBytes(FileUse::Window), 'N')));
   EXPECT_TRUE(result.loaded) << result.message;
-  EXPECT_EQ(result.text.size(), kMaxProgramFileBytes);
+  EXPECT_EQ(result.text.size(), MaxFileBytes(FileUse::Window));
+}
+
+// One reader for every use, each with its limit and its words for a file over it; a named pipe without
+// a writer and a device are refused at once for every use (the alarm ends a reading that blocks).
+TEST_F(LoadFileTest, EveryUseRefusesWhatIsNoFileAndWhatIsOverItsLimit) {
+  const std::string fifo = m_dir + "/pipe";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  // A socket cannot even be opened (ENXIO).
+  const std::string socketPath = m_dir + "/socket";
+  const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  const struct {
+    FileUse use;
+    std::string overLimit;
+  } uses[] = {
+      {FileUse::Window, "файл больше 8 МБ, программа не может быть такой длинной"},
+      {FileUse::Check, "файл больше 64 МБ, программы для станка не бывают такими"},
+      {FileUse::Export, "файл больше 64 МБ, программы для станка не бывают такими"},
+      {FileUse::Job, "файл больше 64 МБ, задания не бывают такими"},
+      {FileUse::MachineProfile, "файл больше 1 МБ, профили станка не бывают такими"},
+  };
+  for (const auto& [use, overLimit] : uses) {
+    const std::string huge = Write("huge", "");
+    std::filesystem::resize_file(huge, MaxFileBytes(use) + 1);  // sparse
+    ::alarm(10);
+    for (const auto& [path, reason] :
+         {std::pair(fifo, std::string("это не обычный файл")),
+          std::pair(socketPath, std::string("это не обычный файл")),
+          std::pair(std::string("/dev/zero"), std::string("это не обычный файл")),
+          std::pair(huge, overLimit)}) {
+      const InputFile file = ReadInputFile(path, use);
+      EXPECT_FALSE(file.read) << path;
+      EXPECT_EQ(file.reason, reason) << path << " for use " << static_cast<int>(use);
+    }
+    ::alarm(0);
+  }
+  ::close(listener);
 }
 
 // Root reads any file: as root the reading is done by a child that has become the user nobody.

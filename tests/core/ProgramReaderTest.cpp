@@ -10,6 +10,7 @@
 
 #include "fields/ConeSolver.h"
 #include "holes/ConeHole.h"
+#include "holes/Job.h"
 #include "holes/RectHole.h"
 #include "holes/RoundHole.h"
 #include "nc/NumberText.h"
@@ -89,6 +90,13 @@ TEST(ProgramReader, ProgramsAtTheLimitsOfTheGeneratorsReadBackClean) {
       {"LowestCone", GenCone("0.001", "1", "0.9995", "28.072487")},
       {"LargestHeight", GenCone("999999999999.999", "1", "1", "0")},
       {"LargeUpperDiameterAndHeight", GenCone("999999999999.999", "0.002", "100000000000", "-5.72481")},
+      // The largest X and Y a program carries: the largest cone at the corner of a job's table.
+      {"LargestConeAtTheCornerOfAJob",
+       [] {
+         const std::vector<JobHole> holes = {
+             {GenCone("1", "869700", "869700", "0").program, 99999.999, -99999.999}};
+         return GenJob(holes);
+       }()},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(c.result.Ok()) << c.name << ": " << c.result.error;
@@ -143,6 +151,14 @@ TEST(ProgramReader, HandEditsAreFlaggedAtTheirLine) {
        ProblemKind::Structure},
       {"CornerArcDeleted", Edit(Edit(kRect, "N6G03X-10.000Y3.000I-8.000J3.000\r\n", ""), "N7G01", "N6G01"), 7,
        ProblemKind::Deviation},
+      {"CoordinateBeyondAnyMachine",
+       Edit(kCircle, "N3G01X0.000Y5.000", "N3G01X99999999999999999999.999Y5.000"), 4,
+       ProblemKind::WordFormat},
+      {"TaperOffsetBeyondAnyMachine", Edit(kCone, "U0.000V-0.100", "U1000000000000.000V-0.100"), 4,
+       ProblemKind::WordFormat},
+      {"IncrementalMovesAddUpBeyondAnyMachine",
+       "%\r\nN1G92X0.000Y0.000\r\nN2G91G01X999999.000Y0.000\r\nN3X999999.000Y0.000\r\nN4M02", 4,
+       ProblemKind::WordFormat},
       {"MalformedNumber", Edit(kCircle, "N3G01X0.000", "N3G01X0.0.0"), 4, ProblemKind::Spelling},
       {"ForeignCharacter", Edit(kCircle, "N2G60", "N2G60Ж"), 3, ProblemKind::Spelling},
       {"MotionBeforeSetup", Edit(kCircle, "N1G92X0.000Y0.000", "N1X0.000Y0.000"), 2, ProblemKind::Structure},

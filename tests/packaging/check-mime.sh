@@ -14,6 +14,7 @@ cd "$scratch"
 "$gen" circle --diameter 10 -o circle >/dev/null
 "$gen" rect --width 20 --height 10 --radius 2 -o rect.iso >/dev/null
 "$gen" cone --height 2 --lower 1 --upper 0.8 -o cone.iso >/dev/null
+"$gen" rect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle 1 -o rect-taper.iso >/dev/null
 "$gen" circle >program-without-extension
 printf 'circle --diameter 10 @ 20 0\nrect @ -30 15\n' | "$gen" job - -o job >/dev/null
 printf '%%\r\nO0001\r\nN10G90G54\r\nM30\r\n%%\r\n' >fanuc.iso
@@ -36,6 +37,7 @@ done <<EOF_TABLE
 circle.iso $kalmoro
 rect.iso $kalmoro
 cone.iso $kalmoro
+rect-taper.iso $kalmoro
 program-without-extension $kalmoro
 job.iso $kalmoro
 fanuc.iso $iso
