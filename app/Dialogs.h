@@ -20,6 +20,9 @@ class Dialogs {
   virtual void ShowInfo(const QString& title, const QString& text) = 0;
   // Modal question with Yes and No; true for Yes.
   virtual bool AskYesNo(const QString& title, const QString& text) = 0;
+  // Modal warning with a button named action and "Отмена"; "Отмена" is the default and Escape's answer.
+  // True for action.
+  virtual bool AskProceed(const QString& title, const QString& text, const QString& action) = 0;
   // Modal question with Save, Discard and Cancel; Save is the default and Escape cancels.
   virtual SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) = 0;
   // Save dialog offering the one filter "*.iso", opened at start: a file name (its folder opened and

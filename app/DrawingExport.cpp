@@ -10,7 +10,6 @@
 
 #include "app/preview/ToolpathScene.h"
 #include "app/preview/ToolpathView.h"
-#include "check/ProgramReader.h"
 #include "export/ContourDxf.h"
 #include "save/FileReplace.h"
 
@@ -54,12 +53,11 @@ QByteArray PngBytes(const ProgramReading& reading) {
 
 }  // namespace
 
-std::optional<QString> ExportDrawing(const std::string& program, const QString& path) {
+std::optional<QString> ExportDrawing(const ProgramReading& reading, const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   if (suffix != QLatin1String("svg") && suffix != QLatin1String("png") && suffix != QLatin1String("dxf"))
     return QStringLiteral("Чертёж не записан: имя файла «%1» должно оканчиваться на .svg, .png или .dxf.")
         .arg(path);
-  const ProgramReading reading = ReadProgram(program);
   if (reading.moves.empty())
     return QStringLiteral("Чертёж не записан: в программе нет ни одного перемещения.");
 

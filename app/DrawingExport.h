@@ -2,7 +2,8 @@
 
 #include <QString>
 #include <optional>
-#include <string>
+
+#include "check/ProgramReader.h"
 
 // The program's drawing for other programs: the plan as an SVG or PNG picture, the contours as DXF.
 namespace kalmoro {
@@ -13,10 +14,10 @@ inline constexpr const char* kExportTitle = "Экспорт чертежа";
 inline constexpr int kExportWidth = 1200;
 inline constexpr int kExportHeight = 900;
 
-// Writes the drawing of a program (UTF-8) to path, the kind chosen by the name's ending: ".svg" and
+// Writes the drawing of a program, as read, to path, the kind chosen by the name's ending: ".svg" and
 // ".png" the plan as the preview draws it, fitted; ".dxf" the contours (export/ContourDxf.h). The file
 // is replaced as a save replaces a program, never half-written. Returns the Russian message of a
 // failure, or nothing when the file was written.
-std::optional<QString> ExportDrawing(const std::string& program, const QString& path);
+std::optional<QString> ExportDrawing(const ProgramReading& reading, const QString& path);
 
 }  // namespace kalmoro

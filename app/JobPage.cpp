@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -33,6 +34,21 @@ std::string Utf8(const QLineEdit* field) {
 
 QString Millimetres(double value) {
   return Text(FormatNumber(value, 1, 1)) + QStringLiteral(" мм");
+}
+
+QString Number(std::size_t row) {
+  return Text(std::to_string(row + 1));
+}
+
+// Steps kept to undo: the newest this many, and no more than this many bytes of hole programs in all (a
+// job of 10 000 holes holds a few megabytes).
+constexpr std::size_t kMaxUndoSteps = 100;
+constexpr std::size_t kMaxUndoBytes = std::size_t{64} << 20;
+
+std::size_t ProgramBytes(const JobList& list) {
+  std::size_t bytes = 0;
+  for (const JobListHole& hole : list.Holes()) bytes += hole.hole.program.size();
+  return bytes;
 }
 
 }  // namespace
@@ -79,6 +95,10 @@ JobPage::JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent)
   connect(m_w.up, &QPushButton::clicked, this, guarded(&JobPage::MoveUp));
   connect(m_w.down, &QPushButton::clicked, this, guarded(&JobPage::MoveDown));
   connect(m_w.remove, &QPushButton::clicked, this, guarded(&JobPage::Remove));
+  connect(m_w.undo, &QPushButton::clicked, this, guarded(&JobPage::Undo));
+  // Ctrl+Z anywhere on the page but in a field, whose own undo comes first.
+  auto* undo = new QShortcut(QKeySequence::Undo, m_w.page, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+  connect(undo, &QShortcut::activated, this, guarded(&JobPage::Undo));
   connect(m_w.circle, &QPushButton::clicked, this, guarded(&JobPage::PlaceOnCircle));
   connect(m_w.optimise, &QPushButton::clicked, this, guarded(&JobPage::Optimise));
   BindFieldCheck(*m_w.count, false);
@@ -90,11 +110,13 @@ JobPage::JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent)
 }
 
 void JobPage::Add(const GenResult& generated) {
+  JobList before = m_list;
   const std::string error = m_list.Add(generated);
   if (!error.empty()) {
     ShowError(Text(error));
     return;
   }
+  Remember(std::move(before), QStringLiteral("добавление отверстия ") + Number(m_list.Size() - 1));
   const int row = static_cast<int>(m_list.Size()) - 1;
   {
     const QSignalBlocker blocker(m_w.table);
@@ -106,8 +128,11 @@ void JobPage::Add(const GenResult& generated) {
 }
 
 bool JobPage::Restore(std::string_view program) {
+  JobList before = m_list;
   const std::optional<std::size_t> leftOut = m_list.Restore(program);
   if (!leftOut) return false;
+  // The table it replaces comes back with Undo.
+  if (before.Size() > 0) Remember(std::move(before), QStringLiteral("задание из файла"));
   Refill();
   ShowChanged();
   if (*leftOut > 0)
@@ -176,7 +201,11 @@ void JobPage::CellEdited(QTableWidgetItem* item) {
   const bool isX = item->column() == kXColumn;
   const QString typed = item->text();
   const std::optional<double> value = ParsePosition(typed.toStdString());
-  if (value) m_list.SetPosition(row, isX ? *value : hole.x, isX ? hole.y : *value);
+  if (value && *value != (isX ? hole.x : hole.y)) {
+    JobList before = m_list;
+    m_list.SetPosition(row, isX ? *value : hole.x, isX ? hole.y : *value);
+    Remember(std::move(before), QStringLiteral("правка координаты отверстия ") + Number(row));
+  }
   // The cell shows the position as the list holds it: the one typed, or the old one back.
   ShowRow(static_cast<int>(row));
   if (value) {
@@ -202,6 +231,7 @@ void JobPage::CellEdited(QTableWidgetItem* item) {
 void JobPage::MoveUp() {
   const std::optional<std::size_t> row = SelectedRow();
   if (!row || *row == 0) return;
+  Remember(m_list, QStringLiteral("перемещение отверстия ") + Number(*row));
   m_list.MoveUp(*row);
   ShowRow(static_cast<int>(*row) - 1);
   ShowRow(static_cast<int>(*row));
@@ -212,6 +242,7 @@ void JobPage::MoveUp() {
 void JobPage::MoveDown() {
   const std::optional<std::size_t> row = SelectedRow();
   if (!row || *row + 1 >= m_list.Size()) return;
+  Remember(m_list, QStringLiteral("перемещение отверстия ") + Number(*row));
   m_list.MoveDown(*row);
   ShowRow(static_cast<int>(*row));
   ShowRow(static_cast<int>(*row) + 1);
@@ -222,6 +253,7 @@ void JobPage::MoveDown() {
 void JobPage::Remove() {
   const std::optional<std::size_t> row = SelectedRow();
   if (!row) return;
+  Remember(m_list, QStringLiteral("удаление отверстия ") + Number(*row));
   m_list.Remove(*row);
   {
     const QSignalBlocker blocker(m_w.table);
@@ -244,11 +276,13 @@ void JobPage::PlaceOnCircle() {
     return;
   }
   const BoltCircleTexts texts{Utf8(m_w.count), Utf8(m_w.diameter), Utf8(m_w.angle), Utf8(m_w.x), Utf8(m_w.y)};
+  JobList before = m_list;
   const std::string error = m_list.PlaceOnCircle(*row, texts);
   if (!error.empty()) {
     ShowError(Text(error));
     return;
   }
+  Remember(std::move(before), QStringLiteral("расстановка по окружности"));
   Refill();
   Select(*row);
   ShowChanged();
@@ -257,6 +291,7 @@ void JobPage::PlaceOnCircle() {
 void JobPage::Optimise() {
   const std::optional<std::size_t> selected = SelectedRow();
   const double before = m_list.Travel();
+  Remember(m_list, QStringLiteral("оптимизация порядка"));
   const std::vector<std::size_t> order = m_list.Optimise();
   const double after = m_list.Travel();
   Refill();
@@ -267,8 +302,35 @@ void JobPage::Optimise() {
   ShowNote(QStringLiteral("Переходы: %1 → %2").arg(Millimetres(before), Millimetres(after)));
 }
 
+void JobPage::Remember(JobList before, const QString& what) {
+  const std::size_t bytes = ProgramBytes(before);
+  m_undo.push_back({std::move(before), what, bytes});
+  m_undoBytes += bytes;
+  // The newest step is kept whatever its size.
+  while (m_undo.size() > 1 && (m_undo.size() > kMaxUndoSteps || m_undoBytes > kMaxUndoBytes)) {
+    m_undoBytes -= m_undo.front().bytes;
+    m_undo.pop_front();
+  }
+}
+
+void JobPage::Undo() {
+  if (m_undo.empty()) return;
+  UndoStep step = std::move(m_undo.back());
+  m_undo.pop_back();
+  m_undoBytes -= step.bytes;
+  const std::optional<std::size_t> selected = SelectedRow();
+  m_list = std::move(step.list);
+  Refill();
+  if (m_list.Size() > 0) Select(std::min(selected.value_or(0), m_list.Size() - 1));
+  ShowChanged();
+  ShowNote(QStringLiteral("Отменено: ") + step.what);
+}
+
 void JobPage::UpdateButtons() {
   const std::optional<std::size_t> row = SelectedRow();
+  m_w.undo->setEnabled(!m_undo.empty());
+  m_w.undo->setToolTip(m_undo.empty() ? QStringLiteral("Отменить последнее изменение задания (Ctrl+Z)")
+                                      : QStringLiteral("Отменить: %1 (Ctrl+Z)").arg(m_undo.back().what));
   m_w.up->setEnabled(row && *row > 0);
   m_w.down->setEnabled(row && *row + 1 < m_list.Size());
   m_w.remove->setEnabled(row.has_value());

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <deque>
 #include <optional>
 #include <string_view>
 
@@ -23,8 +25,10 @@ inline constexpr const char* kJobEmptyNote = "В задании нет отве�
 
 // The page "Задание" over its widgets in the window's form: the table of the job's holes (number,
 // kind, dimensions, X, Y; X and Y edited in place), the buttons that move, remove, copy onto a bolt
-// circle and reorder the selected hole, and a note with the travel. The holes themselves and every
-// rule about them are the core's JobList; this class only reads the widgets, calls it and shows it.
+// circle and reorder the selected hole, and a note with the travel. Every change of the table, a job
+// opened from a file included, is a step that "↶" and Ctrl+Z on the page take back. The holes
+// themselves and every rule about them are the core's JobList; this class only reads the widgets,
+// calls it and shows it.
 class JobPage : public QObject {
   Q_OBJECT
 
@@ -36,6 +40,7 @@ class JobPage : public QObject {
     QPushButton* up;
     QPushButton* down;
     QPushButton* remove;
+    QPushButton* undo;
     QPushButton* circle;
     QPushButton* optimise;
     QLineEdit* count;
@@ -58,6 +63,8 @@ class JobPage : public QObject {
   bool Restore(std::string_view program);
 
   const JobList& List() const { return m_list; }
+  // Puts the table back as it was before its last change; nothing when there is none.
+  void Undo();
 
  private:
   std::optional<std::size_t> SelectedRow() const;
@@ -77,10 +84,20 @@ class JobPage : public QObject {
   void ShowChanged();
   void ShowNote(const QString& text, const QString& tip = {});
   void ShowError(const QString& text);
+  // Keeps the list as it was before a change, for Undo; `what` names the change ("удаление отверстия 3").
+  void Remember(JobList before, const QString& what);
+
+  struct UndoStep {
+    JobList list;
+    QString what;
+    std::size_t bytes;  // the programs the list holds
+  };
 
   Widgets m_w;
   Dialogs& m_dialogs;
   JobList m_list;
+  std::deque<UndoStep> m_undo;  // the oldest first
+  std::size_t m_undoBytes = 0;
   bool m_filling = false;       // the table is being written, not edited
   bool m_refusalShown = false;  // a refused edit's message is on its way
 };

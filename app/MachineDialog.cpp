@@ -36,24 +36,33 @@ const KeyText kKeys[] = {
     {"travel_v", "Ход конусной головки по V, мм"},
     {"cutting_rate", "Скорость резания, мм²/мин"},
     {"height", "Высота заготовки, мм"},
+    {"cut_wire", "Код обрезки проволоки после отверстия задания"},
+    {"thread_wire", "Код заправки проволоки у следующего отверстия"},
 };
 
 QString Number(double value) {
   return QString::fromStdString(FormatNumber(value, 0, 6));
 }
 
-// The value a key holds in a profile; nothing for travel not given.
-std::optional<double> ValueOf(const MachineProfile& p, std::string_view key) {
-  if (key == "wire_diameter") return p.wireDiameter;
-  if (key == "spark_gap") return p.sparkGap;
-  if (key == "max_taper_angle") return p.maxTaperAngle;
-  if (key == "travel_x") return p.travelX;
-  if (key == "travel_y") return p.travelY;
-  if (key == "travel_u") return p.travelU;
-  if (key == "travel_v") return p.travelV;
-  if (key == "cutting_rate") return p.cuttingRate;
-  if (key == "height") return p.height;
-  return std::nullopt;
+QString Number(const std::optional<double>& value) {
+  return value ? Number(*value) : QString();
+}
+
+// The text of the value a key holds in a profile, as the profile file writes it; empty for travel not
+// given.
+QString ValueOf(const MachineProfile& p, std::string_view key) {
+  if (key == "wire_diameter") return Number(p.wireDiameter);
+  if (key == "spark_gap") return Number(p.sparkGap);
+  if (key == "max_taper_angle") return Number(p.maxTaperAngle);
+  if (key == "travel_x") return Number(p.travelX);
+  if (key == "travel_y") return Number(p.travelY);
+  if (key == "travel_u") return Number(p.travelU);
+  if (key == "travel_v") return Number(p.travelV);
+  if (key == "cutting_rate") return Number(p.cuttingRate);
+  if (key == "height") return Number(p.height);
+  if (key == "cut_wire") return QString::fromStdString(p.wire.cut);
+  if (key == "thread_wire") return QString::fromStdString(p.wire.thread);
+  return {};
 }
 
 }  // namespace
@@ -95,12 +104,10 @@ MachineDialog::MachineDialog(const StoredMachine& stored, QWidget* parent) : QDi
   for (const KeyText& k : kKeys) {
     auto* edit = new QLineEdit(this);
     edit->setObjectName(QString::fromLatin1(k.key));
-    const std::optional<double> fallback = ValueOf(defaults, k.key);
-    edit->setPlaceholderText(fallback ? Number(*fallback) + QStringLiteral(" (по умолчанию)")
-                                      : QStringLiteral("не задан: не проверяется"));
-    if (stored.saved) {
-      if (const std::optional<double> value = ValueOf(stored.profile, k.key)) edit->setText(Number(*value));
-    }
+    const QString fallback = ValueOf(defaults, k.key);
+    edit->setPlaceholderText(!fallback.isEmpty() ? fallback + QStringLiteral(" (по умолчанию)")
+                                                 : QStringLiteral("не задан: не проверяется"));
+    if (stored.saved) edit->setText(ValueOf(stored.profile, k.key));
     form->addRow(QString::fromUtf8(k.label), edit);
     m_fields.push_back({k.key, edit, QString::fromUtf8(k.label)});
   }
@@ -131,7 +138,10 @@ MachineDialog::MachineDialog(const StoredMachine& stored, QWidget* parent) : QDi
   layout->addWidget(m_state);
   layout->addLayout(form);
   layout->addWidget(new QLabel(
-      QStringLiteral("Пустое поле — значение по умолчанию; ход осей без значения не проверяется."), this));
+      QStringLiteral(
+          "Пустое поле — значение по умолчанию; ход осей без значения не проверяется.\n"
+          "Коды обрезки и заправки — слово M с номером до 999 (M00, M01, M21…), не конец программы."),
+      this));
   layout->addWidget(m_error);
   layout->addWidget(buttons);
 }

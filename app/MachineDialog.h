@@ -26,9 +26,10 @@ struct StoredMachine {
 };
 StoredMachine LoadMachineProfile();
 
-// The dialog "Станок…": one field per key of the profile, empty for a default (shown as the field's
-// placeholder) or, for the travel, for none. "Сохранить" checks every field, then writes the profile
-// file in one step; on any fault it names the field and writes nothing.
+// The dialog "Станок…": one field per key of the profile, the wire's stop codes between the holes of a
+// job included, empty for a default (shown as the field's placeholder) or, for the travel, for none.
+// "Сохранить" checks every field, then writes the profile file in one step; on any fault it names the field
+// and writes nothing.
 class MachineDialog : public QDialog {
   Q_OBJECT
 

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
 
 namespace kalmoro {
 namespace {
@@ -32,6 +34,12 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
 
 }  // namespace
 
+void KeepDialogStateOutOfHome() {
+  // A "folder" that is a device: no settings file can be made below it, and none is read.
+  for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+    QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+}
+
 void QtDialogs::ShowError(const QString& title, const QString& text) {
   ShowBox(m_parent, QMessageBox::Critical, title, text);
 }
@@ -47,6 +55,19 @@ bool QtDialogs::AskYesNo(const QString& title, const QString& text) {
   UseWindowFontFamily(box, m_parent);
   box.setDefaultButton(QMessageBox::No);  // replacing a file is never the default
   return box.exec() == QMessageBox::Yes;
+}
+
+bool QtDialogs::AskProceed(const QString& title, const QString& text, const QString& action) {
+  QMessageBox box(QMessageBox::Warning, title, DisplayLines(text), QMessageBox::NoButton, m_parent);
+  box.setTextFormat(Qt::PlainText);
+  UseWindowFontFamily(box, m_parent);
+  QPushButton* proceed = box.addButton(action, QMessageBox::AcceptRole);
+  // In Russian whether or not Qt's own texts are installed: it is the answer that loses nothing.
+  QPushButton* cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+  box.setDefaultButton(cancel);
+  box.setEscapeButton(cancel);
+  box.exec();
+  return box.clickedButton() == proceed;
 }
 
 SaveAnswer QtDialogs::AskSaveDiscardCancel(const QString& title, const QString& text) {

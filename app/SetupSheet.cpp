@@ -274,18 +274,6 @@ void PaintProgramPage(QPainter& painter, const Paper& paper, const SheetContent&
 
 }  // namespace
 
-SheetContent MakeSheetContent(std::string program, const QString& fileName, QDate date,
-                              const MachineProfile& machine) {
-  SheetContent c;
-  c.reading = ReadProgram(program);
-  CheckMachine(c.reading, machine);
-  c.program = std::move(program);
-  c.fileName = fileName;
-  c.date = date;
-  c.machine = machine;
-  return c;
-}
-
 std::optional<double> DrawingReduction(double width, double height, double areaWidth, double areaHeight) {
   if (!std::isfinite(width) || !std::isfinite(height) || !(areaWidth > 0) || !(areaHeight > 0))
     return std::nullopt;

@@ -24,15 +24,11 @@ inline constexpr const char* kSheetTitle = "Лист наладки";
 // What a sheet shows.
 struct SheetContent {
   std::string program;     // UTF-8, any line ends
-  ProgramReading reading;  // the program read and checked against the machine
+  ProgramReading reading;  // the program read and checked against the machine, as the preview shows it
   QString fileName;        // the program's file; empty for a program not yet saved
   QDate date;
   MachineProfile machine;
 };
-
-// Reads the program and checks it against the machine, as the preview does.
-SheetContent MakeSheetContent(std::string program, const QString& fileName, QDate date,
-                              const MachineProfile& machine);
 
 // The reduction n of the drawing scale 1:n for a drawing of the given size (millimetres) in an area
 // (millimetres on paper): 1 when it fits as it is, otherwise the first standard reduction (2, 2.5, 4,

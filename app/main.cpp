@@ -2,6 +2,7 @@
 #include <QUrl>
 
 #include "app/FrmMain.h"
+#include "app/ProgramDocument.h"
 #include "app/QtDialogs.h"
 #include "app/QtTranslation.h"
 #include "save/SaveInterrupt.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
   QGuiApplication::setDesktopFileName(QStringLiteral(KALMORO_APP_ID));
   // Without Qt's Russian texts the dialogs stay English; nothing else depends on them.
   kalmoro::InstallQtRussian(app);
+  kalmoro::KeepDialogStateOutOfHome();
   kalmoro::QtDialogs dialogs;
   kalmoro::FrmMain window(dialogs);
   dialogs.SetParentWindow(&window);
@@ -23,7 +25,7 @@ int main(int argc, char* argv[]) {
   const QStringList arguments = QApplication::arguments();
   if (arguments.size() > 1) {
     const QString& name = arguments.at(1);
-    window.OpenFile(name.startsWith(QStringLiteral("file:")) ? QUrl(name).toLocalFile() : name);
+    window.Document().Open(name.startsWith(QStringLiteral("file:")) ? QUrl(name).toLocalFile() : name);
   }
   return app.exec();
 }

@@ -1,18 +1,23 @@
 // What the toolpath preview costs with the largest program the block numbers allow: one reading of
-// the program field (the core reader, the move polylines, the status) and one repaint of the
-// drawing, each against the floor of the core reader alone on the same text. And a job of many cones
-// of different heights painted in 3D, each hole at its own height, against the reader on that job.
+// the program field as the worker makes it (the core reader, the machine check, the move polylines), one
+// reading made and shown at once as a save or an open asks for it, and one repaint of the drawing, each
+// against the floor of the core reader alone on the same text. And a job of many cones of different
+// heights painted in 3D, each hole at its own height, against the reader on that job.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "app/preview/FieldReader.h"
+#include "app/preview/FieldReading.h"
 #include "app/preview/ProgramText.h"
 #include "app/preview/ToolpathPreview.h"
 #include "app/preview/ToolpathScene.h"
@@ -28,7 +33,10 @@ using namespace kalmoro;
 
 // The main window's program field and the preview of it, shown on the offscreen platform.
 struct Preview {
-  Preview() : program(new QPlainTextEdit(&window)), preview(ToolpathPreview::Attach(*program, window)) {
+  Preview()
+      : program(new QPlainTextEdit(&window)),
+        reader(new FieldReader(*program, &window)),
+        preview(ToolpathPreview::Attach(*program, *reader, window)) {
     program->setPlainText(ToEditorText(Largest()));
     window.show();
     preview->Open();
@@ -39,6 +47,7 @@ struct Preview {
   }
   QWidget window;
   QPlainTextEdit* program;
+  FieldReader* reader;
   ToolpathPreview* preview;
 };
 
@@ -52,11 +61,43 @@ void BM_ReadFloorLargest(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadFloorLargest)->Unit(benchmark::kMillisecond);
 
-// From the field's document to the drawing and status, as after an edit.
+// The worker's part after an edit: from the field's text to the reading and the scene.
+void BM_FieldReadingLargest(benchmark::State& state) {
+  const QString raw = Shown().program->document()->toRawText();
+  const MachineProfile machine;
+  for (auto _ : state) benchmark::DoNotOptimize(ReadFieldText(raw, machine, 1));
+}
+BENCHMARK(BM_FieldReadingLargest)->Unit(benchmark::kMillisecond);
+
+// The same for the largest job: as many round holes D10 as its block numbers allow (2 184).
+void BM_FieldReadingLargestJob(benchmark::State& state) {
+  const std::string hole = GenCircle("10").program;
+  std::vector<JobHole> holes;
+  std::string job;
+  for (int k = 0;; ++k) {
+    holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k / 50)});
+    GenResult made = GenJob(holes);
+    if (!made.Ok()) break;
+    job = std::move(made.program);
+  }
+  const QString raw = ToEditorText(job);
+  const MachineProfile machine;
+  for (auto _ : state) benchmark::DoNotOptimize(ReadFieldText(raw, machine, 1));
+  state.counters["holes"] = static_cast<double>(holes.size() - 1);
+}
+BENCHMARK(BM_FieldReadingLargestJob)->Unit(benchmark::kMillisecond);
+
+// From an edit of the field to the drawing and status, read at once as a save or an open asks for it.
 void BM_PreviewUpdateLargest(benchmark::State& state) {
-  ToolpathPreview* preview = Shown().preview;
-  for (auto _ : state) preview->UpdateNow();
-  state.counters["blocks"] = preview->Reading().blocks;
+  Preview& shown = Shown();
+  QTextCursor end(shown.program->document());
+  end.movePosition(QTextCursor::End);
+  for (auto _ : state) {
+    end.insertText(QStringLiteral(" "));
+    end.deletePreviousChar();
+    shown.reader->Current();
+  }
+  state.counters["blocks"] = shown.preview->Reading().blocks;
 }
 BENCHMARK(BM_PreviewUpdateLargest)->Unit(benchmark::kMillisecond);
 

@@ -12,6 +12,7 @@ class SilentDialogs : public Dialogs {
   void ShowError(const QString&, const QString&) override {}
   void ShowInfo(const QString&, const QString&) override {}
   bool AskYesNo(const QString&, const QString&) override { return false; }
+  bool AskProceed(const QString&, const QString&, const QString&) override { return false; }
   SaveAnswer AskSaveDiscardCancel(const QString&, const QString&) override { return SaveAnswer::Cancel; }
   std::optional<QString> GetSaveFileName(const QString&) override { return std::nullopt; }
   std::optional<QString> GetOpenFileName(const QString&) override { return std::nullopt; }

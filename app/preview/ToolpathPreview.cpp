@@ -16,9 +16,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <exception>
 #include <string>
 
+#include "app/preview/FieldReader.h"
 #include "app/preview/PlanReadout.h"
 #include "app/preview/PreviewPlacement.h"
 #include "app/preview/ProgramText.h"
@@ -29,11 +29,6 @@
 
 namespace kalmoro {
 namespace {
-
-// Programs up to this many characters are read again on the next turn of the event loop after an
-// edit; larger ones once the typing pauses for kLargeDelayMs, so that no key press waits for a read.
-constexpr int kImmediateChars = 200'000;
-constexpr int kLargeDelayMs = 250;
 
 QString Length(double millimetres) {
   return QString::fromStdString(FormatNumber(millimetres, 3, 3)) + QStringLiteral(" мм");
@@ -54,33 +49,20 @@ QString Extents(const Box& box) {
 // Notes are told apart from problems in the list: another word in front, another colour.
 const QColor kNoteColor(0x2b, 0x5c, 0x9e);
 
-// Where each line of the text the reader gets starts in the document: FromEditorText ends a line at
-// every paragraph or line separator, LF, CR and CR LF, and document positions count the raw text's
-// characters one by one.
-std::vector<int> LineStarts(const QString& raw) {
-  std::vector<int> starts = {0};
-  for (qsizetype i = 0; i < raw.size(); ++i) {
-    const QChar c = raw.at(i);
-    if (c == QLatin1Char('\r') && i + 1 < raw.size() && raw.at(i + 1) == QLatin1Char('\n')) ++i;
-    if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar::ParagraphSeparator ||
-        c == QChar::LineSeparator)
-      starts.push_back(static_cast<int>(i + 1));
-  }
-  return starts;
-}
-
 }  // namespace
 
-ToolpathPreview* ToolpathPreview::Attach(QPlainTextEdit& program, QWidget& window) {
-  auto* preview = new ToolpathPreview(program, window);
+ToolpathPreview* ToolpathPreview::Attach(QPlainTextEdit& program, FieldReader& reader, QWidget& window) {
+  auto* preview = new ToolpathPreview(program, reader, window);
   auto* shortcut = new QShortcut(QKeySequence(Qt::Key_F5), &window);
   connect(shortcut, &QShortcut::activated, preview, &ToolpathPreview::Open);
 
-  // The field's own menu, with the preview's entry below its standard ones.
+  // The field's own menu: its standard entries, the window's commands on the program, the preview.
   program.setContextMenuPolicy(Qt::CustomContextMenu);
   connect(&program, &QWidget::customContextMenuRequested, preview, [&program, preview](const QPoint& at) {
     QMenu* menu = program.createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    menu->addActions(program.actions());
     menu->addSeparator();
     // The key is shown, not bound: F5 is the window's shortcut.
     menu->addAction(QString::fromUtf8(kShowToolpath) + QStringLiteral("\tF5"), preview,
@@ -90,8 +72,11 @@ ToolpathPreview* ToolpathPreview::Attach(QPlainTextEdit& program, QWidget& windo
   return preview;
 }
 
-ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
-    : QWidget(&window, Qt::Window), m_program(&program) {
+ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, FieldReader& reader, QWidget& window)
+    : QWidget(&window, Qt::Window),
+      m_program(&program),
+      m_reader(reader),
+      m_read(std::make_shared<const FieldReading>()) {
   setObjectName(QStringLiteral("ToolpathPreview"));
   setWindowTitle(QString::fromUtf8(kPreviewTitle));
   setFont(window.font());
@@ -122,11 +107,22 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
   machine->setObjectName(QStringLiteral("Machine"));
   machine->setText(QStringLiteral("Станок…"));
   machine->setToolTip(QStringLiteral("Проволока, зазор, предел конусности, ход осей и скорость резания"));
+  m_commands = new QToolButton(this);
+  m_commands->setObjectName(QStringLiteral("Commands"));
+  m_commands->setText(QStringLiteral("Программа ▾"));
+  // The arrow is in the text: the style's own one would stand over it.
+  m_commands->setStyleSheet(QStringLiteral("QToolButton::menu-indicator { image: none; width: 0px; }"));
+  m_commands->setToolTip(
+      QStringLiteral("Открыть, сохранить, напечатать лист наладки, экспортировать чертёж"));
+  m_commands->setPopupMode(QToolButton::InstantPopup);
+  m_commands->setMenu(new QMenu(m_commands));
+  m_commands->hide();
   auto* top = new QHBoxLayout;
   top->addWidget(m_views);
   top->addWidget(m_standardViews);
   top->addStretch();
   top->addWidget(m_wireCentre);
+  top->addWidget(m_commands);
   top->addWidget(machine);
   top->addWidget(fit);
 
@@ -157,9 +153,9 @@ ToolpathPreview::ToolpathPreview(QPlainTextEdit& program, QWidget& window)
   setMinimumSize(layout->minimumSize().expandedTo(QSize(620, 560)));
   resize(700, 680);
 
-  m_timer.setSingleShot(true);
-  connect(&m_timer, &QTimer::timeout, this, &ToolpathPreview::UpdateNow);
-  connect(&program, &QPlainTextEdit::textChanged, this, &ToolpathPreview::ScheduleUpdate);
+  connect(&reader, &FieldReader::Read, this, [this](const std::shared_ptr<const FieldReading>& read) {
+    if (isVisible()) Show(read);
+  });
   m_characters = program.document()->characterCount();
   connect(program.document(), &QTextDocument::contentsChange, this, [this](int from, int removed, int added) {
     // Replacing the whole text (a program generated or opened) is a new program: fit it to the view.
@@ -215,37 +211,43 @@ void ToolpathPreview::Open() {
   }
   show();
   raise();
-  if (m_stale) {
-    UpdateNow();
-  } else {
+  const std::shared_ptr<const FieldReading> current = m_reader.Current();
+  if (current != m_read)
+    Show(current);
+  else
     FollowCaret();  // the caret may have moved while the preview was closed
+}
+
+void ToolpathPreview::OpenAtFirstProblem() {
+  Open();
+  for (int row = 0; row < m_problems->count(); ++row) {
+    QListWidgetItem* item = m_problems->item(row);
+    const bool note = item->data(Qt::UserRole + 1).toBool();
+    if (!item->data(Qt::UserRole).isValid() || note) continue;
+    m_problems->setCurrentItem(item);
+    m_problems->scrollToItem(item);
+    ProblemChosen(item);
+    return;
   }
 }
 
-void ToolpathPreview::ScheduleUpdate() {
-  m_stale = true;
-  if (!isVisible() || !m_program) return;
-  m_timer.start(m_program->document()->characterCount() > kImmediateChars ? kLargeDelayMs : 0);
+void ToolpathPreview::AddCommands(const QList<QAction*>& actions) {
+  m_commands->menu()->addActions(actions);
+  m_commands->setVisible(!m_commands->menu()->isEmpty());
 }
 
-void ToolpathPreview::UpdateNow() {
-  m_timer.stop();
-  if (!m_program) return;
-  m_stale = false;
-  try {
-    const QString raw = m_program->document()->toRawText();
-    m_lineStarts = LineStarts(raw);
-    m_reading = ReadProgram(FromEditorText(raw));
-    CheckMachine(m_reading, m_machine);
-    m_scene = std::make_shared<const ToolpathScene>(m_reading, m_machine.WireOffset());
-  } catch (const std::exception& e) {
-    // Out of memory for a monstrous text: the preview says so and stays usable.
-    m_reading = ProgramReading{};
-    m_reading.problems.push_back(
-        {1, ProblemKind::Limit, std::string("Траектория не построена: ") + e.what()});
-    m_scene = std::make_shared<const ToolpathScene>();
-  }
-  m_view->SetScene(m_scene);
+const ProgramReading& ToolpathPreview::Reading() const {
+  return m_read->reading;
+}
+
+const MachineProfile& ToolpathPreview::Machine() const {
+  return m_reader.Machine();
+}
+
+void ToolpathPreview::Show(const std::shared_ptr<const FieldReading>& read) {
+  if (!read) return;
+  m_read = read;
+  m_view->SetScene(m_read->scene ? m_read->scene : std::make_shared<const ToolpathScene>());
   m_readout->Clear();
   if (std::exchange(m_refit, false)) m_view->Fit();
   ShowStatus();
@@ -253,31 +255,32 @@ void ToolpathPreview::UpdateNow() {
 }
 
 void ToolpathPreview::SetMachine(const MachineProfile& machine, bool saved, const QString& error) {
-  m_machine = machine;
   m_machineSaved = saved;
   m_machineError = error;
-  m_stale = true;
-  if (isVisible()) UpdateNow();
+  m_reader.SetMachine(machine);
+  // A change of machine is rare and asked for: the preview shows its checks at once.
+  if (isVisible()) Show(m_reader.Current());
 }
 
 void ToolpathPreview::ShowCursor(QPointF point) {
   // A cone's upper point above the cursor: the same direction from the axis, at the upper radius.
   std::optional<double> upperScale;
-  if (m_reading.encoded) {
-    if (const auto* cone = std::get_if<ConeHeader>(&m_reading.encoded->dimensions); cone && cone->lower > 0)
+  if (const ProgramReading& r = m_read->reading; r.encoded) {
+    if (const auto* cone = std::get_if<ConeHeader>(&r.encoded->dimensions); cone && cone->lower > 0)
       upperScale = cone->upper / cone->lower;
   }
   m_readout->ShowCursor(point, upperScale);
 }
 
 void ToolpathPreview::DrawingClicked(int move) {
-  if (!m_program || !m_scene || move < 0 || move >= m_scene->MoveCount()) {
+  const ToolpathScene* scene = m_read->scene.get();
+  if (!m_program || !scene || move < 0 || move >= scene->MoveCount()) {
     m_beforeClick.reset();
     return;
   }
   const std::pair<int, int> before{m_program->textCursor().position(),
                                    m_program->verticalScrollBar()->value()};
-  GoToLine(m_scene->LineOf(move));
+  GoToLine(scene->LineOf(move));
   m_beforeClick = before;
 }
 
@@ -291,7 +294,7 @@ void ToolpathPreview::UndoClickForDoubleClick() {
 }
 
 void ToolpathPreview::ShowStatus() {
-  const ProgramReading& r = m_reading;
+  const ProgramReading& r = m_read->reading;
   m_problems->clear();
   if (r.empty) {
     // Nothing typed yet is nothing wrong.
@@ -307,25 +310,18 @@ void ToolpathPreview::ShowStatus() {
   verdict = QStringLiteral("<b style=\"color:%1\">%2</b>")
                 .arg(ProblemCount(r) == 0 ? QStringLiteral("#1a7f37") : QStringLiteral("#c62828"), verdict);
   const QString hole = QString::fromStdString(HoleText(r));
-  double lower = 0, upper = 0;
-  std::vector<Move> contour;
-  for (const Move& m : r.moves) {
-    if (r.job && m.rapid) continue;  // without the wire: between the holes of a job
-    lower += PathLength(m, false);
-    upper += PathLength(m, true);
-    if (m.compensated) contour.push_back(m);
-  }
+  const FieldReading::Figures& f = m_read->figures;
   // Only a tapered program has an upper contour of its own.
   QString lengths = r.tapered ? QStringLiteral("Длина пути: нижний контур %1, верхний контур %2")
-                                    .arg(Length(lower), Length(upper))
-                              : QStringLiteral("Длина пути: %1").arg(Length(lower));
+                                    .arg(Length(f.lowerLength), Length(f.upperLength))
+                              : QStringLiteral("Длина пути: %1").arg(Length(f.lowerLength));
   QString extents;
-  if (!contour.empty()) {
+  if (f.contour) {
     extents = r.tapered ? QStringLiteral("<br>Габариты: нижний контур %1; верхний %2")
-                              .arg(Extents(BoundsOf(contour, false)), Extents(BoundsOf(contour, true)))
-                        : QStringLiteral("<br>Габариты контура: %1").arg(Extents(BoundsOf(contour, false)));
+                              .arg(Extents(f.lowerBounds), Extents(f.upperBounds))
+                        : QStringLiteral("<br>Габариты контура: %1").arg(Extents(f.lowerBounds));
   }
-  QString time = QString::fromStdString(CuttingTimeText(EstimateCuttingTime(r, m_machine)));
+  QString time = QString::fromStdString(CuttingTimeText(f.time));
   time[0] = time[0].toUpper();
   const QString machine =
       !m_machineError.isEmpty()
@@ -344,6 +340,7 @@ void ToolpathPreview::ShowStatus() {
                                 .arg(QString::fromStdString(p.text)),
                             m_problems);
     item->setData(Qt::UserRole, p.line);
+    item->setData(Qt::UserRole + 1, note);
     if (note) item->setForeground(kNoteColor);
   }
   if (r.problemsLeftOut > 0) {
@@ -357,11 +354,8 @@ void ToolpathPreview::ShowStatus() {
 }
 
 void ToolpathPreview::FollowCaret() {
-  if (!isVisible() || !m_program || !m_scene) return;
-  const int at = m_program->textCursor().position();
-  const auto line =
-      static_cast<int>(std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), at) - m_lineStarts.begin());
-  m_view->SetHighlight(m_scene->MoveAtLine(line));
+  if (!isVisible() || !m_program || !m_read->scene) return;
+  m_view->SetHighlight(m_read->scene->MoveAtLine(m_read->LineAt(m_program->textCursor().position())));
 }
 
 void ToolpathPreview::ProblemChosen(QListWidgetItem* item) {
@@ -370,8 +364,8 @@ void ToolpathPreview::ProblemChosen(QListWidgetItem* item) {
 }
 
 void ToolpathPreview::GoToLine(int line) {
-  if (!m_program || line < 1 || m_lineStarts.empty()) return;
-  const int start = m_lineStarts[static_cast<std::size_t>(std::min<int>(line, m_lineStarts.size()) - 1)];
+  if (!m_program || line < 1 || m_read->lineStarts.empty()) return;
+  const int start = m_read->StartOf(line);
   QTextCursor cursor(m_program->document());
   cursor.setPosition(std::clamp(start, 0, m_program->document()->characterCount() - 1));
   m_program->setTextCursor(cursor);

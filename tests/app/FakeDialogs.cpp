@@ -9,6 +9,13 @@ QList<FakeDialogs::Message> FakeDialogs::questions() const {
   return result;
 }
 
+QList<FakeDialogs::Message> FakeDialogs::warnings() const {
+  QList<Message> result;
+  for (const Message& m : m_messages)
+    if (m.buttons == Buttons::ProceedCancel) result.append(m);
+  return result;
+}
+
 QList<FakeDialogs::Message> FakeDialogs::saveQuestions() const {
   QList<Message> result;
   for (const Message& m : m_messages)
@@ -27,6 +34,11 @@ void FakeDialogs::ShowInfo(const QString& title, const QString& text) {
 bool FakeDialogs::AskYesNo(const QString& title, const QString& text) {
   m_messages.append({title, text, Icon::Question, Buttons::YesNo});
   return !m_answers.isEmpty() && m_answers.takeFirst();
+}
+
+bool FakeDialogs::AskProceed(const QString& title, const QString& text, const QString& action) {
+  m_messages.append({title, text, Icon::Warning, Buttons::ProceedCancel, action});
+  return !m_proceeds.isEmpty() && m_proceeds.takeFirst();
 }
 
 kalmoro::SaveAnswer FakeDialogs::AskSaveDiscardCancel(const QString& title, const QString& text) {

@@ -10,13 +10,14 @@
 // Answers the window's dialogs from queued answers and records every box it was asked to show.
 class FakeDialogs : public kalmoro::Dialogs {
  public:
-  enum class Icon { None, Error, Question };
-  enum class Buttons { Ok, YesNo, SaveDiscardCancel };
+  enum class Icon { None, Error, Question, Warning };
+  enum class Buttons { Ok, YesNo, SaveDiscardCancel, ProceedCancel };
   struct Message {
     QString title;
     QString text;
     Icon icon;
     Buttons buttons = Buttons::Ok;
+    QString action{};  // the button that proceeds, of a ProceedCancel warning
   };
 
   // The name the next save dialog returns; nothing stands for Cancel. Unqueued dialogs cancel.
@@ -29,6 +30,9 @@ class FakeDialogs : public kalmoro::Dialogs {
   void setNextPdfName(std::optional<QString> name) { m_pdfNames.append(std::move(name)); }
   // The answer to the next Yes/No question. An unqueued question is answered No.
   void setNextAnswer(bool yes) { m_answers.append(yes); }
+  // The answer to the next warning with a button that proceeds and "Отмена": true proceeds. An unqueued
+  // one is answered "Отмена", its default.
+  void setNextProceed(bool proceed) { m_proceeds.append(proceed); }
   // The answer to the next Save/Discard/Cancel question. An unqueued one is answered Cancel, which
   // loses nothing.
   void setNextSaveAnswer(kalmoro::SaveAnswer answer) { m_saveAnswers.append(answer); }
@@ -38,6 +42,8 @@ class FakeDialogs : public kalmoro::Dialogs {
   const QList<Message>& messages() const { return m_messages; }
   // Messages of the Yes/No questions only.
   QList<Message> questions() const;
+  // Messages of the warnings with a button that proceeds only.
+  QList<Message> warnings() const;
   // Messages of the Save/Discard/Cancel questions only.
   QList<Message> saveQuestions() const;
   // The start name each save dialog was opened at.
@@ -51,6 +57,7 @@ class FakeDialogs : public kalmoro::Dialogs {
   void ShowError(const QString& title, const QString& text) override;
   void ShowInfo(const QString& title, const QString& text) override;
   bool AskYesNo(const QString& title, const QString& text) override;
+  bool AskProceed(const QString& title, const QString& text, const QString& action) override;
   kalmoro::SaveAnswer AskSaveDiscardCancel(const QString& title, const QString& text) override;
   std::optional<QString> GetSaveFileName(const QString& start) override;
   std::optional<QString> GetOpenFileName(const QString& start) override;
@@ -60,6 +67,7 @@ class FakeDialogs : public kalmoro::Dialogs {
  private:
   QList<std::optional<QString>> m_names;
   QList<bool> m_answers;
+  QList<bool> m_proceeds;
   QList<kalmoro::SaveAnswer> m_saveAnswers;
   std::optional<QString> m_throw;
   QList<Message> m_messages;

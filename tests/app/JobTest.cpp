@@ -58,6 +58,7 @@ class JobTest : public QObject {
   void generatesTheJobWithTheMachinesWireCodes();
   void savedJobOpensIntoTheSameTable();
   void openingLeavesOutHolesItCannotRegenerate();
+  void everyChangeOfTheTableIsUndone();
 
  private:
   QTableWidget* Table() const { return m_t->Find<QTableWidget>("JobTable"); }
@@ -359,7 +360,7 @@ void JobTest::savedJobOpensIntoTheSameTable() {
   const QByteArray saved = ReadAll(path);
 
   m_t = std::make_unique<TestWindow>();
-  QVERIFY(m_t->window.OpenFile(path));
+  QVERIFY(m_t->window.Document().Open(path));
   QCOMPARE(m_t->Tabs()->currentIndex(), kJobPage);
   QCOMPARE(Rows(), rows);
   QCOMPARE(m_t->Program()->toPlainText(), program);
@@ -383,7 +384,7 @@ void JobTest::openingLeavesOutHolesItCannotRegenerate() {
       "(3: HEXAGON: S=5 @ X1 Y1)\r\nN1M02";
   QVERIFY(kalmoro::SaveProgramFile(Utf8(path), text).Saved());
   AddCircle("30");
-  QVERIFY(m_t->window.OpenFile(path));
+  QVERIFY(m_t->window.Document().Open(path));
   QCOMPARE(m_t->Tabs()->currentIndex(), kJobPage);
   QCOMPARE(Rows(), QStringList{"1|круглое|D10|20|0"});
   QCOMPARE(Note(), QString("Не восстановлено отверстий: 2"));
@@ -391,9 +392,47 @@ void JobTest::openingLeavesOutHolesItCannotRegenerate() {
   // A single hole's program leaves the job as it is.
   const QString hole = m_home->filePath("hole.iso");
   QVERIFY(kalmoro::SaveProgramFile(Utf8(hole), kalmoro::GenCircle("8").program).Saved());
-  QVERIFY(m_t->window.OpenFile(hole));
+  QVERIFY(m_t->window.Document().Open(hole));
   QCOMPARE(m_t->Tabs()->currentIndex(), 0);
   QCOMPARE(Rows(), QStringList{"1|круглое|D10|20|0"});
+}
+
+// "×", a move, an edited position and a job opened over the table are taken back, newest first, by "↶"
+// and by Ctrl+Z on the page; the button says what it takes back.
+void JobTest::everyChangeOfTheTableIsUndone() {
+  for (const char* diameter : {"10", "20", "30"}) AddCircle(diameter);
+  m_t->ClickTab(kJobPage);
+  ClickRow(1);
+  m_t->Click("BtnJobRemove");
+  QCOMPARE(Column(2), QString("D10 D30"));
+  QCOMPARE(m_t->Find("BtnJobUndo")->toolTip(), QString("Отменить: удаление отверстия 2 (Ctrl+Z)"));
+  m_t->Click("BtnJobUndo");
+  QCOMPARE(Column(2), QString("D10 D20 D30"));
+  QCOMPARE(Note(), QString("Отменено: удаление отверстия 2"));
+
+  ClickRow(2);
+  m_t->Click("BtnJobUp");
+  EditCell(0, 3, "5");
+  QCOMPARE(Rows(), (QStringList{"1|круглое|D10|5|0", "2|круглое|D30|0|0", "3|круглое|D20|0|0"}));
+  const QStringList edited = Rows();
+  const QString path = m_home->filePath("other.iso");
+  const std::vector<kalmoro::JobHole> holes = {{kalmoro::GenCircle("8").program, 1, 2}};
+  QVERIFY(kalmoro::SaveProgramFile(Utf8(path), kalmoro::GenJob(holes, kCodes).program).Saved());
+  QVERIFY(m_t->window.Document().Open(path));
+  QCOMPARE(Rows(), QStringList{"1|круглое|D8|1|2"});
+
+  ClickRow(0);
+  QTest::keyClick(Table(), Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(Rows(), edited);
+  QTest::keyClick(Table(), Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(Column(3), QString("0 0 0"));
+  QTest::keyClick(Table(), Qt::Key_Z, Qt::ControlModifier);
+  QCOMPARE(Column(2), QString("D10 D20 D30"));
+  // Back to the three holes as they were added: then to none, one step each.
+  for (int k = 0; k < 3; ++k) m_t->Click("BtnJobUndo");
+  QCOMPARE(Table()->rowCount(), 0);
+  QVERIFY(!Enabled("BtnJobUndo"));
+  QVERIFY(m_t->dialogs.messages().isEmpty());
 }
 
 QTEST_MAIN(JobTest)

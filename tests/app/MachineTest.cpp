@@ -1,6 +1,7 @@
 // The machine profile in the window and what the preview does with it: the dialog "Станок…", the wire
 // centre, measuring, the 3D view's scale and the faults found in use (fit on a new program, a double
 // click that must not move the caret).
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -49,6 +50,7 @@ class MachineTest : public QObject {
 
   void dialogWritesTheProfileOnlyOnSave();
   void badProfileKeepsTheDefaultsAndSaysWhy();
+  void wireCodesAreSetInTheDialog();
   void newProgramIsFittedAgain();
   void doubleClickFitsWithoutMovingTheCaret();
   void shiftClicksMeasureSnappingToMoveEnds();
@@ -114,6 +116,39 @@ void MachineTest::badProfileKeepsTheDefaultsAndSaysWhy() {
   const QString status = preview->findChild<QLabel*>("Status")->text();
   QVERIFY2(status.contains("machine.ini, строка 3"), qPrintable(status));
   QCOMPARE(ReadAll(ProfilePath()), QByteArray("[machine]\nwire_diameter = 0.3\nheight = -1\n"));
+}
+
+// The job's stop codes, cut_wire and thread_wire, are typed in the dialog "Станок…" (opened here from the
+// window's menu entry): a code the machine would take for the end of the program is refused, naming the
+// field; the codes saved are the ones the job's program stops at.
+void MachineTest::wireCodesAreSetInTheDialog() {
+  m_t->window.findChild<QAction*>("ActMachine")->trigger();
+  MachineDialog* dialog = nullptr;
+  QTRY_VERIFY((dialog = m_t->window.findChild<MachineDialog*>()) && dialog->isVisible());
+  QLineEdit* cut = dialog->findChild<QLineEdit*>("cut_wire");
+  QLineEdit* thread = dialog->findChild<QLineEdit*>("thread_wire");
+  QCOMPARE(cut->placeholderText(), QString("M00 (по умолчанию)"));
+  cut->setFocus();
+  TypeText(cut, "M02");
+  QTest::mouseClick(dialog->findChild<QPushButton*>("Save"), Qt::LeftButton);
+  QVERIFY2(dialog->findChild<QLabel*>("Error")->text().startsWith("«Код обрезки проволоки"),
+           qPrintable(dialog->findChild<QLabel*>("Error")->text()));
+  cut->clear();
+  TypeText(cut, "M21");
+  thread->setFocus();
+  TypeText(thread, "M22");
+  QTest::mouseClick(dialog->findChild<QPushButton*>("Save"), Qt::LeftButton);
+  QTRY_VERIFY(m_t->window.findChild<MachineDialog*>() == nullptr);
+  const QByteArray text = ReadAll(ProfilePath());
+  QVERIFY2(text.contains("cut_wire = M21") && text.contains("thread_wire = M22"), text.constData());
+
+  m_t->Click("BtnAddArc");
+  m_t->Click("BtnAddArc");
+  m_t->ClickTab(3);
+  m_t->Click("BtnGenJob");
+  const QString program = m_t->Program()->toPlainText();
+  QVERIFY2(program.contains("M21\n") && program.contains("M22\n") && !program.contains("M00"),
+           qPrintable(program));
 }
 
 void MachineTest::newProgramIsFittedAgain() {

@@ -1,6 +1,6 @@
 // The toolpath preview as the user meets it: opened with F5 or from the program field's context menu,
-// following hand edits on the next turn of the event loop, and tying the problems and the drawing to
-// the lines of the program field.
+// following hand edits once they are read, and tying the problems and the drawing to the lines of the
+// program field.
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QListWidget>
@@ -8,6 +8,7 @@
 #include <QTabBar>
 #include <QTest>
 #include <QTextBlock>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <cmath>
 #include <memory>
@@ -42,7 +43,7 @@ class PreviewTest : public QObject {
   void f5ShowsGeneratedProgram_data();
   void f5ShowsGeneratedProgram();
   void obliqueViewRaisesUpperContourToWireHeight();
-  void arcEditShowsProblemOnNextTurn();
+  void arcEditShowsProblemOnceRead();
   void problemClickPutsCaretOnItsLine_data();
   void problemClickPutsCaretOnItsLine();
   void drawingAndCaretPointAtTheSameMove();
@@ -162,7 +163,7 @@ void PreviewTest::obliqueViewRaisesUpperContourToWireHeight() {
   QVERIFY2(std::abs(shown.width() - 1) < 0.5, qPrintable(QString("width %1").arg(shown.width())));
 }
 
-void PreviewTest::arcEditShowsProblemOnNextTurn() {
+void PreviewTest::arcEditShowsProblemOnceRead() {
   GenerateRound();
   ToolpathPreview* preview = OpenWithF5();
   QVERIFY(preview->Reading().problems.empty());
@@ -173,13 +174,14 @@ void PreviewTest::arcEditShowsProblemOnNextTurn() {
                       cursor.block().text().indexOf("I0.000") + 1);
   cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 5);
   cursor.insertText("0.100");
-  QCoreApplication::processEvents();
 
+  // Read off the typing path: the preview shows it once the reading is back.
+  QTRY_COMPARE(preview->Reading().problems.size(), std::size_t{2});
   const auto& problems = preview->Reading().problems;
-  QVERIFY2(problems.size() == 2 && problems.front().line == 6 && problems.back().line == 6 &&
+  QVERIFY2(problems.front().line == 6 && problems.back().line == 6 &&
                problems.front().kind == kalmoro::ProblemKind::Arc &&
                problems.back().kind == kalmoro::ProblemKind::Deviation,
-           "the arc and its path off the circle, at line 6, must show on the next turn of the event loop");
+           "the arc and its path off the circle, both at line 6");
   auto* list = preview->findChild<QListWidget*>("Problems");
   QCOMPARE(list->count(), 2);
   QVERIFY2(list->item(0)->text().startsWith("Строка 6: Дуга"), qPrintable(list->item(0)->text()));
@@ -256,6 +258,8 @@ void PreviewTest::drawingAndCaretPointAtTheSameMove() {
   }
 }
 
+// The program field's own menu keeps its standard entries and offers the window's commands on the
+// program and the preview; the preview's tool row offers the same commands.
 void PreviewTest::contextMenuKeepsStandardEntriesAndOpensPreview() {
   GenerateRound();
   QWidget* viewport = m_t->Program()->viewport();
@@ -268,12 +272,23 @@ void PreviewTest::contextMenuKeepsStandardEntriesAndOpensPreview() {
     if (!action->isSeparator()) entries << action->text().section('\t', 0, 0).remove('&');
   QVERIFY2(entries.size() > 5 && entries.contains("Copy") && entries.contains("Select All"),
            qPrintable("the standard entries must stay: " + entries.join(", ")));
-  QCOMPARE(entries.last(), QString("Показать траекторию"));
+  const QStringList commands = {"Открыть программу…",  "Сохранить программу…", "Печать…",
+                                "Лист наладки в PDF…", "Экспорт чертежа…",     "Станок…"};
+  QCOMPARE(entries.mid(entries.size() - 7), commands + QStringList{"Показать траекторию"});
 
   menu->actions().last()->trigger();
   auto* preview = m_t->window.findChild<ToolpathPreview*>();
   QVERIFY(QTest::qWaitForWindowExposed(preview));
   QCOMPARE(preview->Reading().blocks, 13);
+
+  auto* row = preview->findChild<QToolButton*>("Commands");
+  QVERIFY(row && row->isVisible());
+  QStringList offered;
+  for (const QAction* action : row->menu()->actions()) offered << action->text();
+  QCOMPARE(offered, commands.mid(0, 5));
+  // From the preview's row as from the window: "Открыть программу…" asks for a file.
+  row->menu()->actions().front()->trigger();
+  QCOMPARE(m_t->dialogs.openStarts().size(), 1);
 }
 
 void PreviewTest::largestProgramIsReadWhenTypingPauses() {

@@ -2,6 +2,8 @@
 // and has the keyboard, checks what it shows, then answers with real clicks and keys.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -58,17 +60,27 @@ class QtDialogsTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Settings Qt would write land in a scratch folder, where the test looks for them.
+  void initTestCase() {
+    QVERIFY(m_config.isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path()));
+    kalmoro::KeepDialogStateOutOfHome();
+  }
   void messageBoxes_data();
   void messageBoxes();
   void question_data();
   void question();
+  void proceedWarning_data();
+  void proceedWarning();
   void saveQuestion_data();
   void saveQuestion();
   void saveDialog_data();
   void saveDialog();
   void saveDialogCancel();
+  void fileDialogsWriteNoSettings();
 
  private:
+  QTemporaryDir m_config;
   kalmoro::QtDialogs m_dialogs;
 };
 
@@ -120,6 +132,36 @@ void QtDialogsTest::question() {
       QTest::mouseClick(box->button(yes ? QMessageBox::Yes : QMessageBox::No), Qt::LeftButton);
   });
   QCOMPARE(m_dialogs.AskYesNo("Сохранение программы", "Заменить?"), yes);
+}
+
+void QtDialogsTest::proceedWarning_data() {
+  QTest::addColumn<int>("key");  // 0: a click on the button
+  QTest::addColumn<bool>("proceed");
+  QTest::newRow("Сохранить clicked") << 0 << true;
+  QTest::newRow("Отмена clicked") << 0 << false;
+  QTest::newRow("Return takes Отмена") << int(Qt::Key_Return) << false;
+  QTest::newRow("Escape takes Отмена") << int(Qt::Key_Escape) << false;
+}
+
+// The warning before a program with faults is saved: Russian buttons whatever Qt's own texts, and the
+// answer that loses nothing is the default.
+void QtDialogsTest::proceedWarning() {
+  QFETCH(int, key);
+  QFETCH(bool, proceed);
+  Answer<QMessageBox>([&](QMessageBox* box) {
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(box->text(), QString("Ошибок: 2.\nСохранить?"));
+    const QList<QAbstractButton*> buttons = box->buttons();
+    QCOMPARE(buttons.size(), 2);
+    QCOMPARE(box->defaultButton()->text(), QString("Отмена"));
+    if (key) {
+      QTest::keyClick(box, Qt::Key(key));
+      return;
+    }
+    for (QAbstractButton* button : buttons)
+      if (button->text() == (proceed ? "Сохранить" : "Отмена")) QTest::mouseClick(button, Qt::LeftButton);
+  });
+  QCOMPARE(m_dialogs.AskProceed("Сохранение программы", "Ошибок: 2.\r\nСохранить?", "Сохранить"), proceed);
 }
 
 void QtDialogsTest::saveQuestion_data() {
@@ -191,6 +233,19 @@ void QtDialogsTest::saveDialogCancel() {
     QTest::keyClick(dialog, Qt::Key_Escape);
   });
   QVERIFY(!m_dialogs.GetSaveFileName(QString()).has_value());
+}
+
+// A file dialog opened and closed leaves nothing in the user's settings folder: the program keeps no
+// state between runs.
+void QtDialogsTest::fileDialogsWriteNoSettings() {
+  Answer<QFileDialog>([](QFileDialog* dialog) {
+    QVERIFY(WaitForNameField(dialog));
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+  QVERIFY(!m_dialogs.GetOpenFileName(m_config.path()).has_value());
+  const QStringList left =
+      QDir(m_config.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+  QVERIFY2(left.isEmpty(), qPrintable("the settings folder holds " + left.join(", ")));
 }
 
 QTEST_MAIN(QtDialogsTest)

@@ -22,6 +22,8 @@
 
 #include "TestWindow.h"
 #include "app/preview/ProgramText.h"
+#include "holes/Job.h"
+#include "holes/RoundHole.h"
 
 namespace {
 
@@ -204,9 +206,12 @@ void SaveTest::savesRoundProgram() {
   QCOMPARE(m_t->Program()->toPlainText(), EditorLines(kRound10));
 }
 
+// The form's start text is no program: saving it is asked about first, like any text with faults.
 void SaveTest::savesInitialText() {
+  m_t->dialogs.setNextProceed(true);
   Save(Path("start"));
-  QVERIFY(m_t->dialogs.messages().isEmpty());
+  QCOMPARE(m_t->dialogs.messages().size(), 1);
+  QCOMPARE(m_t->dialogs.warnings().size(), 1);
   QCOMPARE(ReadAll(Path("start.iso")), kInitialTextCp1251 + "\r\n");
 }
 
@@ -230,19 +235,23 @@ void SaveTest::savesUserEdit() {
   QTest::keyClick(program, Qt::Key_Return);
   QTest::keyClick(program, Qt::Key_End, Qt::ControlModifier);
   TypeText(program, "%");
+  // The header no longer stands first: the save asks, and goes on.
+  m_t->dialogs.setNextProceed(true);
   Save(Path("edited"));
-  QVERIFY(m_t->dialogs.messages().isEmpty());
+  QCOMPARE(m_t->dialogs.messages().size(), 1);
   const QByteArray expected =
       QByteArray("(\xCF\xD0\xC0\xC2\xCA\xC0)\r\nA\r\nB\r\n") + CrLfLines(kRound10) + "%\r\n";
   QCOMPARE(ReadAll(Path("edited.iso")), expected);
 }
 
 void SaveTest::nameEndingInIsoKeepsIt() {
+  m_t->Click("BtnGenArc");
   Save(Path("ready.iso"));
   QCOMPARE(Files(), QStringList{"ready.iso"});
 }
 
 void SaveTest::cancelWritesNothing() {
+  m_t->Click("BtnGenArc");
   m_t->dialogs.setNextFileName(std::nullopt);
   m_t->Click("BtnSaveNC");
   QCOMPARE(m_t->dialogs.saveStarts().size(), 1);
@@ -251,6 +260,7 @@ void SaveTest::cancelWritesNothing() {
 }
 
 void SaveTest::dialogStartsAtLastName() {
+  m_t->ClickTab(1);  // an empty field: no program to name the file after
   Save(Path("first"));
   m_t->dialogs.setNextFileName(std::nullopt);
   m_t->Click("BtnSaveNC");
@@ -270,7 +280,7 @@ void SaveTest::firstDialogStart_data() {
   QTest::newRow("round program") << true << "BtnGenArc" << 0 << "Documents/CIRCLE_D10.iso";
   QTest::newRow("rectangle program") << true << "BtnGenRect" << 1 << "Documents/RECTANGLE_W10_H5_R0.iso";
   QTest::newRow("no documents folder") << false << "BtnGenArc" << 0 << "CIRCLE_D10.iso";
-  QTest::newRow("no program: the folder only") << true << "" << 0 << "Documents";
+  QTest::newRow("no program: the folder only") << true << "" << 1 << "Documents";
 }
 
 void SaveTest::firstDialogStart() {
@@ -322,6 +332,7 @@ void SaveTest::noteNamesSavedFile() {
   QFETCH(bool, saved);
   const QString path = Path(name + ".iso");
   if (saved) QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+  const QRect field = m_t->Program()->geometry();
   m_t->Click("BtnGenArc");
   m_t->dialogs.setNextFileName(name.isEmpty() ? std::nullopt : std::optional<QString>(Path(name)));
   m_t->Click("BtnSaveNC");
@@ -341,7 +352,7 @@ void SaveTest::noteNamesSavedFile() {
   QCOMPARE(note->toolTip(), path);
   // The note lies over the program field and moves nothing.
   QVERIFY(m_t->Program()->geometry().contains(note->geometry()));
-  QCOMPARE(m_t->Program()->geometry(), QRect(8, 240, 321, 209));
+  QCOMPARE(m_t->Program()->geometry(), field);
   // Once the program changes, the note no longer holds.
   m_t->EditProgram("X");
   QVERIFY(!note->isVisible());
@@ -498,10 +509,11 @@ void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy() {
     QVERIFY(
         QFile::setPermissions(work, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
   }
-  // A program larger than the file-size limit of its row.
-  QStringList lines;
-  for (int i = 0; i < 300; ++i) lines += kRound10;
-  m_t->Program()->setPlainText(EditorLines(lines));
+  // A program larger than the file-size limit of its row: a job of 300 holes, which the check passes.
+  std::vector<kalmoro::JobHole> holes;
+  for (int i = 0; i < 300; ++i)
+    holes.push_back({kalmoro::GenCircle("10").program, 20.0 * (i % 20), 20.0 * (i / 20)});
+  m_t->Program()->setPlainText(kalmoro::ToEditorText(kalmoro::GenJob(holes).program));
   const QMap<QString, QByteArray> before = Snapshot(m_dir.path());
 
   for (const bool yes : answers) m_t->dialogs.setNextAnswer(yes);

@@ -20,12 +20,14 @@
 #include <optional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "TestWindow.h"
 #include "app/SetupSheet.h"
 #include "app/SheetPlan.h"
 #include "app/preview/ToolpathScene.h"
+#include "check/MachineCheck.h"
 #include "holes/ConeHole.h"
 #include "holes/Job.h"
 #include "holes/RectHole.h"
@@ -94,6 +96,13 @@ QStringList Lines(const std::string& program) {
   QStringList lines = text.split(QLatin1Char('\n'));
   if (!lines.isEmpty() && lines.back().isEmpty()) lines.removeLast();
   return lines;
+}
+
+// The sheet of a program read and checked against the default machine, as the window reads it.
+SheetContent Sheet(std::string program, const QString& fileName) {
+  ProgramReading reading = ReadProgram(program);
+  CheckMachine(reading, MachineProfile());
+  return {std::move(program), std::move(reading), fileName, QDate(2025, 5, 8), MachineProfile()};
 }
 
 }  // namespace
@@ -247,8 +256,7 @@ void SheetTest::pdfHasTheSheetAndEveryLine() {
   QFETCH(QString, verdict);
   QFETCH(QString, lengths);
   const QString path = m_home.filePath(QStringLiteral("sheet.pdf"));
-  const SheetContent sheet = MakeSheetContent(program.toStdString(), QStringLiteral("/tmp/part.iso"),
-                                              QDate(2025, 5, 8), MachineProfile());
+  const SheetContent sheet = Sheet(program.toStdString(), QStringLiteral("/tmp/part.iso"));
   const std::optional<QString> error = WriteSetupSheetPdf(sheet, path);
   QVERIFY2(!error, qPrintable(error.value_or(QString())));
   QVERIFY(QFile(path).size() > 1000);
@@ -280,8 +288,7 @@ void SheetTest::pdfHasTheSheetAndEveryLine() {
 }
 
 void SheetTest::pdfRefusesOtherNamesAndKeepsTheOldFile() {
-  const SheetContent sheet =
-      MakeSheetContent(GenCircle("10").program, QString(), QDate(2025, 5, 8), MachineProfile());
+  const SheetContent sheet = Sheet(GenCircle("10").program, QString());
   // A program's name: the sheet must not overwrite it.
   const QString program = m_home.filePath(QStringLiteral("part.iso"));
   {
@@ -383,7 +390,7 @@ void SheetTest::windowWritesThePdfBesideTheProgram() {
   m_t = std::make_unique<TestWindow>();
   const QString iso = m_home.filePath(QStringLiteral("hole.iso"));
   QVERIFY(WriteFile(iso, GenCircle("12").program));
-  QVERIFY(m_t->window.OpenFile(iso));
+  QVERIFY(m_t->window.Document().Open(iso));
   const QString pdf = m_home.filePath(QStringLiteral("hole-sheet.pdf"));
   QFile::remove(pdf);
   m_t->dialogs.setNextPdfName(pdf);

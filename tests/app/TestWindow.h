@@ -12,6 +12,7 @@
 
 #include "FakeDialogs.h"
 #include "app/FrmMain.h"
+#include "app/ProgramDocument.h"
 
 // A real window on the offscreen screen with fake dialogs; widgets are looked up by object name.
 struct TestWindow {

@@ -55,9 +55,19 @@ class WindowTest : public QObject {
 void WindowTest::startState() {
   QCOMPARE(m_t->window.windowTitle(), QString("Генератор примитивов для RoboFill"));
   QVERIFY2(!m_t->window.windowIcon().isNull(), "the window icon must come from the resources");
-  QCOMPARE(m_t->window.size(), QSize(342, 504));
-  QCOMPARE(m_t->window.minimumSize(), QSize(342, 504));
-  QCOMPARE(m_t->window.maximumSize(), QSize(342, 504));
+  // A fixed layout: the window keeps its size, with the pages on top, the program field below them and
+  // the verdict and the save button side by side below it, all inside the window.
+  QCOMPARE(m_t->window.minimumSize(), m_t->window.size());
+  QCOMPARE(m_t->window.maximumSize(), m_t->window.size());
+  const QRect pages = m_t->Tabs()->geometry();
+  const QRect field = m_t->Program()->geometry();
+  const QRect verdict = m_t->Find("Verdict")->geometry();
+  const QRect save = m_t->Find("BtnSaveNC")->geometry();
+  for (const QRect& part : {pages, field, verdict, save}) QVERIFY(m_t->window.rect().contains(part));
+  QVERIFY2(field.top() > pages.bottom() && verdict.top() > field.bottom() && save.top() > field.bottom(),
+           "the program field lies below the pages, the verdict and the save button below the field");
+  QVERIFY2(verdict.right() < save.left() && verdict.top() < save.bottom() && save.top() < verdict.bottom(),
+           "the verdict stands beside the save button, on its left");
 
   QTabWidget* tabs = m_t->Tabs();
   QCOMPARE(tabs->count(), 4);
@@ -276,33 +286,56 @@ void WindowTest::fonts() {
 
 void WindowTest::focusOrder_data() {
   QTest::addColumn<int>("page");
+  QTest::addColumn<int>("holes");  // added to the job first, the last one selected
   QTest::addColumn<QStringList>("order");
-  const QStringList head = {"NcPr", "BtnSaveNC", "SSTab1"};
-  QTest::newRow("round") << 0 << head + QStringList{"ArcDiam", "BtnGenArc", "BtnAddArc", "NcPr"};
-  QTest::newRow("rect") << 1 << head + QStringList{"RectArc",    "RectHeight", "BtnGenRect",
-                                                   "BtnAddRect", "RectWidth",  "NcPr"};
-  QTest::newRow("cone") << 2 << head + QStringList{"ConDDown",   "ConDUp",     "ConAng", "ConH",
-                                                   "BtnGenCone", "BtnAddCone", "NcPr"};
+  const QStringList tail = {"NcPr", "Verdict", "BtnSaveNC", "SSTab1"};
+  QTest::newRow("round") << 0 << 0 << QStringList{"SSTab1", "BtnAddArc", "ArcDiam", "BtnGenArc"} + tail;
+  QTest::newRow("rect") << 1 << 0
+                        << QStringList{"SSTab1",     "BtnAddRect", "RectWidth",
+                                       "RectHeight", "RectArc",    "BtnGenRect"} +
+                               tail;
+  QTest::newRow("cone") << 2 << 0
+                        << QStringList{"SSTab1",   "BtnAddCone", "ConH",      "ConDUp",
+                                       "ConDDown", "ConAng",     "BtnGenCone"} +
+                               tail;
   // With the job empty, the buttons that act on a selected hole are disabled and skipped.
-  QTest::newRow("job") << 3 << head + QStringList{"JobTable",      "JobCircleCount",
-                                                  "JobCircleDiam", "JobCircleAngle",
-                                                  "JobCircleX",    "JobCircleY",
-                                                  "BtnGenJob",     "NcPr"};
+  QTest::newRow("empty job") << 3 << 0
+                             << QStringList{"SSTab1",         "JobTable",   "JobCircleCount", "JobCircleDiam",
+                                            "JobCircleAngle", "JobCircleX", "JobCircleY",     "BtnGenJob"} +
+                                    tail;
+  QTest::newRow("job of three holes")
+      << 3 << 3
+      << QStringList{"SSTab1",         "JobTable",       "BtnJobUp",       "BtnJobRemove", "BtnJobUndo",
+                     "JobCircleCount", "JobCircleDiam",  "JobCircleAngle", "JobCircleX",   "JobCircleY",
+                     "BtnJobCircle",   "BtnJobOptimize", "BtnGenJob"} +
+             tail;
 }
 
+// Tab, pressed as a user presses it, goes through the page from top to bottom and, along a row, from
+// left to right, then to the program field, the verdict and the save button, and round to the tabs.
 void WindowTest::focusOrder() {
   QFETCH(int, page);
+  QFETCH(int, holes);
   QFETCH(QStringList, order);
   m_t->window.activateWindow();
   QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
-  m_t->Tabs()->setCurrentIndex(page);
-  m_t->Program()->setFocus();
+  for (int k = 0; k < holes; ++k) m_t->Click("BtnAddArc");
+  m_t->ClickTab(page);
+  m_t->Tabs()->tabBar()->setFocus();
+  QTRY_VERIFY(m_t->Tabs()->tabBar()->hasFocus());
   QStringList visited;
+  QRect last;
   for (int i = 0; i < order.size(); ++i) {
     QWidget* focus = QApplication::focusWidget();
     QVERIFY(focus);
     // The tab control takes the focus through its tab bar.
     visited << (focus == m_t->Tabs()->tabBar() ? QString("SSTab1") : focus->objectName());
+    const QRect at(focus->mapTo(&m_t->window, QPoint(0, 0)), focus->size());
+    // Each stop lies below the one before, or in the same row to its right.
+    const bool sameRow = at.top() < last.bottom() && last.top() < at.bottom();
+    QVERIFY2(i == 0 || i + 1 == order.size() || (sameRow ? at.left() > last.left() : at.top() >= last.top()),
+             qPrintable(visited.join(" → ") + " goes back up or to the left"));
+    last = at;
     QTest::keyClick(focus, Qt::Key_Tab);
   }
   QCOMPARE(visited, order);
@@ -533,6 +566,7 @@ void WindowTest::feedbackBox() {
 }
 
 void WindowTest::unexpectedErrorIsShown() {
+  m_t->Click("BtnGenArc");
   m_t->dialogs.setNextThrow("disk on fire");
   m_t->Click("BtnSaveNC");
   QCOMPARE(m_t->dialogs.messages().size(), 1);
@@ -540,8 +574,9 @@ void WindowTest::unexpectedErrorIsShown() {
   QCOMPARE(m_t->dialogs.messages().front().icon, FakeDialogs::Icon::Error);
   QVERIFY(m_t->dialogs.messages().front().text.contains("disk on fire"));
   // The window goes on working.
-  m_t->Click("BtnGenArc");
-  QCOMPARE(m_t->Program()->toPlainText(), EditorLines(kRound10));
+  m_t->ClickTab(1);
+  m_t->Click("BtnGenRect");
+  QCOMPARE(m_t->Program()->toPlainText(), EditorLines(ListingLines("rect-w10-h5-r0.iso")));
 }
 
 QTEST_MAIN(WindowTest)
