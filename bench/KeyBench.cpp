@@ -111,7 +111,7 @@ const std::string& LargestJob() {
     std::vector<JobHole> holes;
     std::string largest;
     for (int k = 0;; ++k) {
-      holes.push_back({hole, 20.0 * (k % 50), 20.0 * static_cast<double>(k / 50)});
+      holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k - k % 50) / 50});
       GenResult job = GenJob(holes);
       if (!job.Ok()) return largest;
       largest = std::move(job.program);

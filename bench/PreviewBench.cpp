@@ -75,7 +75,7 @@ void BM_FieldReadingLargestJob(benchmark::State& state) {
   std::vector<JobHole> holes;
   std::string job;
   for (int k = 0;; ++k) {
-    holes.push_back({hole, 20.0 * (k % 50), 20.0 * static_cast<double>(k / 50)});
+    holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k - k % 50) / 50});
     GenResult made = GenJob(holes);
     if (!made.Ok()) break;
     job = std::move(made.program);

@@ -511,8 +511,9 @@ void SaveTest::failedSaveLeavesFolderAsItWasAndSaysWhy() {
   }
   // A program larger than the file-size limit of its row: a job of 300 holes, which the check passes.
   std::vector<kalmoro::JobHole> holes;
+  holes.reserve(300);
   for (int i = 0; i < 300; ++i)
-    holes.push_back({kalmoro::GenCircle("10").program, 20.0 * (i % 20), 20.0 * (i / 20)});
+    holes.push_back({kalmoro::GenCircle("10").program, 20.0 * (i % 20), 20.0 * (i - i % 20) / 20});
   m_t->Program()->setPlainText(kalmoro::ToEditorText(kalmoro::GenJob(holes).program));
   const QMap<QString, QByteArray> before = Snapshot(m_dir.path());
 
