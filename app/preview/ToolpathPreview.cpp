@@ -19,6 +19,7 @@
 #include <exception>
 #include <string>
 
+#include "app/preview/PassTimes.h"
 #include "app/preview/PlanReadout.h"
 #include "app/preview/PreviewPlacement.h"
 #include "app/preview/ProgramText.h"
@@ -237,7 +238,7 @@ void ToolpathPreview::UpdateNow() {
     m_lineStarts = LineStarts(raw);
     m_reading = ReadProgram(FromEditorText(raw));
     CheckMachine(m_reading, m_machine);
-    m_scene = std::make_shared<const ToolpathScene>(m_reading, m_machine.WireOffset());
+    m_scene = std::make_shared<const ToolpathScene>(m_reading, m_machine);
   } catch (const std::exception& e) {
     // Out of memory for a monstrous text: the preview says so and stays usable.
     m_reading = ProgramReading{};
@@ -325,7 +326,8 @@ void ToolpathPreview::ShowStatus() {
                               .arg(Extents(BoundsOf(contour, false)), Extents(BoundsOf(contour, true)))
                         : QStringLiteral("<br>Габариты контура: %1").arg(Extents(BoundsOf(contour, false)));
   }
-  QString time = QString::fromStdString(CuttingTimeText(EstimateCuttingTime(r, m_machine)));
+  const CuttingTime estimate = EstimateCuttingTime(r, m_machine);
+  QString time = QString::fromStdString(CuttingTimeText(estimate));
   time[0] = time[0].toUpper();
   const QString machine =
       !m_machineError.isEmpty()
@@ -334,6 +336,8 @@ void ToolpathPreview::ShowStatus() {
   m_status->setText(verdict + QStringLiteral(" · кадров: %1 · ").arg(r.blocks) + hole.toHtmlEscaped() +
                     QStringLiteral("<br>") + lengths + extents + QStringLiteral("<br>") +
                     time.toHtmlEscaped() + QStringLiteral(" · ") + machine.toHtmlEscaped());
+  if (const QString passes = PassTimesText(r, estimate); !passes.isEmpty())
+    m_status->setText(m_status->text() + QStringLiteral("<br>") + passes.toHtmlEscaped());
 
   for (const Problem& p : r.problems) {
     const bool note = p.kind == ProblemKind::Note;

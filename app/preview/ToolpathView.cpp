@@ -21,6 +21,7 @@
 #include "app/preview/JobOverlay.h"
 #include "app/preview/Legend.h"
 #include "app/preview/MoveLayer.h"
+#include "app/preview/PassStyle.h"
 #include "app/preview/ScreenGeometry.h"
 #include "app/preview/ScreenPath.h"
 #include "nc/NumberText.h"
@@ -251,11 +252,19 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   auto paintContour = [&](bool upper, const QColor& color) {
     std::vector<Coverage> covers(kLayerCount, Coverage(size()));
     std::vector<ScreenPath> layers;
-    layers.reserve(kLayerCount);
+    layers.reserve(kLayerCount + kPassStyles);
     for (const MoveLayer layer : kLayers)
       layers.emplace_back(clip, &covers[static_cast<std::size_t>(layer)],
                           HasArrows(layer) ? (upper ? &upperArrows : &arrows) : nullptr);
-    std::vector<int> last(kLayerCount, -2);  // the last move of each layer, to break its runs between
+    // The passes of a hole run along one contour: on the lower one each pass's cut is a layer of its own,
+    // after the others, with coverage of its own so that a skim is drawn over the rough pass.
+    const bool apart = !upper && m_scene->PassesApart();
+    const std::size_t count = kLayerCount + (apart ? kPassStyles : 0);
+    std::vector<Coverage> passCovers(count - kLayerCount, Coverage(size()));
+    for (std::size_t k = kLayerCount; k < count; ++k)
+      layers.emplace_back(clip, &passCovers[k - kLayerCount], &arrows);
+    std::vector<int> last(count, -2);  // the last move of each layer, to break its runs between
+    int lastNumber = 1;
     double height = 0;
     QTransform toWidget = ContourToWidget(height);
     for (int m = 0; m < moves; ++m) {
@@ -263,7 +272,12 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       if (upper && !OnUpperContour(kind)) continue;
       // In 3D each hole of a job stands at its own height.
       if (const double h = upper ? UpperHeight(m) : 0; h != height) toWidget = ContourToWidget(height = h);
-      const auto k = static_cast<std::size_t>(kind);
+      auto k = static_cast<std::size_t>(kind);
+      if (const int pass = m_scene->PassOf(m); apart && kind == MoveLayer::Cut && pass >= 0) {
+        const ScenePass& p = m_scene->Passes()[static_cast<std::size_t>(pass)];
+        k = kLayerCount + static_cast<std::size_t>(PassStyleOf(p));
+        if (!p.relief) lastNumber = std::max(lastNumber, p.number);
+      }
       if (last[k] != m - 1) layers[k].Break();
       last[k] = m;
       for (const QPointF& p : m_scene->Points(m, upper)) layers[k].Add(toWidget.map(p));
@@ -271,6 +285,10 @@ void ToolpathView::PaintContours(QPainter& painter) const {
     for (const MoveLayer layer : kLayers) {
       painter.setPen(LayerPen(layer, color));
       painter.drawPath(layers[static_cast<std::size_t>(layer)].Path());
+    }
+    for (std::size_t k = kLayerCount; k < count; ++k) {
+      painter.setPen(PassPen(static_cast<int>(k - kLayerCount), lastNumber));
+      painter.drawPath(layers[k].Path());
     }
   };
 
@@ -281,19 +299,30 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   if (showUpper) PaintArrows(painter, upperArrows, kUpperContour.darker(120));
   PaintArrows(painter, arrows, kLowerContour.darker(120));
   if (m_wireCentreShown && !m_scene->WireCentres().empty()) {
-    ScreenPath centre(clip, nullptr, nullptr);
+    // One path for each style of pass when the passes are drawn apart, in its pass's colour.
+    const bool apart = m_scene->PassesApart();
+    std::vector<ScreenPath> centres(apart ? kPassStyles : 1, ScreenPath(clip, nullptr, nullptr));
     const QTransform toWidget = ContourToWidget(0);
-    for (const std::vector<QPointF>& run : m_scene->WireCentres()) {
+    const auto& runs = m_scene->WireCentres();
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      const int pass = m_scene->WireCentrePass(r);
+      ScreenPath& centre = apart && pass >= 0 ? centres[static_cast<std::size_t>(PassStyleOf(
+                                                    m_scene->Passes()[static_cast<std::size_t>(pass)]))]
+                                              : centres.front();
       centre.Break();
-      for (const QPointF& p : run) centre.Add(toWidget.map(p));
+      for (const QPointF& p : runs[r]) centre.Add(toWidget.map(p));
     }
-    QPen pen(kWireCentre, 1);
-    pen.setStyle(Qt::DashLine);
-    painter.setPen(pen);
-    painter.drawPath(centre.Path());
+    for (std::size_t k = 0; k < centres.size(); ++k) {
+      QPen pen(apart && k > 0 ? PassColor(static_cast<int>(k)).darker(130) : kWireCentre, 1);
+      pen.setStyle(Qt::DashLine);
+      painter.setPen(pen);
+      painter.drawPath(centres[k].Path());
+    }
   }
 
   PaintJobMarks(painter, *m_scene, ContourToWidget(0));
+  for (const ToolpathScene::SlugStop& stop : m_scene->SlugStops())
+    PaintSlugStop(painter, AtHeight(stop.at, 0), QString::fromUtf8(kSlugStopLabel));
   if (const auto start = m_scene->Start()) {
     painter.setPen(QPen(kPaper, 1.5));
     painter.setBrush(kStart);
@@ -331,7 +360,10 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
 
 std::vector<LegendEntry> ToolpathView::Legend() const {
   const bool oblique = m_mode == Mode::Oblique;
-  std::vector<LegendEntry> entries = {{kLowerContour, kCutWidth, QStringLiteral("Нижний контур (X, Y)")}};
+  // Passes drawn apart take the place of the lower contour's entry.
+  std::vector<LegendEntry> entries = PassLegend(*m_scene);
+  if (!m_scene->PassesApart())
+    entries.insert(entries.begin(), {kLowerContour, kCutWidth, QStringLiteral("Нижний контур (X, Y)")});
   if (ShowsUpper())
     entries.push_back({kUpperContour, kCutWidth, QStringLiteral("Верхний контур (X+U, Y+V)")});
   entries.push_back({kLowerContour, kPathWidth, QStringLiteral("Подход и отход (без коррекции)")});
