@@ -8,6 +8,7 @@
 #include "app/SheetPlan.h"
 #include "check/MachineCheck.h"
 #include "check/StartHoles.h"
+#include "nc/NcGrammar.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -55,9 +56,12 @@ SheetTable PassTable(const ProgramReading& r, const MachineProfile& machine) {
     }
     row << (p.relief ? QStringLiteral("освобождение")
                      : QStringLiteral("%1 из %2").arg(Number(p.number), Number(p.count)))
-        << (p.clockwise ? QStringLiteral("по часовой, G42") : QStringLiteral("против часовой, G41"))
+        << (p.clockwise ? QStringLiteral("по часовой") : QStringLiteral("против часовой")) +
+               QStringLiteral(", ") +
+               Qs(std::string(p.rightSide ? grammar::kCompensationRight : grammar::kCompensationLeft))
         << QStringLiteral("D%1").arg(Number(reg.pass - 1)) << Mm(reg.offset) << Mm(reg.stock)
-        << (p.stopLine != 0 ? QStringLiteral("за %1 мм, строка %2").arg(Mm(p.stopLength), Number(p.stopLine))
+        << (p.stopLine != 0 ? QStringLiteral("за %1 мм, строка %2")
+                                  .arg(Qs(FormatNumber(p.stopLength, 0, 3)), Number(p.stopLine))
                             : QStringLiteral("—"))
         << (k < time.passes.size() ? Qs(MinutesText(time.passes[k].Total())) : QStringLiteral("—"));
     table.rows.push_back(row);

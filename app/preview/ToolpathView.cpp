@@ -370,7 +370,10 @@ std::vector<LegendEntry> ToolpathView::Legend() const {
   if (oblique && m_scene->MaxHeight() != 0)
     entries.push_back({kWire.darker(120), 1, QStringLiteral("Проволока")});
   if (m_wireCentreShown && !m_scene->WireCentres().empty())
-    entries.push_back({kWireCentre, 1, QStringLiteral("Центр проволоки")});
+    entries.push_back({kWireCentre, 1,
+                       m_scene->PassesApart()
+                           ? QStringLiteral("Центр проволоки (цветом прохода, по его регистру)")
+                           : QStringLiteral("Центр проволоки")});
   AddJobLegend(*m_scene, entries);
   if (m_scene->AnyFaulty()) entries.push_back({kFault, kCutWidth, QStringLiteral("Кадр с ошибкой")});
   entries.push_back({kHighlight, kHighlightWidth, QStringLiteral("Строка под курсором")});
