@@ -37,13 +37,17 @@ QColor PassColor(int style) {
   return kPassColors[static_cast<std::size_t>(std::clamp(style, 0, kPassStyles - 1))];
 }
 
-QPen PassPen(int style, int lastNumber) {
+int PassesAfter(const ScenePass& pass) {
+  return pass.relief ? 0 : std::clamp(pass.count - pass.number, 0, kMaxSkims);
+}
+
+QPen PassPen(int style, int passesAfter) {
   if (style == kPassStyles - 1) {
     QPen pen(PassColor(style), kCutWidth, Qt::DashLine);
     pen.setCapStyle(Qt::FlatCap);
     return pen;
   }
-  return LinePen(PassColor(style), kCutWidth + kWidthStep * std::max(0, lastNumber - style));
+  return LinePen(PassColor(style), kCutWidth + kWidthStep * std::max(0, passesAfter));
 }
 
 QString PassLabel(const ScenePass& pass) {
@@ -71,17 +75,16 @@ void PaintSlugStop(QPainter& painter, QPointF at, const QString& label) {
 std::vector<LegendEntry> PassLegend(const ToolpathScene& scene) {
   std::vector<LegendEntry> entries;
   if (scene.PassesApart()) {
+    // Each style by the first pass that has it, drawn as that pass is.
     std::array<const ScenePass*, kPassStyles> first{};
-    int last = 1;
     for (const ScenePass& pass : scene.Passes()) {
       const int style = PassStyleOf(pass);
       if (!first[static_cast<std::size_t>(style)]) first[static_cast<std::size_t>(style)] = &pass;
-      if (!pass.relief) last = std::max(last, style);
     }
     for (int style = 1; style < kPassStyles; ++style) {
       const ScenePass* pass = first[static_cast<std::size_t>(style)];
       if (!pass) continue;
-      const QPen pen = PassPen(style, last);
+      const QPen pen = PassPen(style, PassesAfter(*pass));
       entries.push_back(
           {pen.color(), pen.widthF(), PassLabel(*pass), pen.style() == Qt::DashLine, LegendMark::None, pen});
     }

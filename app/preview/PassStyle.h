@@ -8,6 +8,7 @@
 
 #include "app/preview/Legend.h"
 #include "app/preview/ScenePass.h"
+#include "nc/PassOptions.h"
 
 class QPainter;
 
@@ -24,8 +25,11 @@ class ToolpathScene;
 inline constexpr int kPassStyles = 7;
 int PassStyleOf(const ScenePass& pass);
 QColor PassColor(int style);
-// The pen of a pass's cut on the screen; lastNumber is the highest vertical pass the drawing holds.
-QPen PassPen(int style, int lastNumber);
+// The vertical passes its hole has after a pass (0 … kMaxSkims; 0 for a relief pass): the pass is drawn
+// that many steps thicker than its hole's last pass.
+int PassesAfter(const ScenePass& pass);
+// The pen of a pass's cut on the screen.
+QPen PassPen(int style, int passesAfter);
 // "Проход 1 (D0)", "Проход 2 (D1)", "Освобождение (D2)".
 QString PassLabel(const ScenePass& pass);
 

@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -252,19 +253,18 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   auto paintContour = [&](bool upper, const QColor& color) {
     std::vector<Coverage> covers(kLayerCount, Coverage(size()));
     std::vector<ScreenPath> layers;
-    layers.reserve(kLayerCount + kPassStyles);
+    layers.reserve(kLayerCount + 8);
     for (const MoveLayer layer : kLayers)
       layers.emplace_back(clip, &covers[static_cast<std::size_t>(layer)],
                           HasArrows(layer) ? (upper ? &upperArrows : &arrows) : nullptr);
     // The passes of a hole run along one contour: on the lower one each pass's cut is a layer of its own,
-    // after the others, with coverage of its own so that a skim is drawn over the rough pass.
+    // by its style and its width (the passes after it in its hole), painted after the others with coverage
+    // of its own, so that a skim is drawn over the rough pass. Made as the drawing meets them.
     const bool apart = !upper && m_scene->PassesApart();
-    const std::size_t count = kLayerCount + (apart ? kPassStyles : 0);
-    std::vector<Coverage> passCovers(count - kLayerCount, Coverage(size()));
-    for (std::size_t k = kLayerCount; k < count; ++k)
-      layers.emplace_back(clip, &passCovers[k - kLayerCount], &arrows);
-    std::vector<int> last(count, -2);  // the last move of each layer, to break its runs between
-    int lastNumber = 1;
+    constexpr std::size_t kPassLayers = static_cast<std::size_t>(kPassStyles) * (kMaxSkims + 1);
+    std::vector<int> passLayer(apart ? kPassLayers : 0, -1);
+    std::deque<Coverage> passCovers;
+    std::vector<int> last(kLayerCount, -2);  // the last move of each layer, to break its runs between
     double height = 0;
     QTransform toWidget = ContourToWidget(height);
     for (int m = 0; m < moves; ++m) {
@@ -275,8 +275,14 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       auto k = static_cast<std::size_t>(kind);
       if (const int pass = m_scene->PassOf(m); apart && kind == MoveLayer::Cut && pass >= 0) {
         const ScenePass& p = m_scene->Passes()[static_cast<std::size_t>(pass)];
-        k = kLayerCount + static_cast<std::size_t>(PassStyleOf(p));
-        if (!p.relief) lastNumber = std::max(lastNumber, p.number);
+        int& slot = passLayer[static_cast<std::size_t>(PassStyleOf(p) + kPassStyles * PassesAfter(p))];
+        if (slot < 0) {
+          slot = static_cast<int>(layers.size());
+          passCovers.emplace_back(size());
+          layers.emplace_back(clip, &passCovers.back(), &arrows);
+          last.push_back(-2);
+        }
+        k = static_cast<std::size_t>(slot);
       }
       if (last[k] != m - 1) layers[k].Break();
       last[k] = m;
@@ -286,9 +292,14 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       painter.setPen(LayerPen(layer, color));
       painter.drawPath(layers[static_cast<std::size_t>(layer)].Path());
     }
-    for (std::size_t k = kLayerCount; k < count; ++k) {
-      painter.setPen(PassPen(static_cast<int>(k - kLayerCount), lastNumber));
-      painter.drawPath(layers[k].Path());
+    // The earlier passes first: the thicker under the thinner.
+    for (int style = 1; apart && style < kPassStyles; ++style) {
+      for (int after = kMaxSkims; after >= 0; --after) {
+        const int slot = passLayer[static_cast<std::size_t>(style + kPassStyles * after)];
+        if (slot < 0) continue;
+        painter.setPen(PassPen(style, after));
+        painter.drawPath(layers[static_cast<std::size_t>(slot)].Path());
+      }
     }
   };
 
