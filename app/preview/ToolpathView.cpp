@@ -55,6 +55,12 @@ void PaintArrows(QPainter& painter, const Arrows& arrows, const QColor& color) {
   painter.setBrush(Qt::NoBrush);
 }
 
+// The drawing's layer of the passes of a style with as many passes after them in their hole.
+std::size_t PassLayerOf(int style, int passesAfter) {
+  return static_cast<std::size_t>(style) +
+         static_cast<std::size_t>(kPassStyles) * static_cast<std::size_t>(passesAfter);
+}
+
 }  // namespace
 
 ToolpathView::ToolpathView(QWidget* parent) : QWidget(parent) {
@@ -275,7 +281,7 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       auto k = static_cast<std::size_t>(kind);
       if (const int pass = m_scene->PassOf(m); apart && kind == MoveLayer::Cut && pass >= 0) {
         const ScenePass& p = m_scene->Passes()[static_cast<std::size_t>(pass)];
-        int& slot = passLayer[static_cast<std::size_t>(PassStyleOf(p) + kPassStyles * PassesAfter(p))];
+        int& slot = passLayer[PassLayerOf(PassStyleOf(p), PassesAfter(p))];
         if (slot < 0) {
           slot = static_cast<int>(layers.size());
           passCovers.emplace_back(size());
@@ -295,7 +301,7 @@ void ToolpathView::PaintContours(QPainter& painter) const {
     // The earlier passes first: the thicker under the thinner.
     for (int style = 1; apart && style < kPassStyles; ++style) {
       for (int after = kMaxSkims; after >= 0; --after) {
-        const int slot = passLayer[static_cast<std::size_t>(style + kPassStyles * after)];
+        const int slot = passLayer[PassLayerOf(style, after)];
         if (slot < 0) continue;
         painter.setPen(PassPen(style, after));
         painter.drawPath(layers[static_cast<std::size_t>(slot)].Path());
