@@ -66,6 +66,9 @@ std::optional<QString> ExportDrawing(const ProgramReading& reading, const QStrin
   if (suffix == QLatin1String("dxf")) {
     saved = SaveContourDxf(reading, name);
   } else {
+    // A coordinate no machine has cannot be fitted to a picture; refused as the contour's export refuses it.
+    if (const std::optional<std::string> beyond = BeyondAnyMachine(reading))
+      return QStringLiteral("Чертёж не записан в файл «%1»: %2.").arg(path, QString::fromStdString(*beyond));
     const QByteArray bytes = suffix == QLatin1String("svg")
                                  ? SvgBytes(reading, QFileInfo(path).completeBaseName())
                                  : PngBytes(reading);

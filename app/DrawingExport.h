@@ -16,8 +16,9 @@ inline constexpr int kExportHeight = 900;
 
 // Writes the drawing of a program, as read, to path, the kind chosen by the name's ending: ".svg" and
 // ".png" the plan as the preview draws it, fitted; ".dxf" the contours (export/ContourDxf.h). The file
-// is replaced as a save replaces a program, never half-written. Returns the Russian message of a
-// failure, or nothing when the file was written.
+// is replaced as a save replaces a program, never half-written; a program with a coordinate beyond any
+// machine (BeyondAnyMachine) is refused whatever the kind. Returns the Russian message of a failure, or
+// nothing when the file was written.
 std::optional<QString> ExportDrawing(const ProgramReading& reading, const QString& path);
 
 }  // namespace kalmoro

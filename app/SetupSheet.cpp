@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "app/SheetPlan.h"
+#include "app/SheetTable.h"
 #include "app/preview/ToolpathScene.h"
 #include "check/MachineCheck.h"
 #include "nc/NumberText.h"
@@ -26,6 +27,8 @@ namespace {
 constexpr double kMarginMm = 15;
 constexpr double kGapMm = 3;
 constexpr double kFooterMm = 7;
+// The least room the plan keeps on the first page under a single hole's tables.
+constexpr double kPlanRoomMm = 90;
 // The first page lists this many problems at most; the rest are counted.
 constexpr std::size_t kSheetProblems = 12;
 
@@ -66,6 +69,7 @@ class Paper {
   double X(double mm) const { return mm * m_dpiX / 25.4; }
   double Y(double mm) const { return mm * m_dpiY / 25.4; }
   double WidthMm() const { return m_width * 25.4 / m_dpiX; }
+  double ToMmY(double pixels) const { return pixels * 25.4 / m_dpiY; }
   double HeightMm() const { return m_height * 25.4 / m_dpiY; }
   double Width() const { return m_width; }
   double Height() const { return m_height; }
@@ -152,7 +156,18 @@ void PaintFooter(QPainter& painter, const Paper& paper, const SheetContent& c, i
                    date.isEmpty() ? right : date + QStringLiteral(" · ") + right);
 }
 
-void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c) {
+// The sheet's tables that have rows: the passes with their registers, then the start holes.
+std::vector<SheetTable> TablesOf(const SheetContent& c) {
+  std::vector<SheetTable> tables;
+  for (SheetTable table : {PassTable(c.reading, c.machine), StartHoleTable(c.reading)})
+    if (!table.rows.empty()) tables.push_back(std::move(table));
+  return tables;
+}
+
+// The first page; a single hole's tables go on it where they fit above the plan's least room. Returns where
+// the tables stand after it.
+SheetTablePlace PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c,
+                               const std::vector<SheetTable>& tables) {
   const ProgramReading& r = c.reading;
   Column column(painter, paper);
   column.Line(QString::fromUtf8(kSheetTitle), SheetFont(15, true));
@@ -215,6 +230,19 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
                        Qs(StdText(c.machine.cuttingRate))),
               SheetFont(9), kSheetGrey);
   column.Gap(2);
+  SheetTablePlace place;
+  const double tablesBottom = paper.Height() - paper.Y(kFooterMm) - paper.Y(kPlanRoomMm);
+  // A single hole's tables, measured first, go here whole; a job's, or any that do not fit, on the pages
+  // after this one.
+  double y = column.Y();
+  SheetTablePlace trial;
+  if (!r.job && PaintSheetTables(painter, tables, trial, paper.Width(), y, tablesBottom, false)) {
+    y = column.Y();
+    PaintSheetTables(painter, tables, place, paper.Width(), y, tablesBottom);
+    column.Gap(paper.ToMmY(y - column.Y()));
+  } else if (!tables.empty()) {
+    column.Line(QStringLiteral("Проходы, регистры и стартовые отверстия — на листе 2"), SheetFont(10));
+  }
 
   const std::size_t count = ProblemCount(r);
   if (r.empty) {
@@ -243,6 +271,24 @@ void PaintFirstPage(QPainter& painter, const Paper& paper, const SheetContent& c
 
   const QRectF area(0, column.Y(), paper.Width(), paper.Height() - paper.Y(kFooterMm) - column.Y());
   if (area.height() > paper.Y(30)) PaintSheetPlan(painter, ToolpathScene(r), area);
+  return place;
+}
+
+// Pages of tables from place on; with paint false only counted.
+int PaintTablePages(QPainter& painter, QPagedPaintDevice& device, const Paper& paper, const SheetContent& c,
+                    const std::vector<SheetTable>& tables, SheetTablePlace place, int firstPage, int total,
+                    bool paint) {
+  int pages = 0;
+  while (place.first < tables.size()) {
+    if (paint && !device.newPage()) return -1;
+    double y = 0;
+    const SheetTablePlace before = place;
+    PaintSheetTables(painter, tables, place, paper.Width(), y, paper.Height() - paper.Y(kFooterMm), paint);
+    if (place == before) return -1;  // not even one row fits a page
+    if (paint) PaintFooter(painter, paper, c, firstPage + pages, total);
+    ++pages;
+  }
+  return pages;
 }
 
 void PaintProgramPage(QPainter& painter, const Paper& paper, const SheetContent& c, const ProgramGrid& grid,
@@ -334,17 +380,21 @@ void SetSheetPageLayout(QPagedPaintDevice& device) {
 int PaintSetupSheet(const SheetContent& content, QPagedPaintDevice& device) {
   const ProgramGrid grid = GridFor(device, content.program);
   const std::vector<SheetPage> pages = PaginateProgram(content.program, grid.columns, grid.rows);
-  const int total = 1 + static_cast<int>(pages.size());
   QPainter painter;
   if (!painter.begin(&device)) return 0;
   painter.setRenderHint(QPainter::Antialiasing);
   const Paper paper(device);
-  PaintFirstPage(painter, paper, content);
+  const std::vector<SheetTable> tables = TablesOf(content);
+  const SheetTablePlace place = PaintFirstPage(painter, paper, content, tables);
+  const int tablePages = PaintTablePages(painter, device, paper, content, tables, place, 2, 0, false);
+  if (tablePages < 0) return 0;
+  const int total = 1 + tablePages + static_cast<int>(pages.size());
   PaintFooter(painter, paper, content, 1, total);
+  if (PaintTablePages(painter, device, paper, content, tables, place, 2, total, true) < 0) return 0;
   for (std::size_t k = 0; k < pages.size(); ++k) {
     if (!device.newPage()) return 0;
     PaintProgramPage(painter, paper, content, grid, pages[k]);
-    PaintFooter(painter, paper, content, static_cast<int>(k) + 2, total);
+    PaintFooter(painter, paper, content, static_cast<int>(k) + 2 + tablePages, total);
   }
   return painter.end() ? total : 0;
 }

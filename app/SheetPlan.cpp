@@ -13,6 +13,7 @@
 #include "app/preview/ContourColors.h"
 #include "app/preview/Legend.h"
 #include "app/preview/MoveLayer.h"
+#include "app/preview/PassStyle.h"
 #include "app/preview/ToolpathScene.h"
 #include "nc/NumberText.h"
 
@@ -74,6 +75,8 @@ std::vector<LegendEntry> Entries(const ToolpathScene& scene, const Millimetres& 
   if (!scene.Stops().empty())
     entries.push_back({kSheetGrey, kPathMm, QStringLiteral("переход без проволоки"), true, LegendMark::None,
                        TravelDots(mm)});
+  if (!scene.SlugStops().empty())
+    entries.push_back({kSheetInk, 1, QStringLiteral("стоп: закрепить вырубку"), false, LegendMark::Slug});
   entries.push_back({kSheetInk, 0, QStringLiteral("начало")});
   if (scene.Holes().size() > 1) entries.push_back({QColor(), -1, QStringLiteral("числа — номера отверстий")});
   return entries;
@@ -206,6 +209,14 @@ SheetPlanLayout PaintSheetPlan(QPainter& painter, const ToolpathScene& scene, co
     for (const ToolpathScene::HoleMark& hole : scene.Holes())
       painter.drawText(toDevice.map(hole.at) + QPointF(mm.X(1.2), -mm.Y(1.2)),
                        QString::fromStdString(std::to_string(hole.number)));
+  }
+  for (const ToolpathScene::SlugStop& stop : scene.SlugStops()) {
+    // The screen's mark, grown to the paper as the legend's samples are.
+    painter.save();
+    painter.translate(toDevice.map(stop.at));
+    painter.scale(unit, unit);
+    PaintSlugStop(painter, QPointF(0, 0));
+    painter.restore();
   }
   if (const auto start = scene.Start()) {
     painter.setPen(Qt::NoPen);

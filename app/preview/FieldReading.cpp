@@ -70,7 +70,7 @@ std::shared_ptr<const FieldReading> ReadFieldText(const QString& raw, const Mach
     read->figures = FiguresOf(read->reading, machine);
     if (!EncodeCp1251(read->text, &read->unencodable) && read->unencodable.empty())
       read->unencodable.push_back('?');
-    read->scene = std::make_shared<const ToolpathScene>(read->reading, machine.WireOffset());
+    read->scene = std::make_shared<const ToolpathScene>(read->reading, machine);
   } catch (const std::exception& e) {
     // Out of memory for a monstrous text: the reading says so, and everything that uses it stays usable.
     read->failed = true;

@@ -6,6 +6,7 @@
 
 #include "ViewStyle.h"
 #include "app/preview/JobOverlay.h"
+#include "app/preview/PassStyle.h"
 #include "app/preview/ToolpathScene.h"
 
 namespace kalmoro {
@@ -43,6 +44,16 @@ QString HeightNote(const ToolpathScene& scene) {
                      ? QStringLiteral("Высота (R): %1 мм").arg(NumberLabel(scene.MaxHeight()))
                      : QStringLiteral("Высота (R) у каждого отверстия своя: %1…%2 мм")
                            .arg(NumberLabel(scene.MinHeight()), NumberLabel(scene.MaxHeight()));
+  if (const std::vector<long>& profile = scene.AtProfileHeight(); !profile.empty()) {
+    const QString height = NumberLabel(scene.ProfileHeight());
+    if (profile.size() == 1 && profile.front() == 0)
+      return QStringLiteral("Высота (R) не задана: по профилю станка %1 мм").arg(height);
+    QStringList numbers;
+    for (const long number : profile) numbers << QString::fromStdString(std::to_string(number));
+    note += (profile.size() == 1 ? QStringLiteral("; у отверстия %1 не задана: по профилю станка %2 мм")
+                                 : QStringLiteral("; у отверстий %1 не задана: по профилю станка %2 мм"))
+                .arg(numbers.join(QStringLiteral(", ")), height);
+  }
   const std::vector<long>& missing = scene.TaperedWithoutHeight();
   if (!missing.empty()) {
     QStringList numbers;
@@ -66,7 +77,10 @@ void PaintLegendEntries(QPainter& painter, const std::vector<LegendEntry>& entri
       painter.save();
       painter.translate(at + QPointF(swatch / 2, 0));
       painter.scale(unit, unit);
-      PaintStopMark(painter, QPointF(0, 0), entry.mark == LegendMark::Diamond);
+      if (entry.mark == LegendMark::Slug)
+        PaintSlugStop(painter, QPointF(0, 0));
+      else
+        PaintStopMark(painter, QPointF(0, 0), entry.mark == LegendMark::Diamond);
       painter.restore();
     } else if (entry.width > 0) {
       painter.setPen(entry.pen      ? *entry.pen

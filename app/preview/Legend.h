@@ -17,8 +17,8 @@ namespace kalmoro {
 
 class ToolpathScene;
 
-// A mark in place of a line sample: the stops of a job.
-enum class LegendMark { None, Cross, Diamond };
+// A mark in place of a line sample: the stops of a job, the stop where the slug is held.
+enum class LegendMark { None, Cross, Diamond, Slug };
 
 struct LegendEntry {
   QColor color;

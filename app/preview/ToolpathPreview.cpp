@@ -19,6 +19,7 @@
 #include <string>
 
 #include "app/preview/FieldReader.h"
+#include "app/preview/PassTimes.h"
 #include "app/preview/PlanReadout.h"
 #include "app/preview/PreviewPlacement.h"
 #include "app/preview/ProgramText.h"
@@ -330,6 +331,8 @@ void ToolpathPreview::ShowStatus() {
   m_status->setText(verdict + QStringLiteral(" · кадров: %1 · ").arg(r.blocks) + hole.toHtmlEscaped() +
                     QStringLiteral("<br>") + lengths + extents + QStringLiteral("<br>") +
                     time.toHtmlEscaped() + QStringLiteral(" · ") + machine.toHtmlEscaped());
+  if (const QString passes = PassTimesText(r, f.time); !passes.isEmpty())
+    m_status->setText(m_status->text() + QStringLiteral("<br>") + passes.toHtmlEscaped());
 
   for (const Problem& p : r.problems) {
     const bool note = p.kind == ProblemKind::Note;

@@ -24,6 +24,12 @@ QPointF ToQt(const Point& p) {
 }  // namespace
 
 ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
+    : ToolpathScene(reading, nullptr, wireOffset) {}
+
+ToolpathScene::ToolpathScene(const ProgramReading& reading, const MachineProfile& machine)
+    : ToolpathScene(reading, &machine, machine.WireOffset()) {}
+
+ToolpathScene::ToolpathScene(const ProgramReading& reading, const MachineProfile* machine, double wireOffset)
     : m_tapered(reading.tapered), m_wireHeight(reading.wireHeight) {
   std::size_t arcs = 0;
   for (const Move& m : reading.moves) arcs += m.kind == Move::Kind::Arc ? 1 : 0;
@@ -61,29 +67,63 @@ ToolpathScene::ToolpathScene(const ProgramReading& reading, double wireOffset)
   m_anyFaulty = std::find(m_faulty.begin(), m_faulty.end(), true) != m_faulty.end();
 
   AddSnapPoints(reading.moves);
-  SetHeights(reading);
-  if (wireOffset > 0) {
-    // Each run of moves with compensation on is a cut the wire's centre follows: one for each hole.
-    std::vector<QPointF> cut;
-    const auto flush = [&] {
-      if (!cut.empty()) m_wireCentres.push_back(OffsetPolyline(cut, wireOffset));
-      cut.clear();
-    };
-    for (int k = 0; k < MoveCount(); ++k) {
-      if (!Compensated(k)) {
-        flush();
-        continue;
-      }
-      const auto points = Points(k, false);
-      cut.insert(cut.end(), points.begin(), points.end());
-    }
-    flush();
-  }
+  SetHeights(reading, machine);
+  SetPasses(reading, machine);
+  if (wireOffset > 0 || machine) AddWireCentres(wireOffset);
   if (reading.job) {
     for (const WireStop& stop : reading.job->stops)
       m_stops.push_back({ToQt(stop.at), stop.kind == WireStop::Kind::Thread});
     for (const JobHoleReading& hole : reading.job->holes) m_holes.push_back({ToQt(hole.origin), hole.number});
   }
+}
+
+void ToolpathScene::SetPasses(const ProgramReading& reading, const MachineProfile* machine) {
+  const std::size_t moves = reading.moves.size();
+  if (!reading.passes.empty()) m_passOf.assign(moves, -1);
+  for (const PassReading& p : reading.passes) {
+    ScenePass pass;
+    pass.number = p.number;
+    pass.count = p.count;
+    pass.relief = p.relief;
+    // A relief pass pivots on the finished land: it is cut with the last vertical pass's register.
+    pass.offsetRegister = (p.relief ? p.count : p.number) - 1;
+    if (machine) pass.offset = RegisterOf(*machine, pass.offsetRegister + 1, p.count).offset;
+    pass.rightSide = p.rightSide;
+    pass.hole = p.hole;
+    m_passesApart = m_passesApart || p.count > 1 || p.relief;
+    const auto index = static_cast<int>(m_passes.size());
+    m_passes.push_back(pass);
+    for (std::size_t k = p.firstMove; k < std::min(p.firstMove + p.moveCount, moves); ++k)
+      m_passOf[k] = index;
+    if (p.stopLine != 0 && p.stopMove < moves)
+      m_slugStops.push_back({ToQt(PointAt(reading.moves[p.stopMove], 0, false)), p.stopLine});
+  }
+}
+
+void ToolpathScene::AddWireCentres(double wireOffset) {
+  // Each run of moves with compensation on is a cut the wire's centre follows, to the side of its pass's
+  // G41 or G42 by its register: one for each pass of each hole.
+  std::vector<QPointF> cut;
+  int cutPass = -1;
+  const auto flush = [&] {
+    if (!cut.empty()) {
+      const ScenePass* pass = cutPass >= 0 ? &m_passes[static_cast<std::size_t>(cutPass)] : nullptr;
+      const double offset = pass && pass->offset > 0 ? pass->offset : wireOffset;
+      if (offset > 0) {
+        m_wireCentres.push_back(OffsetPolyline(cut, pass && pass->rightSide ? -offset : offset));
+        m_wireCentrePasses.push_back(cutPass);
+      }
+    }
+    cut.clear();
+  };
+  for (int k = 0; k < MoveCount(); ++k) {
+    if (!Compensated(k) || PassOf(k) != cutPass) flush();
+    cutPass = PassOf(k);
+    if (!Compensated(k)) continue;
+    const auto points = Points(k, false);
+    cut.insert(cut.end(), points.begin(), points.end());
+  }
+  flush();
 }
 
 void ToolpathScene::AddMove(const Move& move, int segments) {
@@ -143,7 +183,7 @@ void ToolpathScene::AddSnapPoints(const std::vector<Move>& moves) {
   }
 }
 
-void ToolpathScene::SetHeights(const ProgramReading& reading) {
+void ToolpathScene::SetHeights(const ProgramReading& reading, const MachineProfile* machine) {
   const auto tapered = [](std::span<const Move> moves) {
     return std::any_of(moves.begin(), moves.end(),
                        [](const Move& m) { return m.u != 0 || m.v != 0 || m.u0 != 0 || m.v0 != 0; });
@@ -155,25 +195,47 @@ void ToolpathScene::SetHeights(const ProgramReading& reading) {
     m_maxHeight = first ? height : std::max(m_maxHeight, height);
     first = false;
   };
+  // Where a program gives no height, the machine's profile does.
+  const std::optional<double> fallback =
+      machine && given(machine->height) ? std::optional(machine->height) : std::nullopt;
+  if (fallback) m_profileHeight = *fallback;
   if (!reading.job) {
     if (!given(m_wireHeight)) m_wireHeight.reset();
-    m_heights.assign(reading.moves.size(), m_wireHeight.value_or(0));
-    if (m_wireHeight && !reading.moves.empty()) note(*m_wireHeight);
-    if (!m_wireHeight && m_tapered) m_taperedWithoutHeight.push_back(0);
+    const std::optional<double> height = m_wireHeight ? m_wireHeight : fallback;
+    m_heights.assign(reading.moves.size(), height.value_or(0));
+    if (height && !reading.moves.empty()) note(*height);
+    if (!m_wireHeight && fallback && !reading.moves.empty()) m_atProfileHeight.push_back(0);
+    if (!height && m_tapered) m_taperedWithoutHeight.push_back(0);
     return;
   }
-  // A job: each hole at the height its own setup block gives.
+  // A job: each hole at the height its own setup block gives, the skims of a rough-first job at theirs or
+  // else at their hole's.
   m_heights.assign(reading.moves.size(), 0);
+  const auto place = [&](std::size_t first, std::size_t count, double height) {
+    if (first >= reading.moves.size()) return std::size_t{0};
+    count = std::min(count, reading.moves.size() - first);
+    std::fill_n(m_heights.begin() + static_cast<std::ptrdiff_t>(first), count, height);
+    if (count > 0) note(height);
+    return count;
+  };
   for (const JobHoleReading& hole : reading.job->holes) {
-    if (hole.firstMove >= reading.moves.size()) continue;
-    const std::size_t count = std::min(hole.moveCount, reading.moves.size() - hole.firstMove);
-    const std::span<const Move> moves = std::span<const Move>(reading.moves).subspan(hole.firstMove, count);
-    if (!given(hole.wireHeight)) {
-      if (tapered(moves)) m_taperedWithoutHeight.push_back(hole.number);
+    const std::optional<double> own = given(hole.wireHeight) ? hole.wireHeight : std::nullopt;
+    const std::optional<double> height = own ? own : fallback;
+    std::size_t drawn = 0;
+    if (height) {
+      drawn += place(hole.firstMove, hole.moveCount, *height);
+      if (hole.skimPart) {
+        const JobHoleReading::SkimPart& skims = *hole.skimPart;
+        drawn +=
+            place(skims.firstMove, skims.moveCount, given(skims.wireHeight) ? *skims.wireHeight : *height);
+      }
+      if (!own && drawn > 0) m_atProfileHeight.push_back(hole.number);
       continue;
     }
-    std::fill_n(m_heights.begin() + static_cast<std::ptrdiff_t>(hole.firstMove), count, *hole.wireHeight);
-    if (count > 0) note(*hole.wireHeight);
+    if (hole.firstMove >= reading.moves.size()) continue;
+    const std::size_t count = std::min(hole.moveCount, reading.moves.size() - hole.firstMove);
+    if (tapered(std::span<const Move>(reading.moves).subspan(hole.firstMove, count)))
+      m_taperedWithoutHeight.push_back(hole.number);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <deque>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -21,6 +22,7 @@
 #include "app/preview/JobOverlay.h"
 #include "app/preview/Legend.h"
 #include "app/preview/MoveLayer.h"
+#include "app/preview/PassStyle.h"
 #include "app/preview/ScreenGeometry.h"
 #include "app/preview/ScreenPath.h"
 #include "nc/NumberText.h"
@@ -51,6 +53,12 @@ void PaintArrows(QPainter& painter, const Arrows& arrows, const QColor& color) {
     painter.restore();
   }
   painter.setBrush(Qt::NoBrush);
+}
+
+// The drawing's layer of the passes of a style with as many passes after them in their hole.
+std::size_t PassLayerOf(int style, int passesAfter) {
+  return static_cast<std::size_t>(style) +
+         static_cast<std::size_t>(kPassStyles) * static_cast<std::size_t>(passesAfter);
 }
 
 }  // namespace
@@ -251,10 +259,17 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   auto paintContour = [&](bool upper, const QColor& color) {
     std::vector<Coverage> covers(kLayerCount, Coverage(size()));
     std::vector<ScreenPath> layers;
-    layers.reserve(kLayerCount);
+    layers.reserve(kLayerCount + 8);
     for (const MoveLayer layer : kLayers)
       layers.emplace_back(clip, &covers[static_cast<std::size_t>(layer)],
                           HasArrows(layer) ? (upper ? &upperArrows : &arrows) : nullptr);
+    // The passes of a hole run along one contour: on the lower one each pass's cut is a layer of its own,
+    // by its style and its width (the passes after it in its hole), painted after the others with coverage
+    // of its own, so that a skim is drawn over the rough pass. Made as the drawing meets them.
+    const bool apart = !upper && m_scene->PassesApart();
+    constexpr std::size_t kPassLayers = static_cast<std::size_t>(kPassStyles) * (kMaxSkims + 1);
+    std::vector<int> passLayer(apart ? kPassLayers : 0, -1);
+    std::deque<Coverage> passCovers;
     std::vector<int> last(kLayerCount, -2);  // the last move of each layer, to break its runs between
     double height = 0;
     QTransform toWidget = ContourToWidget(height);
@@ -263,7 +278,18 @@ void ToolpathView::PaintContours(QPainter& painter) const {
       if (upper && !OnUpperContour(kind)) continue;
       // In 3D each hole of a job stands at its own height.
       if (const double h = upper ? UpperHeight(m) : 0; h != height) toWidget = ContourToWidget(height = h);
-      const auto k = static_cast<std::size_t>(kind);
+      auto k = static_cast<std::size_t>(kind);
+      if (const int pass = m_scene->PassOf(m); apart && kind == MoveLayer::Cut && pass >= 0) {
+        const ScenePass& p = m_scene->Passes()[static_cast<std::size_t>(pass)];
+        int& slot = passLayer[PassLayerOf(PassStyleOf(p), PassesAfter(p))];
+        if (slot < 0) {
+          slot = static_cast<int>(layers.size());
+          passCovers.emplace_back(size());
+          layers.emplace_back(clip, &passCovers.back(), &arrows);
+          last.push_back(-2);
+        }
+        k = static_cast<std::size_t>(slot);
+      }
       if (last[k] != m - 1) layers[k].Break();
       last[k] = m;
       for (const QPointF& p : m_scene->Points(m, upper)) layers[k].Add(toWidget.map(p));
@@ -271,6 +297,15 @@ void ToolpathView::PaintContours(QPainter& painter) const {
     for (const MoveLayer layer : kLayers) {
       painter.setPen(LayerPen(layer, color));
       painter.drawPath(layers[static_cast<std::size_t>(layer)].Path());
+    }
+    // The earlier passes first: the thicker under the thinner.
+    for (int style = 1; apart && style < kPassStyles; ++style) {
+      for (int after = kMaxSkims; after >= 0; --after) {
+        const int slot = passLayer[PassLayerOf(style, after)];
+        if (slot < 0) continue;
+        painter.setPen(PassPen(style, after));
+        painter.drawPath(layers[static_cast<std::size_t>(slot)].Path());
+      }
     }
   };
 
@@ -281,19 +316,30 @@ void ToolpathView::PaintContours(QPainter& painter) const {
   if (showUpper) PaintArrows(painter, upperArrows, kUpperContour.darker(120));
   PaintArrows(painter, arrows, kLowerContour.darker(120));
   if (m_wireCentreShown && !m_scene->WireCentres().empty()) {
-    ScreenPath centre(clip, nullptr, nullptr);
+    // One path for each style of pass when the passes are drawn apart, in its pass's colour.
+    const bool apart = m_scene->PassesApart();
+    std::vector<ScreenPath> centres(apart ? kPassStyles : 1, ScreenPath(clip, nullptr, nullptr));
     const QTransform toWidget = ContourToWidget(0);
-    for (const std::vector<QPointF>& run : m_scene->WireCentres()) {
+    const auto& runs = m_scene->WireCentres();
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      const int pass = m_scene->WireCentrePass(r);
+      ScreenPath& centre = apart && pass >= 0 ? centres[static_cast<std::size_t>(PassStyleOf(
+                                                    m_scene->Passes()[static_cast<std::size_t>(pass)]))]
+                                              : centres.front();
       centre.Break();
-      for (const QPointF& p : run) centre.Add(toWidget.map(p));
+      for (const QPointF& p : runs[r]) centre.Add(toWidget.map(p));
     }
-    QPen pen(kWireCentre, 1);
-    pen.setStyle(Qt::DashLine);
-    painter.setPen(pen);
-    painter.drawPath(centre.Path());
+    for (std::size_t k = 0; k < centres.size(); ++k) {
+      QPen pen(apart && k > 0 ? PassColor(static_cast<int>(k)).darker(130) : kWireCentre, 1);
+      pen.setStyle(Qt::DashLine);
+      painter.setPen(pen);
+      painter.drawPath(centres[k].Path());
+    }
   }
 
   PaintJobMarks(painter, *m_scene, ContourToWidget(0));
+  for (const ToolpathScene::SlugStop& stop : m_scene->SlugStops())
+    PaintSlugStop(painter, AtHeight(stop.at, 0), QString::fromUtf8(kSlugStopLabel));
   if (const auto start = m_scene->Start()) {
     painter.setPen(QPen(kPaper, 1.5));
     painter.setBrush(kStart);
@@ -331,14 +377,20 @@ void ToolpathView::PaintLegend(QPainter& painter) const {
 
 std::vector<LegendEntry> ToolpathView::Legend() const {
   const bool oblique = m_mode == Mode::Oblique;
-  std::vector<LegendEntry> entries = {{kLowerContour, kCutWidth, QStringLiteral("Нижний контур (X, Y)")}};
+  // Passes drawn apart take the place of the lower contour's entry.
+  std::vector<LegendEntry> entries = PassLegend(*m_scene);
+  if (!m_scene->PassesApart())
+    entries.insert(entries.begin(), {kLowerContour, kCutWidth, QStringLiteral("Нижний контур (X, Y)")});
   if (ShowsUpper())
     entries.push_back({kUpperContour, kCutWidth, QStringLiteral("Верхний контур (X+U, Y+V)")});
   entries.push_back({kLowerContour, kPathWidth, QStringLiteral("Подход и отход (без коррекции)")});
   if (oblique && m_scene->MaxHeight() != 0)
     entries.push_back({kWire.darker(120), 1, QStringLiteral("Проволока")});
   if (m_wireCentreShown && !m_scene->WireCentres().empty())
-    entries.push_back({kWireCentre, 1, QStringLiteral("Центр проволоки")});
+    entries.push_back({kWireCentre, 1,
+                       m_scene->PassesApart()
+                           ? QStringLiteral("Центр проволоки (цветом прохода, по его регистру)")
+                           : QStringLiteral("Центр проволоки")});
   AddJobLegend(*m_scene, entries);
   if (m_scene->AnyFaulty()) entries.push_back({kFault, kCutWidth, QStringLiteral("Кадр с ошибкой")});
   entries.push_back({kHighlight, kHighlightWidth, QStringLiteral("Строка под курсором")});

@@ -75,6 +75,10 @@ void ExportTest::refusesWhatItCannotDraw_data() {
                             << "нет ни одного перемещения";
   QTest::newRow("other ending") << QString() << "plan.pdf"
                                 << "должно оканчиваться на .svg, .png или .dxf";
+  // A coordinate no machine has: the picture is refused with the words the contour's export uses.
+  const QString far = QStringLiteral("%(FAR)\nN1 G90 G01 X1%1.000 Y0\nN2 X0 Y0\n").arg(QString(238, '0'));
+  const QString beyond = QStringLiteral("в строке 2 координата 1E+238 мм вне пределов станка");
+  for (const char* name : {"far.svg", "far.png", "far.dxf"}) QTest::newRow(name) << far << name << beyond;
 }
 
 void ExportTest::refusesWhatItCannotDraw() {

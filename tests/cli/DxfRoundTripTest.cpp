@@ -3,6 +3,7 @@
 // centre, radius and sweep, in a drawing in millimetres.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cmath>
@@ -135,7 +136,9 @@ struct HoleCase {
 class DxfRoundTripTest : public testing::TestWithParam<HoleCase> {};
 
 TEST_P(DxfRoundTripTest, EveryMoveIsOneEntityOfItsLayer) {
-  const fs::path dir = fs::temp_directory_path() / ("kalmoro-dxf-" + std::string(GetParam().name));
+  // The process id keeps two test runs at once (two build folders) out of each other's files.
+  const fs::path dir = fs::temp_directory_path() /
+                       ("kalmoro-dxf-" + std::string(GetParam().name) + "-" + std::to_string(::getpid()));
   fs::remove_all(dir);
   fs::create_directories(dir);
   const std::string program = (dir / "part.iso").string();
