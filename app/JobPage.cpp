@@ -1,5 +1,6 @@
 #include "app/JobPage.h"
 
+#include <QCheckBox>
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -106,6 +107,12 @@ JobPage::JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent)
   for (QLineEdit* field : {m_w.angle, m_w.x, m_w.y}) BindFieldCheck(*field, true);
   for (QLineEdit* field : {m_w.count, m_w.diameter, m_w.angle, m_w.x, m_w.y})
     connect(field, &QLineEdit::returnPressed, this, guarded(&JobPage::PlaceOnCircle));
+  connect(m_w.roughFirst, &QCheckBox::toggled, this, [this](bool on) { m_list.SetRoughFirst(on); });
+  ShowChanged();
+}
+
+void JobPage::SetRoughFirst(bool on) {
+  m_list.SetRoughFirst(on);
   ShowChanged();
 }
 
@@ -127,9 +134,9 @@ void JobPage::Add(const GenResult& generated) {
   ShowChanged();
 }
 
-bool JobPage::Restore(std::string_view program) {
+bool JobPage::Restore(std::string_view program, const WireCodes& codes) {
   JobList before = m_list;
-  const std::optional<std::size_t> leftOut = m_list.Restore(program);
+  const std::optional<std::size_t> leftOut = m_list.Restore(program, codes);
   if (!leftOut) return false;
   // The table it replaces comes back with Undo.
   if (before.Size() > 0) Remember(std::move(before), QStringLiteral("задание из файла"));
@@ -319,7 +326,10 @@ void JobPage::Undo() {
   m_undo.pop_back();
   m_undoBytes -= step.bytes;
   const std::optional<std::size_t> selected = SelectedRow();
+  // "Сначала все черновые" is a setting, not a change of the table: it stays as the user left it.
+  const bool roughFirst = m_list.RoughFirst();
   m_list = std::move(step.list);
+  m_list.SetRoughFirst(roughFirst);
   Refill();
   if (m_list.Size() > 0) Select(std::min(selected.value_or(0), m_list.Size() - 1));
   ShowChanged();
@@ -345,6 +355,11 @@ void JobPage::ShowChanged() {
   QString caption = QString::fromUtf8(kJobCaption);
   if (holes > 0) caption += QStringLiteral("\n(%1)").arg(Text(std::to_string(holes)));
   m_w.tabs->setTabText(tab, caption);
+  {
+    // A job opened or a change taken back brings its own setting.
+    const QSignalBlocker blocker(m_w.roughFirst);
+    m_w.roughFirst->setChecked(m_list.RoughFirst());
+  }
   if (holes == 0)
     ShowNote(QString::fromUtf8(kJobEmptyNote));
   else

@@ -1,0 +1,271 @@
+// The passes in the window: the dialog "Проходы…" on every page, the programs it makes against the command
+// line's for the same options, a job roughed first, an opened program's passes brought back, and the
+// choice kept in the machine profile only when the user saves it there.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TestWindow.h"
+#include "app/MachineDialog.h"
+#include "app/PassDialog.h"
+#include "app/preview/ProgramText.h"
+#include "cli/Args.h"
+#include "cli/Generate.h"
+#include "cli/JobFile.h"
+#include "holes/Job.h"
+#include "holes/RectHole.h"
+#include "holes/RoundHole.h"
+#include "save/ProgramFile.h"
+
+using kalmoro::PassDialog;
+using kalmoro::PassOptions;
+using kalmoro::SkimDirection;
+
+Q_DECLARE_METATYPE(PassOptions)
+
+namespace {
+
+// A page: its tab, its fields with what is typed into them, its buttons and the command line of the
+// same hole.
+struct Page {
+  int tab;
+  const char* suffix;  // of the buttons' and the summary's names: "Arc" → "BtnPassesArc", "PassesArc"
+  std::vector<std::pair<const char*, const char*>> fields;
+  std::string command;
+};
+
+const std::vector<Page>& Pages() {
+  static const std::vector<Page> pages = {
+      {0, "Arc", {{"ArcDiam", "12.5"}}, "circle --diameter 12.5"},
+      {1,
+       "Rect",
+       {{"RectWidth", "20"}, {"RectHeight", "10"}, {"RectArc", "2"}},
+       "rect --width 20 --height 10 --radius 2"},
+      {2,
+       "Cone",
+       {{"ConH", "5"}, {"ConDUp", "8"}, {"ConDDown", "10"}},
+       "cone --height 5 --upper 8 --lower 10"},
+  };
+  return pages;
+}
+
+std::string PassArgs(const PassOptions& passes) {
+  std::string args = " --skims " + std::to_string(passes.skims);
+  if (passes.stop > 0) args += " --stop " + std::to_string(static_cast<int>(passes.stop));
+  if (passes.direction == SkimDirection::Same) args += " --direction same";
+  return args;
+}
+
+// The program kalmoro-gen writes for a command line, as the field shows it.
+QString CommandLineProgram(const std::string& line) {
+  std::vector<std::string> words;
+  for (std::size_t at = 0; at < line.size();) {
+    const std::size_t end = std::min(line.find(' ', at), line.size());
+    if (end > at) words.push_back(line.substr(at, end - at));
+    at = end + 1;
+  }
+  const std::vector<std::string_view> args(words.begin(), words.end());
+  const kalmoro::Command command = kalmoro::ParseArgs(args);
+  const auto* generate = std::get_if<kalmoro::GenerateCommand>(&command);
+  if (!generate) qFatal("not a hole's command line: %s", line.c_str());
+  const kalmoro::GenResult result = kalmoro::Generate(*generate);
+  if (!result.Ok()) qFatal("%s refused: %s", line.c_str(), result.error.c_str());
+  return kalmoro::ToEditorText(result.program);
+}
+
+// A mnemonic pressed as a user presses it: Alt and a Cyrillic letter, at the focused control (the tab
+// bar, after a click on a tab has left none focused).
+void PressAlt(QTabWidget& tabs, QChar letter) {
+  if (!QApplication::focusWidget()) tabs.tabBar()->setFocus();
+  QTRY_VERIFY(QApplication::focusWidget());
+  QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(letter.unicode()),
+                      QString(letter.toLower()), Qt::AltModifier);
+}
+
+}  // namespace
+
+class PassesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    m_home = std::make_unique<QTemporaryDir>();
+    UseScratchHome(*m_home);
+    m_t = std::make_unique<TestWindow>();
+    m_t->window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
+  }
+  void cleanup() {
+    m_t.reset();
+    m_home.reset();
+  }
+
+  void programIsTheCommandLines_data();
+  void programIsTheCommandLines();
+  void jobRoughFirstIsTheCommandLines();
+  void openedProgramBringsItsPassesBack();
+  void choiceIsSavedOnlyWithTheProfile();
+
+ private:
+  void Type(const char* field, const char* text) {
+    QLineEdit* edit = m_t->Field(field);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    TypeText(edit, QString::fromLatin1(text));
+  }
+  // Opens "Проходы…" with its mnemonic Alt+П and chooses the passes with the keyboard; "ОК" by Return.
+  void ChoosePasses(const PassOptions& passes);
+  QString ProfilePath() const { return m_home->filePath(".config/kalmoro/machine.ini"); }
+
+  std::unique_ptr<QTemporaryDir> m_home;
+  std::unique_ptr<TestWindow> m_t;
+};
+
+void PassesTest::ChoosePasses(const PassOptions& passes) {
+  PressAlt(*m_t->Tabs(), QChar(0x041F));  // П
+  QPointer<PassDialog> dialog;
+  QTRY_VERIFY((dialog = m_t->window.findChild<PassDialog*>()) && dialog->isVisible());
+  auto* skims = dialog->findChild<QSpinBox*>("Skims");
+  QTRY_VERIFY(skims->hasFocus());
+  QTest::keyClick(skims, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(skims, Qt::Key(Qt::Key_0 + passes.skims));
+  QTest::keyClick(skims, Qt::Key_Tab);
+  auto* stop = dialog->findChild<QLineEdit*>("Stop");
+  QTRY_VERIFY(stop->hasFocus());
+  QTest::keyClick(stop, Qt::Key_A, Qt::ControlModifier);
+  TypeText(stop, QString::number(static_cast<int>(passes.stop)));
+  auto* direction = dialog->findChild<QComboBox*>("Direction");
+  if (passes.skims > 0) {
+    QTest::keyClick(stop, Qt::Key_Tab);
+    QTRY_VERIFY(direction->hasFocus());
+    QTest::keyClick(direction, passes.direction == SkimDirection::Same ? Qt::Key_End : Qt::Key_Home);
+    QTest::keyClick(direction, Qt::Key_Return);
+  } else {
+    QVERIFY2(!direction->isEnabled(), "without skims there is no direction to choose");
+    QTest::keyClick(stop, Qt::Key_Return);
+  }
+  QTRY_VERIFY(dialog.isNull());
+  // The window manager gives the window back its activation; the offscreen platform needs asking.
+  m_t->window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
+}
+
+void PassesTest::programIsTheCommandLines_data() {
+  QTest::addColumn<int>("page");
+  QTest::addColumn<PassOptions>("passes");
+  const char* names[] = {"round", "rect", "cone"};
+  for (int page = 0; page < 3; ++page)
+    for (int skims = 0; skims <= kalmoro::kMaxSkims; ++skims)
+      for (const int stop : {0, 3})
+        for (const SkimDirection direction : {SkimDirection::Alternate, SkimDirection::Same}) {
+          if (skims == 0 && direction == SkimDirection::Same) continue;
+          const PassOptions passes{skims, static_cast<double>(stop), direction};
+          QTest::addRow("%s skims %d stop %d %s", names[page], skims, stop,
+                        direction == SkimDirection::Same ? "same" : "alternate")
+              << page << passes;
+        }
+}
+
+// "Создать программу" with the passes chosen writes what kalmoro-gen writes for the same options, and
+// the page says which passes it writes.
+void PassesTest::programIsTheCommandLines() {
+  QFETCH(int, page);
+  QFETCH(PassOptions, passes);
+  const Page& p = Pages()[static_cast<std::size_t>(page)];
+  if (page != 0) m_t->ClickTab(page);
+  for (const auto& [field, text] : p.fields) Type(field, text);
+  ChoosePasses(passes);
+  const QString summary = m_t->Find<QLabel>(qPrintable(QString("Passes") + p.suffix))->text();
+  QCOMPARE(summary, kalmoro::PassSummary(passes));
+  m_t->Click(qPrintable(QString("BtnGen") + p.suffix));
+  QCOMPARE(m_t->Program()->toPlainText(), CommandLineProgram(p.command + PassArgs(passes)));
+  // Every page shows the one choice.
+  for (const Page& other : Pages())
+    QCOMPARE(m_t->Find<QLabel>(qPrintable(QString("Passes") + other.suffix))->text(), summary);
+}
+
+// Holes added with their own passes, "Сначала все черновые" ticked: the job's program is kalmoro-gen's
+// job --rough-first of the same lines.
+void PassesTest::jobRoughFirstIsTheCommandLines() {
+  const PassOptions first{2, 3, SkimDirection::Alternate}, second{1, 0, SkimDirection::Same};
+  ChoosePasses(first);
+  m_t->Click("BtnAddArc");
+  m_t->ClickTab(1);
+  ChoosePasses(second);
+  m_t->Click("BtnAddRect");
+  m_t->ClickTab(3);
+  QCOMPARE(m_t->Find<QLabel>("PassesJob")->text(), kalmoro::PassSummary(second));
+  auto* roughFirst = m_t->Find<QCheckBox>("JobRoughFirst");
+  QVERIFY(!roughFirst->isChecked());
+  PressAlt(*m_t->Tabs(), QChar(0x0427));  // Ч
+  QTRY_VERIFY(roughFirst->isChecked());
+  m_t->Click("BtnGenJob");
+  const std::string lines = "circle --diameter 10" + PassArgs(first) +
+                            " @ 0 0\nrect --width 10 --height 5 --radius 0" + PassArgs(second) + " @ 0 0\n";
+  const kalmoro::JobFileReading reading = kalmoro::ReadJobFile(lines, true);
+  QVERIFY(reading.Ok());
+  const kalmoro::GenResult job = kalmoro::GenJob(reading.holes, {}, true);
+  QVERIFY(job.Ok());
+  QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(job.program));
+}
+
+// A program whose header states passes turns to its page with those passes chosen, so that "Создать
+// программу" writes it again.
+void PassesTest::openedProgramBringsItsPassesBack() {
+  const PassOptions passes{3, 4, SkimDirection::Same};
+  const std::string program = kalmoro::GenRect("20", "10", "2", passes).program;
+  const QString path = m_home->filePath("part.iso");
+  QVERIFY(kalmoro::SaveProgramFile(path.toStdString(), program).Saved());
+  QVERIFY(m_t->window.Document().Open(path));
+  QCOMPARE(m_t->Tabs()->currentIndex(), 1);
+  QCOMPARE(m_t->Find<QLabel>("PassesRect")->text(), kalmoro::PassSummary(passes));
+  m_t->Program()->clear();
+  m_t->Click("BtnGenRect");
+  QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(program));
+}
+
+// Chosen, the passes are the session's; the profile keeps them only when "Станок…" saves it, and the next
+// window starts with them.
+void PassesTest::choiceIsSavedOnlyWithTheProfile() {
+  const PassOptions passes{2, 15, SkimDirection::Same};
+  ChoosePasses(passes);
+  m_t->ClickTab(3);
+  PressAlt(*m_t->Tabs(), QChar(0x0427));  // Ч
+  QTRY_VERIFY(m_t->Find<QCheckBox>("JobRoughFirst")->isChecked());
+  QVERIFY2(!QFile::exists(ProfilePath()), "choosing writes nothing");
+
+  m_t->window.findChild<QAction*>("ActMachine")->trigger();
+  kalmoro::MachineDialog* dialog = nullptr;
+  QTRY_VERIFY((dialog = m_t->window.findChild<kalmoro::MachineDialog*>()) && dialog->isVisible());
+  dialog->findChild<QLineEdit*>("hold_slug")->setText("M01");
+  QTest::mouseClick(dialog->findChild<QPushButton*>("Save"), Qt::LeftButton);
+  QTRY_VERIFY(m_t->window.findChild<kalmoro::MachineDialog*>() == nullptr);
+  const kalmoro::MachineProfileReading saved =
+      kalmoro::ParseMachineProfile(ReadAll(ProfilePath()).toStdString());
+  QVERIFY(saved.profile);
+  QCOMPARE(saved.profile->passes, passes);
+  QVERIFY(saved.profile->roughFirst);
+
+  m_t = std::make_unique<TestWindow>();
+  QCOMPARE(m_t->Find<QLabel>("PassesArc")->text(), kalmoro::PassSummary(passes));
+  QVERIFY(m_t->Find<QCheckBox>("JobRoughFirst")->isChecked());
+  m_t->Click("BtnGenArc");
+  const QString program = m_t->Program()->toPlainText();
+  QVERIFY2(program.contains(QRegularExpression("\nN\\d+M01\n")), "the slug is held at the profile's code");
+  QCOMPARE(program, kalmoro::ToEditorText(kalmoro::GenCircle("10", passes, "M01").program));
+}
+
+QTEST_MAIN(PassesTest)
+#include "PassesTest.moc"
