@@ -26,6 +26,7 @@
 #include "cli/JobFile.h"
 #include "holes/Job.h"
 #include "holes/RectHole.h"
+#include "holes/RectTaperHole.h"
 #include "holes/RoundHole.h"
 #include "save/ProgramFile.h"
 
@@ -44,6 +45,7 @@ struct Page {
   const char* suffix;  // of the buttons' and the summary's names: "Arc" → "BtnPassesArc", "PassesArc"
   std::vector<std::pair<const char*, const char*>> fields;
   std::string command;
+  QStringList taper = {};  // the steps in "Уклон…" (FillDialog); none: not opened
 };
 
 const std::vector<Page>& Pages() {
@@ -57,6 +59,11 @@ const std::vector<Page>& Pages() {
        "Cone",
        {{"ConH", "5"}, {"ConDUp", "8"}, {"ConDDown", "10"}},
        "cone --height 5 --upper 8 --lower 10"},
+      {1,
+       "Rect",
+       {{"RectWidth", "20"}, {"RectHeight", "10"}, {"RectArc", "2"}},
+       "rect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle 1",
+       {"On", "Thickness=20", "Angle=1"}},
   };
   return pages;
 }
@@ -114,7 +121,10 @@ class PassesTest : public QObject {
 
   void programIsTheCommandLines_data();
   void programIsTheCommandLines();
+  void openingIsTheCommandLines_data();
+  void openingIsTheCommandLines();
   void jobRoughFirstIsTheCommandLines();
+  void openedProgramBringsItsPassesBack_data();
   void openedProgramBringsItsPassesBack();
   void choiceIsSavedOnlyWithTheProfile();
 
@@ -125,6 +135,29 @@ class PassesTest : public QObject {
     QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
     TypeText(edit, QString::fromLatin1(text));
   }
+  // Types into a dialog's field as a user does: focus, select all, the keys.
+  void TypeInto(QWidget* dialog, const char* name, const QString& text) {
+    auto* edit = dialog->findChild<QLineEdit*>(name);
+    QVERIFY2(edit, name);
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    if (text.isEmpty())
+      QTest::keyClick(edit, Qt::Key_Delete);
+    else
+      TypeText(edit, text);
+  }
+  // Ticks a dialog's check box with the space bar.
+  void Tick(QWidget* dialog, const char* name) {
+    auto* box = dialog->findChild<QCheckBox*>(name);
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClick(box, Qt::Key_Space);
+    QVERIFY(box->isChecked());
+  }
+  // Opens the dialog a page's button opens with its mnemonic, fills it as `steps` say ("Name=text" types,
+  // "Name" ticks, "Name#k" chooses item k) and accepts it with Return.
+  void FillDialog(QChar mnemonic, const char* dialogName, const QStringList& steps);
   // Opens "Проходы…" with its mnemonic Alt+П and chooses the passes with the keyboard; "ОК" by Return.
   void ChoosePasses(const PassOptions& passes);
   QString ProfilePath() const { return m_home->filePath(".config/kalmoro/machine.ini"); }
@@ -162,11 +195,34 @@ void PassesTest::ChoosePasses(const PassOptions& passes) {
   QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
 }
 
+void PassesTest::FillDialog(QChar mnemonic, const char* dialogName, const QStringList& steps) {
+  PressAlt(*m_t->Tabs(), mnemonic);
+  QPointer<QDialog> dialog;
+  QTRY_VERIFY((dialog = m_t->window.findChild<QDialog*>(dialogName)) && dialog->isVisible());
+  for (const QString& step : steps) {
+    if (step.contains('=')) {
+      TypeInto(dialog, qPrintable(step.section('=', 0, 0)), step.section('=', 1));
+    } else if (step.contains('#')) {
+      auto* combo = dialog->findChild<QComboBox*>(qPrintable(step.section('#', 0, 0)));
+      combo->setFocus();
+      QTRY_VERIFY(combo->hasFocus());
+      QTest::keyClick(combo, Qt::Key_Home);
+      for (int k = 0; k < step.section('#', 1).toInt(); ++k) QTest::keyClick(combo, Qt::Key_Down);
+    } else {
+      Tick(dialog, qPrintable(step));
+    }
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QTRY_VERIFY(dialog.isNull());
+  m_t->window.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&m_t->window));
+}
+
 void PassesTest::programIsTheCommandLines_data() {
   QTest::addColumn<int>("page");
   QTest::addColumn<PassOptions>("passes");
-  const char* names[] = {"round", "rect", "cone"};
-  for (int page = 0; page < 3; ++page)
+  const char* names[] = {"round", "rect", "cone", "rect-taper"};
+  for (int page = 0; page < 4; ++page)
     for (int skims = 0; skims <= kalmoro::kMaxSkims; ++skims)
       for (const int stop : {0, 3})
         for (const SkimDirection direction : {SkimDirection::Alternate, SkimDirection::Same}) {
@@ -184,8 +240,9 @@ void PassesTest::programIsTheCommandLines() {
   QFETCH(int, page);
   QFETCH(PassOptions, passes);
   const Page& p = Pages()[static_cast<std::size_t>(page)];
-  if (page != 0) m_t->ClickTab(page);
+  if (p.tab != 0) m_t->ClickTab(p.tab);
   for (const auto& [field, text] : p.fields) Type(field, text);
+  if (!p.taper.isEmpty()) FillDialog(QChar(0x0423), "TaperDialog", p.taper);  // У
   ChoosePasses(passes);
   const QString summary = m_t->Find<QLabel>(qPrintable(QString("Passes") + p.suffix))->text();
   QCOMPARE(summary, kalmoro::PassSummary(passes));
@@ -194,6 +251,78 @@ void PassesTest::programIsTheCommandLines() {
   // Every page shows the one choice.
   for (const Page& other : Pages())
     QCOMPARE(m_t->Find<QLabel>(qPrintable(QString("Passes") + other.suffix))->text(), summary);
+}
+
+void PassesTest::openingIsTheCommandLines_data() {
+  QTest::addColumn<int>("page");
+  QTest::addColumn<QStringList>("die");    // the steps in "Матрица…"; none: not opened
+  QTest::addColumn<QStringList>("taper");  // the steps in "Уклон…"; none: not opened
+  QTest::addColumn<QString>("shown");      // what the page's note shows of it
+  QTest::addColumn<QString>("command");    // kalmoro-gen's options for the same
+  const QStringList none;
+  QTest::newRow("round die, clearance typed")
+      << 0 << QStringList{"FromPunch", "PunchWidth=10", "Clearance=0,15"} << none
+      << "Ø10 + 2 × 0.15 = Ø10.3 мм"
+      << "circle --punch 10 --clearance 0.15";
+  QTest::newRow("round die from the table, land and relief")
+      << 0 << QStringList{"FromPunch", "PunchWidth=10", "Clearance=", "Sheet=2",     "Material#0",
+                          "Relief",    "Land=3",        "Angle=1",    "Thickness=20"}
+      << none << "Ø10 + 2 × 0.25 = Ø10.5 мм; поясок 3 мм, освобождение 1°, T20"
+      << "circle --punch 10 --sheet 2 --material mild-steel --land 3 --relief 1 --thickness 20";
+  QTest::newRow("rectangle die in brass")
+      << 1 << QStringList{"FromPunch",  "PunchWidth=20", "PunchHeight=10", "PunchRadius=2",
+                          "Clearance=", "Sheet=1.5",     "Material#5"}
+      << none << "20 + 2 × 0.158 = 20.316 × 10 + 2 × 0.158 = 10.316 мм"
+      << "rect --punch 20x10 --radius 2 --sheet 1.5 --material brass-half-hard";
+  QTest::newRow("rectangle relief only")
+      << 1 << QStringList{"Relief", "Land=2", "Angle=0.5", "Thickness=12"} << none
+      << "размер — из полей страницы; поясок 2 мм, освобождение 0.5°, T12"
+      << "rect --width 20 --height 10 --radius 2 --land 2 --relief 0.5 --thickness 12";
+  QTest::newRow("taper by its angle, cylindrical corners")
+      << 1 << none << QStringList{"On", "Thickness=20", "Angle=1"} << "уклон 1°, T20, углы цилиндрические"
+      << "rect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle 1";
+  QTest::newRow("taper by its top, conical corners")
+      << 1 << none << QStringList{"On", "Thickness=15", "TopWidth=19.5", "Corners#1"}
+      << "верх 19.5 мм (1.909683°), T15, углы конические"
+      << "rect-taper --width 20 --height 10 --radius 2 --thickness 15 --top-width 19.5 --corners conical";
+  QTest::newRow("taper whose top corner would be negative")
+      << 1 << none << QStringList{"On", "Thickness=20", "Angle=-30", "Corners#1"}
+      << "уклон -30°, T20, углы конические"
+      << "rect-taper --width 20 --height 10 --radius 2 --thickness 20 --angle -30 --corners conical";
+}
+
+// "Матрица…" and "Уклон…" on the round and the rectangle page: the page shows the die's sum or the taper,
+// and "Создать программу" writes what kalmoro-gen writes for the same options, or shows its refusal.
+void PassesTest::openingIsTheCommandLines() {
+  QFETCH(int, page);
+  QFETCH(QStringList, die);
+  QFETCH(QStringList, taper);
+  QFETCH(QString, shown);
+  QFETCH(QString, command);
+  const Page& p = Pages()[static_cast<std::size_t>(page)];
+  if (page != 0) m_t->ClickTab(page);
+  for (const auto& [field, text] : p.fields) Type(field, text);
+  if (!die.isEmpty()) FillDialog(QChar(0x041C), "DieDialog", die);        // М
+  if (!taper.isEmpty()) FillDialog(QChar(0x0423), "TaperDialog", taper);  // У
+  const QString note =
+      m_t->Find<QLabel>(taper.isEmpty() ? (page == 0 ? "DieArc" : "DieRect") : "TaperRect")->text();
+  QVERIFY2(note.startsWith(shown), qPrintable(note));
+  m_t->Click(qPrintable(QString("BtnGen") + p.suffix));
+
+  std::vector<std::string> words;
+  for (const QString& word : command.split(' ')) words.push_back(word.toStdString());
+  const std::vector<std::string_view> args(words.begin(), words.end());
+  const kalmoro::Command parsed = kalmoro::ParseArgs(args);
+  const auto* generate = std::get_if<kalmoro::GenerateCommand>(&parsed);
+  QVERIFY2(generate, qPrintable(command));
+  const kalmoro::GenResult result = kalmoro::Generate(*generate);
+  if (result.Ok()) {
+    QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(result.program));
+    QVERIFY(m_t->dialogs.messages().isEmpty());
+  } else {
+    QCOMPARE(m_t->dialogs.messages().size(), 1);
+    QCOMPARE(m_t->dialogs.messages().front().text, QString::fromStdString(result.error));
+  }
 }
 
 // Holes added with their own passes, "Сначала все черновые" ticked: the job's program is kalmoro-gen's
@@ -221,18 +350,43 @@ void PassesTest::jobRoughFirstIsTheCommandLines() {
   QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(job.program));
 }
 
-// A program whose header states passes turns to its page with those passes chosen, so that "Создать
-// программу" writes it again.
+void PassesTest::openedProgramBringsItsPassesBack_data() {
+  QTest::addColumn<int>("page");
+  QTest::addColumn<QString>("button");
+  QTest::addColumn<std::string>("program");
+  QTest::addColumn<PassOptions>("passes");
+  const PassOptions three{3, 4, SkimDirection::Same}, two{2, 0, SkimDirection::Alternate};
+  const kalmoro::Relief relief{3, 1, 20};
+  QTest::newRow("rectangle") << 1 << "BtnGenRect" << kalmoro::GenRect("20", "10", "2", three).program
+                             << three;
+  QTest::newRow("round with a relief")
+      << 0 << "BtnGenArc" << kalmoro::GenCircle("10.5", two, "M00", relief).program << two;
+  QTest::newRow("rectangle with a relief")
+      << 1 << "BtnGenRect" << kalmoro::GenRect("20.5", "10.5", "2.25", {}, "M00", relief).program
+      << PassOptions{};
+  QTest::newRow("tapered rectangle, conical corners")
+      << 1 << "BtnGenRect"
+      << kalmoro::GenRectTaper("20", "10", "2", "20", "1.5", kalmoro::CornerMode::Conical, two).program
+      << two;
+}
+
+// A program whose header states passes, a relief or a taper turns to its page with them chosen, so that
+// "Создать программу" writes it again byte for byte.
 void PassesTest::openedProgramBringsItsPassesBack() {
-  const PassOptions passes{3, 4, SkimDirection::Same};
-  const std::string program = kalmoro::GenRect("20", "10", "2", passes).program;
+  QFETCH(int, page);
+  QFETCH(QString, button);
+  QFETCH(std::string, program);
+  QFETCH(PassOptions, passes);
+  QVERIFY(!program.empty());
   const QString path = m_home->filePath("part.iso");
   QVERIFY(kalmoro::SaveProgramFile(path.toStdString(), program).Saved());
+  m_t->ClickTab(2);
   QVERIFY(m_t->window.Document().Open(path));
-  QCOMPARE(m_t->Tabs()->currentIndex(), 1);
-  QCOMPARE(m_t->Find<QLabel>("PassesRect")->text(), kalmoro::PassSummary(passes));
+  QCOMPARE(m_t->Tabs()->currentIndex(), page);
+  QCOMPARE(m_t->Find<QLabel>(page == 0 ? "PassesArc" : "PassesRect")->text(), kalmoro::PassSummary(passes));
   m_t->Program()->clear();
-  m_t->Click("BtnGenRect");
+  m_t->Click(qPrintable(button));
+  QVERIFY(m_t->dialogs.messages().isEmpty());
   QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(program));
 }
 
