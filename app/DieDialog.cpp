@@ -39,15 +39,30 @@ QString DieSummary(const DieChoice& die, bool round) {
   QString text = QStringLiteral("размер — из полей страницы");
   if (die.fromPunch) {
     const DieResult made = die.Die(round);
-    text = made.die ? Text(made.die->arithmetic) : Text(made.error);
-    // The page shows the sum; where the clearance comes from, the dialog.
-    text.remove(QStringLiteral("Матрица: "));
-    if (const qsizetype how = text.indexOf(QStringLiteral("; зазор")); how >= 0) text.truncate(how);
+    if (!made.die) {
+      text = Text(made.error);
+    } else {
+      // The sum, short enough for the page; the whole arithmetic is in the dialog and the tip.
+      const DieOpening& d = *made.die;
+      const QString clearance = Text(FormatNumber((d.width - LeadingValue(die.punchWidth)) / 2, 0, 3));
+      text = round ? QStringLiteral("Ø%1 + 2 × %2 = Ø%3 мм")
+                         .arg(Text(FormatNumber(LeadingValue(die.punchWidth), 0, 3)), clearance,
+                              Text(FormatNumber(d.width, 0, 3)))
+                   : QStringLiteral("пуансон + 2 × %1 = %2 × %3 R%4 мм")
+                         .arg(clearance, Text(FormatNumber(d.width, 0, 3)),
+                              Text(FormatNumber(d.height, 0, 3)), Text(FormatNumber(d.radius, 0, 3)));
+    }
   }
   if (die.relief)
-    text += QStringLiteral("; поясок %1 мм, освобождение %2°, T%3")
+    text += QStringLiteral("; поясок %1 мм, осв. %2°, T%3")
                 .arg(Text(die.land), Text(die.angle), Text(die.thickness));
   return text;
+}
+
+QString DieDetails(const DieChoice& die, bool round) {
+  if (!die.fromPunch) return {};
+  const DieResult made = die.Die(round);
+  return made.die ? Text(made.die->arithmetic) : Text(made.error);
 }
 
 DieDialog::DieDialog(const DieChoice& die, bool round, QWidget* parent)
@@ -93,6 +108,8 @@ DieDialog::DieDialog(const DieChoice& die, bool round, QWidget* parent)
   m_arithmetic->setObjectName(QStringLiteral("Arithmetic"));
   m_arithmetic->setWordWrap(true);
   m_arithmetic->setMinimumWidth(360);
+  // Room for the longest arithmetic, a rectangle's with its clearance's origin, before the dialog is shown.
+  m_arithmetic->setMinimumHeight(3 * m_arithmetic->fontMetrics().lineSpacing());
   punch->addRow(m_arithmetic);
 
   m_relief = new QCheckBox(QStringLiteral("Пояс&ок и освобождение"), this);

@@ -35,9 +35,12 @@ struct DieChoice {
   std::optional<Relief> ReliefOf() const;
 };
 
-// The choice as the page shows it beside its button: the die's arithmetic, or "размер — из полей
-// страницы", and the relief ("поясок 3 мм, освобождение 1°, T20").
+// The choice as the page shows it beside its button: the die's sum ("Ø10 + 2 × 0.25 = Ø10.5 мм",
+// "пуансон + 2 × 0.25 = 20.5 × 10.5 R2.25 мм"), or "размер — из полей страницы", and the relief
+// ("поясок 3 мм, осв. 1°, T20"). DieDetails: the die's whole arithmetic with the clearance's origin, or
+// nothing without a punch.
 QString DieSummary(const DieChoice& die, bool round);
+QString DieDetails(const DieChoice& die, bool round);
 
 // The dialog "Матрица…": the punch and its clearance with the die's arithmetic shown as they are typed,
 // and the land with its relief. "ОК" takes a die whose punch or clearance is refused only after saying

@@ -150,15 +150,15 @@ void OpeningPages::FillDie(bool round) {
 
 void OpeningPages::ShowSummaries() {
   // A note takes the two lines of its place; a longer one is cut with "…" and shown whole as its tip.
-  const auto show = [](QLabel* note, const QString& text) {
+  const auto show = [](QLabel* note, const QString& text, const QString& details) {
     const int room = 2 * note->contentsRect().width() - note->fontMetrics().averageCharWidth() * 4;
     const QString shown = note->fontMetrics().elidedText(text, Qt::ElideRight, room);
     note->setText(shown);
-    note->setToolTip(shown != text ? text : QString());
+    note->setToolTip(!details.isEmpty() ? details : shown != text ? text : QString());
   };
-  show(m_w.roundDieNote, DieSummary(m_roundDie, true));
-  show(m_w.rectDieNote, DieSummary(m_rectDie, false));
-  show(m_w.taperNote, TaperSummary(m_taper, Utf8(m_w.width)));
+  show(m_w.roundDieNote, DieSummary(m_roundDie, true), DieDetails(m_roundDie, true));
+  show(m_w.rectDieNote, DieSummary(m_rectDie, false), DieDetails(m_rectDie, false));
+  show(m_w.taperNote, TaperSummary(m_taper, Utf8(m_w.width)), {});
 }
 
 }  // namespace kalmoro

@@ -87,8 +87,7 @@ PassDialog::PassDialog(const PassOptions& passes, QWidget* parent) : QDialog(par
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
-  layout->addWidget(
-      new QLabel(QStringLiteral("Корректоры D0–D4 проходов — в профиле станка (Станок…)."), this));
+  layout->addWidget(new QLabel(QStringLiteral("Корректоры проходов — в профиле станка (Станок…)."), this));
   layout->addWidget(m_error);
   layout->addWidget(buttons);
 }

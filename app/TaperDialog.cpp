@@ -73,6 +73,9 @@ TaperDialog::TaperDialog(const TaperChoice& taper, Bottom bottom, QWidget* paren
   m_top = new QLabel(this);
   m_top->setObjectName(QStringLiteral("Top"));
   m_top->setWordWrap(true);
+  // Room for a refusal's two lines, so that the dialog keeps its size as the values are typed.
+  m_top->setMinimumWidth(360);
+  m_top->setMinimumHeight(2 * m_top->fontMetrics().lineSpacing());
 
   auto* form = new QFormLayout;
   form->addRow(m_on);

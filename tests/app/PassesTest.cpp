@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -126,6 +128,7 @@ class PassesTest : public QObject {
   void jobRoughFirstIsTheCommandLines();
   void openedProgramBringsItsPassesBack_data();
   void openedProgramBringsItsPassesBack();
+  void openedJobKeepsTheProfilesStopCode();
   void choiceIsSavedOnlyWithTheProfile();
 
  private:
@@ -267,16 +270,16 @@ void PassesTest::openingIsTheCommandLines_data() {
   QTest::newRow("round die from the table, land and relief")
       << 0 << QStringList{"FromPunch", "PunchWidth=10", "Clearance=", "Sheet=2",     "Material#0",
                           "Relief",    "Land=3",        "Angle=1",    "Thickness=20"}
-      << none << "Ø10 + 2 × 0.25 = Ø10.5 мм; поясок 3 мм, освобождение 1°, T20"
+      << none << "Ø10 + 2 × 0.25 = Ø10.5 мм; поясок 3 мм, осв. 1°, T20"
       << "circle --punch 10 --sheet 2 --material mild-steel --land 3 --relief 1 --thickness 20";
   QTest::newRow("rectangle die in brass")
       << 1 << QStringList{"FromPunch",  "PunchWidth=20", "PunchHeight=10", "PunchRadius=2",
                           "Clearance=", "Sheet=1.5",     "Material#5"}
-      << none << "20 + 2 × 0.158 = 20.316 × 10 + 2 × 0.158 = 10.316 мм"
+      << none << "пуансон + 2 × 0.158 = 20.316 × 10.316 R2.158 мм"
       << "rect --punch 20x10 --radius 2 --sheet 1.5 --material brass-half-hard";
   QTest::newRow("rectangle relief only")
       << 1 << QStringList{"Relief", "Land=2", "Angle=0.5", "Thickness=12"} << none
-      << "размер — из полей страницы; поясок 2 мм, освобождение 0.5°, T12"
+      << "размер — из полей страницы; поясок 2 мм, осв. 0.5°, T12"
       << "rect --width 20 --height 10 --radius 2 --land 2 --relief 0.5 --thickness 12";
   QTest::newRow("taper by its angle, cylindrical corners")
       << 1 << none << QStringList{"On", "Thickness=20", "Angle=1"} << "уклон 1°, T20, углы цилиндрические"
@@ -388,6 +391,32 @@ void PassesTest::openedProgramBringsItsPassesBack() {
   m_t->Click(qPrintable(button));
   QVERIFY(m_t->dialogs.messages().isEmpty());
   QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(program));
+}
+
+// A job opened is regenerated hole by hole with the profile's hold_slug code, so that "Создать программу"
+// on the job page writes it again byte for byte.
+void PassesTest::openedJobKeepsTheProfilesStopCode() {
+  m_t.reset();
+  QVERIFY(QDir().mkpath(QFileInfo(ProfilePath()).absolutePath()));
+  QFile profile(ProfilePath());
+  QVERIFY(profile.open(QIODevice::WriteOnly));
+  profile.write("[machine]\nhold_slug = M01\n");
+  profile.close();
+  m_t = std::make_unique<TestWindow>();
+  const std::vector<kalmoro::JobHole> holes = {
+      {kalmoro::GenCircle("10", {2, 3, SkimDirection::Alternate}, "M01").program, 0, 0},
+      {kalmoro::GenRect("20", "10", "2", {1, 5, SkimDirection::Same}, "M01").program, 30, 0}};
+  const kalmoro::GenResult job = kalmoro::GenJob(holes, {"M00", "M00", "M01"}, true);
+  QVERIFY(job.Ok());
+  const QString path = m_home->filePath("job.iso");
+  QVERIFY(kalmoro::SaveProgramFile(path.toStdString(), job.program).Saved());
+  QVERIFY(m_t->window.Document().Open(path));
+  QCOMPARE(m_t->Tabs()->currentIndex(), 3);
+  QVERIFY(m_t->Find<QCheckBox>("JobRoughFirst")->isChecked());
+  m_t->Program()->clear();
+  m_t->Click("BtnGenJob");
+  QVERIFY(m_t->dialogs.messages().isEmpty());
+  QCOMPARE(m_t->Program()->toPlainText(), kalmoro::ToEditorText(job.program));
 }
 
 // Chosen, the passes are the session's; the profile keeps them only when "Станок…" saves it, and the next
