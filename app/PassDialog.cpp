@@ -35,7 +35,7 @@ QString PassSummary(const PassOptions& passes) {
   QString text = QStringLiteral("1 черновой");
   if (passes.skims == 1) text += QStringLiteral(" + 1 чистовой");
   if (passes.skims > 1) text += QStringLiteral(" + %1 чистовых").arg(passes.skims);
-  if (passes.stop > 0) text += QStringLiteral(", стоп %1 мм").arg(Length(passes.stop));
+  if (passes.stop > 0) text += QStringLiteral(", стоп %1\u00A0мм").arg(Length(passes.stop));
   if (passes.skims > 0 && passes.direction == SkimDirection::Same) text += QStringLiteral(", в одну сторону");
   return text;
 }
