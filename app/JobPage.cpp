@@ -18,6 +18,7 @@
 #include "FieldBinding.h"
 #include "app/Dialogs.h"
 #include "app/Guarded.h"
+#include "app/PassDialog.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -144,9 +145,9 @@ bool JobPage::Restore(std::string_view program, const WireCodes& codes) {
   ShowChanged();
   if (*leftOut > 0)
     ShowNote(QStringLiteral("Не восстановлено отверстий: %1").arg(Text(std::to_string(*leftOut))),
-             QStringLiteral("Строки отверстий, в заголовке которых не круглое, прямоугольное или "
-                            "коническое отверстие,\nили по заголовку которых программа не строится, "
-                            "или с центром дальше ±99999.999 мм, пропущены."));
+             QStringLiteral("Строки отверстий, в заголовке которых не круглое, прямоугольное,\n"
+                            "коническое или прямоугольное с уклоном отверстие, или по заголовку\n"
+                            "которых программа не строится, или с центром дальше ±99999.999 мм, пропущены."));
   return true;
 }
 
@@ -190,6 +191,9 @@ void JobPage::ShowRow(int row) {
     }
     item->setText(Text(texts[static_cast<std::size_t>(column)]));
   }
+  // The kind's tip says which passes the hole is cut in.
+  m_w.table->item(row, kKindColumn)
+      ->setToolTip(QStringLiteral("Проходы: ") + PassSummary(PassesOf(hole.header)));
   // Dimensions and positions too long for their column have their whole text as the tip.
   for (const int column : {kSizeColumn, kXColumn, kYColumn}) {
     QTableWidgetItem* item = m_w.table->item(row, column);
