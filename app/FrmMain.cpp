@@ -15,6 +15,8 @@
 #include "app/Dialogs.h"
 #include "app/JobPage.h"
 #include "app/MachineDialog.h"
+#include "app/OpeningPages.h"
+#include "app/PassChoice.h"
 #include "app/ProgramDocument.h"
 #include "app/ProgramEdit.h"
 #include "app/Verdict.h"
@@ -120,8 +122,16 @@ FrmMain::FrmMain(Dialogs& dialogs, QWidget* parent) : QWidget(parent), m_dialogs
   m_job = std::make_unique<JobPage>(
       JobPage::Widgets{ui.SSTab1, ui.TabJob, ui.JobTable, ui.BtnJobUp, ui.BtnJobDown, ui.BtnJobRemove,
                        ui.BtnJobUndo, ui.BtnJobCircle, ui.BtnJobOptimize, ui.JobCircleCount, ui.JobCircleDiam,
-                       ui.JobCircleAngle, ui.JobCircleX, ui.JobCircleY, ui.JobNote},
+                       ui.JobCircleAngle, ui.JobCircleX, ui.JobCircleY, ui.JobNote, ui.JobRoughFirst},
       m_dialogs);
+  m_passes = new PassChoice({{ui.BtnPassesArc, ui.PassesArc},
+                             {ui.BtnPassesRect, ui.PassesRect},
+                             {ui.BtnPassesCone, ui.PassesCone},
+                             {ui.BtnPassesJob, ui.PassesJob}},
+                            m_dialogs, *this);
+  m_openings = new OpeningPages({ui.ArcDiam, ui.RectWidth, ui.RectHeight, ui.RectArc, ui.BtnDieArc, ui.DieArc,
+                                 ui.BtnDieRect, ui.DieRect, ui.BtnTaperRect, ui.TaperRect},
+                                m_dialogs, *this);
   connect(ui.BtnAddArc, &QPushButton::clicked, this, [this] { AddToJob(&FrmMain::ArcProgram); });
   connect(ui.BtnAddRect, &QPushButton::clicked, this, [this] { AddToJob(&FrmMain::RectProgram); });
   connect(ui.BtnAddCone, &QPushButton::clicked, this, [this] { AddToJob(&FrmMain::ConeProgram); });
@@ -192,16 +202,18 @@ void FrmMain::ShowResult(const GenResult& result) {
     m_dialogs.ShowError(QString::fromUtf8(kErrorTitle), QString::fromStdString(result.error));
 }
 
+// Every page writes its hole with the passes chosen, the slug held at the profile's code.
 GenResult FrmMain::ArcProgram() const {
-  return GenCircle(Utf8(ui.ArcDiam));
+  return m_openings->Round(m_passes->Passes(), m_preview->Machine());
 }
 
 GenResult FrmMain::RectProgram() const {
-  return kalmoro::GenRect(Utf8(ui.RectWidth), Utf8(ui.RectHeight), Utf8(ui.RectArc));
+  return m_openings->Rect(m_passes->Passes(), m_preview->Machine());
 }
 
 GenResult FrmMain::ConeProgram() const {
-  return kalmoro::GenCone(Utf8(ui.ConH), Utf8(ui.ConDDown), Utf8(ui.ConDUp), Utf8(ui.ConAng));
+  return kalmoro::GenCone(Utf8(ui.ConH), Utf8(ui.ConDDown), Utf8(ui.ConDUp), Utf8(ui.ConAng),
+                          m_passes->Passes(), m_preview->Machine().wire.hold);
 }
 
 void FrmMain::GenArc() {
@@ -221,7 +233,7 @@ void FrmMain::AddToJob(GenResult (FrmMain::*program)() const) {
 }
 
 void FrmMain::GenJob() {
-  Guarded([this] { ShowResult(m_job->Generate(m_document->Reader().Machine().wire)); });
+  Guarded([this] { ShowResult(m_job->Generate(m_preview->Machine().wire)); });
 }
 
 void FrmMain::ClearProgram() {
@@ -248,20 +260,21 @@ void FrmMain::ShowOpened(const std::shared_ptr<const FieldReading>& read) {
 
 void FrmMain::ShowHeaderFields(const FieldReading& read) {
   const ProgramReading& reading = read.reading;
-  if (m_job->Restore(read.text)) {
+  if (m_job->Restore(read.text, m_preview->Machine().wire)) {
     ui.SSTab1->setCurrentWidget(ui.TabJob);
     return;
   }
   if (!reading.header) return;
-  const auto text = [](double value) { return QString::fromStdString(StdText(value)); };
+  m_passes->Set(PassesOf(*reading.header));
   if (const auto* circle = std::get_if<CircleHeader>(&*reading.header)) {
     ui.SSTab1->setCurrentIndex(0);
-    ui.ArcDiam->setText(QString::fromStdString(circle->diameter));
+    m_openings->Show(*circle);
   } else if (const auto* rect = std::get_if<RectHeader>(&*reading.header)) {
     ui.SSTab1->setCurrentIndex(1);
-    ui.RectWidth->setText(text(rect->width));
-    ui.RectHeight->setText(text(rect->height));
-    ui.RectArc->setText(text(rect->radius));
+    m_openings->Show(*rect);
+  } else if (const auto* taper = std::get_if<RectTaperHeader>(&*reading.header)) {
+    ui.SSTab1->setCurrentIndex(1);
+    m_openings->Show(*taper);
   } else if (const auto* cone = std::get_if<ConeHeader>(&*reading.header)) {
     ui.SSTab1->setCurrentIndex(2);
     // As if the two diameters and the height were typed: they are given, the angle derived and locked.
@@ -292,6 +305,9 @@ void FrmMain::AddCommands() {
 QAction* FrmMain::AddMachineAction() {
   const StoredMachine stored = LoadMachineProfile();
   m_preview->SetMachine(stored.profile, stored.saved, stored.error);
+  // The choice of passes the profile keeps is the session's to start with.
+  m_passes->Set(stored.profile.passes);
+  m_job->SetRoughFirst(stored.profile.roughFirst);
   auto* action = new QAction(QStringLiteral("Станок…"), this);
   action->setObjectName(QStringLiteral("ActMachine"));
   connect(action, &QAction::triggered, this, [this] { Guarded([this] { EditMachine(); }); });
@@ -301,7 +317,9 @@ QAction* FrmMain::AddMachineAction() {
 }
 
 void FrmMain::EditMachine() {
-  auto* dialog = new MachineDialog(LoadMachineProfile(), m_preview);
+  // Saved, the profile keeps the session's choice of passes with it.
+  auto* dialog =
+      new MachineDialog(LoadMachineProfile(), {m_passes->Passes(), m_job->List().RoughFirst()}, m_preview);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::accepted, m_preview,
           [this, dialog] { m_preview->SetMachine(dialog->Saved(), true); });

@@ -12,6 +12,8 @@ namespace kalmoro {
 class ConeWidgets;
 class Dialogs;
 class JobPage;
+class OpeningPages;
+class PassChoice;
 class ProgramDocument;
 class ToolpathPreview;
 class Verdict;
@@ -97,6 +99,8 @@ class FrmMain : public QWidget {
   std::unique_ptr<JobPage> m_job;
   ProgramDocument* m_document = nullptr;  // owned by the window as its child
   ToolpathPreview* m_preview = nullptr;   // owned by the window as its child
+  PassChoice* m_passes = nullptr;         // owned by the window as its child
+  OpeningPages* m_openings = nullptr;     // owned by the window as its child
   bool m_opening = false;                 // a page change while opening keeps the program field
 };
 

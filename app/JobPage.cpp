@@ -1,5 +1,6 @@
 #include "app/JobPage.h"
 
+#include <QCheckBox>
 #include <QFont>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -17,6 +18,7 @@
 #include "FieldBinding.h"
 #include "app/Dialogs.h"
 #include "app/Guarded.h"
+#include "app/PassDialog.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -106,6 +108,12 @@ JobPage::JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent)
   for (QLineEdit* field : {m_w.angle, m_w.x, m_w.y}) BindFieldCheck(*field, true);
   for (QLineEdit* field : {m_w.count, m_w.diameter, m_w.angle, m_w.x, m_w.y})
     connect(field, &QLineEdit::returnPressed, this, guarded(&JobPage::PlaceOnCircle));
+  connect(m_w.roughFirst, &QCheckBox::toggled, this, [this](bool on) { m_list.SetRoughFirst(on); });
+  ShowChanged();
+}
+
+void JobPage::SetRoughFirst(bool on) {
+  m_list.SetRoughFirst(on);
   ShowChanged();
 }
 
@@ -127,9 +135,9 @@ void JobPage::Add(const GenResult& generated) {
   ShowChanged();
 }
 
-bool JobPage::Restore(std::string_view program) {
+bool JobPage::Restore(std::string_view program, const WireCodes& codes) {
   JobList before = m_list;
-  const std::optional<std::size_t> leftOut = m_list.Restore(program);
+  const std::optional<std::size_t> leftOut = m_list.Restore(program, codes);
   if (!leftOut) return false;
   // The table it replaces comes back with Undo.
   if (before.Size() > 0) Remember(std::move(before), QStringLiteral("задание из файла"));
@@ -137,9 +145,9 @@ bool JobPage::Restore(std::string_view program) {
   ShowChanged();
   if (*leftOut > 0)
     ShowNote(QStringLiteral("Не восстановлено отверстий: %1").arg(Text(std::to_string(*leftOut))),
-             QStringLiteral("Строки отверстий, в заголовке которых не круглое, прямоугольное или "
-                            "коническое отверстие,\nили по заголовку которых программа не строится, "
-                            "или с центром дальше ±99999.999 мм, пропущены."));
+             QStringLiteral("Строки отверстий, в заголовке которых не круглое, прямоугольное,\n"
+                            "коническое или прямоугольное с уклоном отверстие, или по заголовку\n"
+                            "которых программа не строится, или с центром дальше ±99999.999 мм, пропущены."));
   return true;
 }
 
@@ -183,6 +191,9 @@ void JobPage::ShowRow(int row) {
     }
     item->setText(Text(texts[static_cast<std::size_t>(column)]));
   }
+  // The kind's tip says which passes the hole is cut in.
+  m_w.table->item(row, kKindColumn)
+      ->setToolTip(QStringLiteral("Проходы: ") + PassSummary(PassesOf(hole.header)));
   // Dimensions and positions too long for their column have their whole text as the tip.
   for (const int column : {kSizeColumn, kXColumn, kYColumn}) {
     QTableWidgetItem* item = m_w.table->item(row, column);
@@ -319,7 +330,10 @@ void JobPage::Undo() {
   m_undo.pop_back();
   m_undoBytes -= step.bytes;
   const std::optional<std::size_t> selected = SelectedRow();
+  // "Сначала все черновые" is a setting, not a change of the table: it stays as the user left it.
+  const bool roughFirst = m_list.RoughFirst();
   m_list = std::move(step.list);
+  m_list.SetRoughFirst(roughFirst);
   Refill();
   if (m_list.Size() > 0) Select(std::min(selected.value_or(0), m_list.Size() - 1));
   ShowChanged();
@@ -345,6 +359,11 @@ void JobPage::ShowChanged() {
   QString caption = QString::fromUtf8(kJobCaption);
   if (holes > 0) caption += QStringLiteral("\n(%1)").arg(Text(std::to_string(holes)));
   m_w.tabs->setTabText(tab, caption);
+  {
+    // A job opened or a change taken back brings its own setting.
+    const QSignalBlocker blocker(m_w.roughFirst);
+    m_w.roughFirst->setChecked(m_list.RoughFirst());
+  }
   if (holes == 0)
     ShowNote(QString::fromUtf8(kJobEmptyNote));
   else

@@ -8,6 +8,7 @@
 
 #include "holes/JobList.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,10 +26,10 @@ inline constexpr const char* kJobEmptyNote = "В задании нет отве�
 
 // The page "Задание" over its widgets in the window's form: the table of the job's holes (number,
 // kind, dimensions, X, Y; X and Y edited in place), the buttons that move, remove, copy onto a bolt
-// circle and reorder the selected hole, and a note with the travel. Every change of the table, a job
-// opened from a file included, is a step that "↶" and Ctrl+Z on the page take back. The holes
-// themselves and every rule about them are the core's JobList; this class only reads the widgets,
-// calls it and shows it.
+// circle and reorder the selected hole, a note with the travel, and whether every hole is roughed first.
+// Every change of the table, a job opened from a file included, is a step that "↶" and Ctrl+Z on the page
+// take back. The holes themselves and every rule about them are the core's JobList; this class only reads the
+// widgets, calls it and shows it.
 class JobPage : public QObject {
   Q_OBJECT
 
@@ -49,6 +50,7 @@ class JobPage : public QObject {
     QLineEdit* x;
     QLineEdit* y;
     QLabel* note;
+    QCheckBox* roughFirst;  // "Сначала все черновые"
   };
 
   JobPage(const Widgets& widgets, Dialogs& dialogs, QObject* parent = nullptr);
@@ -58,9 +60,11 @@ class JobPage : public QObject {
   void Add(const GenResult& generated);
   // The job's program, or the refusal of an empty or too large job.
   GenResult Generate(const WireCodes& codes) const { return m_list.Generate(codes); }
-  // Fills the table from a job program and says in the note how many of its holes were left out;
-  // false, and nothing changed, for a program that is no job.
-  bool Restore(std::string_view program);
+  // Fills the table from a job program, each hole's slug held at codes.hold, and says in the note how
+  // many of its holes were left out; false, and nothing changed, for a program that is no job.
+  bool Restore(std::string_view program, const WireCodes& codes);
+  // Whether the job roughs every hole first, as "Сначала все черновые" shows it.
+  void SetRoughFirst(bool on);
 
   const JobList& List() const { return m_list; }
   // Puts the table back as it was before its last change; nothing when there is none.

@@ -5,12 +5,16 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
+#include <span>
 #include <string>
+
+#include "app/PassDialog.h"
 
 #include "nc/NumberText.h"
 #include "save/FileReplace.h"
@@ -26,6 +30,7 @@ struct KeyText {
   const char* label;
 };
 
+// The machine's keys, in the dialog's first column, and the passes' keys in its second.
 const KeyText kKeys[] = {
     {"wire_diameter", "Диаметр проволоки, мм"},
     {"spark_gap", "Искровой зазор (на сторону), мм"},
@@ -38,6 +43,21 @@ const KeyText kKeys[] = {
     {"height", "Высота заготовки, мм"},
     {"cut_wire", "Код обрезки проволоки после отверстия задания"},
     {"thread_wire", "Код заправки проволоки у следующего отверстия"},
+};
+const KeyText kPassKeys[] = {
+    {"rough_stock", "Припуск после чернового, мм"},
+    {"skim1_gap", "Зазор 1-го чистового, мм"},
+    {"skim1_stock", "Припуск после 1-го чистового, мм"},
+    {"skim1_time", "Время 1-го чистового к черновому"},
+    {"skim2_gap", "Зазор 2-го чистового, мм"},
+    {"skim2_stock", "Припуск после 2-го чистового, мм"},
+    {"skim2_time", "Время 2-го чистового к черновому"},
+    {"skim3_gap", "Зазор 3-го чистового, мм"},
+    {"skim3_stock", "Припуск после 3-го чистового, мм"},
+    {"skim3_time", "Время 3-го чистового к черновому"},
+    {"skim4_gap", "Зазор 4-го чистового, мм"},
+    {"skim4_time", "Время 4-го чистового к черновому"},
+    {"hold_slug", "Код остановки, чтобы закрепить вырубку"},
 };
 
 QString Number(double value) {
@@ -62,6 +82,16 @@ QString ValueOf(const MachineProfile& p, std::string_view key) {
   if (key == "height") return Number(p.height);
   if (key == "cut_wire") return QString::fromStdString(p.wire.cut);
   if (key == "thread_wire") return QString::fromStdString(p.wire.thread);
+  if (key == "hold_slug") return QString::fromStdString(p.wire.hold);
+  if (key == "rough_stock") return Number(p.stock[0]);
+  // skimK_gap, skimK_stock, skimK_time
+  if (key.size() > 6 && key.starts_with("skim")) {
+    const auto k = static_cast<std::size_t>(key[4] - '1');
+    const std::string_view what = key.substr(6);
+    if (k < kMaxSkims && what == "gap") return Number(p.skimGap[k]);
+    if (k + 1 < kMaxSkims && what == "stock") return Number(p.stock[k + 1]);
+    if (k < kMaxSkims && what == "time") return Number(p.skimTime[k]);
+  }
   return {};
 }
 
@@ -96,20 +126,25 @@ StoredMachine LoadMachineProfile() {
   return stored;
 }
 
-MachineDialog::MachineDialog(const StoredMachine& stored, QWidget* parent) : QDialog(parent) {
+MachineDialog::MachineDialog(const StoredMachine& stored, const WindowChoice& choice, QWidget* parent)
+    : QDialog(parent), m_choice(choice) {
   setObjectName(QStringLiteral("MachineDialog"));
   setWindowTitle(QString::fromUtf8(kMachineTitle));
   const MachineProfile defaults;
-  auto* form = new QFormLayout;
-  for (const KeyText& k : kKeys) {
-    auto* edit = new QLineEdit(this);
-    edit->setObjectName(QString::fromLatin1(k.key));
-    const QString fallback = ValueOf(defaults, k.key);
-    edit->setPlaceholderText(!fallback.isEmpty() ? fallback + QStringLiteral(" (по умолчанию)")
-                                                 : QStringLiteral("не задан: не проверяется"));
-    if (stored.saved) edit->setText(ValueOf(stored.profile, k.key));
-    form->addRow(QString::fromUtf8(k.label), edit);
-    m_fields.push_back({k.key, edit, QString::fromUtf8(k.label)});
+  auto* columns = new QHBoxLayout;
+  for (const auto& keys : {std::span<const KeyText>(kKeys), std::span<const KeyText>(kPassKeys)}) {
+    auto* form = new QFormLayout;
+    for (const KeyText& k : keys) {
+      auto* edit = new QLineEdit(this);
+      edit->setObjectName(QString::fromLatin1(k.key));
+      const QString fallback = ValueOf(defaults, k.key);
+      edit->setPlaceholderText(!fallback.isEmpty() ? fallback + QStringLiteral(" (по умолчанию)")
+                                                   : QStringLiteral("не задан: не проверяется"));
+      if (stored.saved) edit->setText(ValueOf(stored.profile, k.key));
+      form->addRow(QString::fromUtf8(k.label), edit);
+      m_fields.push_back({k.key, edit, QString::fromUtf8(k.label)});
+    }
+    columns->addLayout(form);
   }
   m_state = new QLabel(this);
   m_state->setObjectName(QStringLiteral("State"));
@@ -136,7 +171,14 @@ MachineDialog::MachineDialog(const StoredMachine& stored, QWidget* parent) : QDi
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_state);
-  layout->addLayout(form);
+  layout->addLayout(columns);
+  auto* passes = new QLabel(
+      QStringLiteral("Проходы новых программ (сохраняются с профилем): ") + PassSummary(choice.passes) +
+          (choice.roughFirst ? QStringLiteral("; в задании сначала все черновые") : QString()),
+      this);
+  passes->setObjectName(QStringLiteral("Passes"));
+  passes->setWordWrap(true);
+  layout->addWidget(passes);
   layout->addWidget(new QLabel(
       QStringLiteral(
           "Пустое поле — значение по умолчанию; ход осей без значения не проверяется.\n"
@@ -175,6 +217,9 @@ void MachineDialog::Save() {
     if (field) field->edit->setFocus();
     return;
   }
+  MachineProfile profile = *reading.profile;
+  profile.passes = m_choice.passes;
+  profile.roughFirst = m_choice.roughFirst;
   const QString path = MachineProfilePath();
   if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
     m_error->setText(QStringLiteral("Не удалось создать папку «%1»")
@@ -183,13 +228,13 @@ void MachineDialog::Save() {
     return;
   }
   const SaveResult saved =
-      ReplaceFileContents(QFile::encodeName(path).toStdString(), MachineProfileText(*reading.profile));
+      ReplaceFileContents(QFile::encodeName(path).toStdString(), MachineProfileText(profile));
   if (!saved.Saved()) {
     m_error->setText(QString::fromStdString(saved.message));
     m_error->show();
     return;
   }
-  m_saved = *reading.profile;
+  m_saved = profile;
   accept();
 }
 

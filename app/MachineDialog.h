@@ -26,15 +26,23 @@ struct StoredMachine {
 };
 StoredMachine LoadMachineProfile();
 
+// The window's choice of passes, which a saved profile keeps: the passes of new programs and whether
+// jobs rough every hole first.
+struct WindowChoice {
+  PassOptions passes;
+  bool roughFirst = false;
+};
+
 // The dialog "Станок…": one field per key of the profile, the wire's stop codes between the holes of a
-// job included, empty for a default (shown as the field's placeholder) or, for the travel, for none.
-// "Сохранить" checks every field, then writes the profile file in one step; on any fault it names the field
-// and writes nothing.
+// job and the passes' gaps, stock, times and the slug's stop code included, empty for a default (shown as
+// the field's placeholder) or, for the travel, for none. "Сохранить" checks every field, then writes the
+// profile file in one step with the window's choice of passes; on any fault it names the field and
+// writes nothing.
 class MachineDialog : public QDialog {
   Q_OBJECT
 
  public:
-  explicit MachineDialog(const StoredMachine& stored, QWidget* parent = nullptr);
+  MachineDialog(const StoredMachine& stored, const WindowChoice& choice, QWidget* parent = nullptr);
 
   // The profile saved, once the dialog is accepted.
   const MachineProfile& Saved() const { return m_saved; }
@@ -50,6 +58,7 @@ class MachineDialog : public QDialog {
   std::vector<Field> m_fields;
   QLabel* m_state;
   QLabel* m_error;
+  WindowChoice m_choice;
   MachineProfile m_saved;
 };
 

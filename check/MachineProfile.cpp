@@ -59,6 +59,10 @@ const std::array<Key, 24> kKeys{{
     {"hold_slug", Range::StopCode, nullptr, nullptr, &WireCodes::hold},
 }};
 
+// The keys of the window's choice of passes, read apart from the table: a count, a length, a word and
+// a flag.
+constexpr std::array<std::string_view, 4> kChoiceKeys{"skims", "stop", "direction", "rough_first"};
+
 // The text of a key or value in a message in quotes: control characters as "?", cut after about 80
 // bytes at a character's start.
 std::string Quoted(std::string_view text) {
@@ -106,13 +110,41 @@ std::string UpperText(std::string_view text) {
   return out;
 }
 
+// Reads one key of the window's choice of passes into the profile, or says why it does not read.
+std::optional<std::string> ReadChoice(std::string_view name, std::string_view value,
+                                      MachineProfile& profile) {
+  if (name == "direction") {
+    const std::string word = UpperText(value);
+    if (word != "ALTERNATE" && word != "SAME")
+      return "значение ключа «direction» должно быть alternate или same, а стоит " + Quoted(value);
+    profile.passes.direction = word == "SAME" ? SkimDirection::Same : SkimDirection::Alternate;
+    return std::nullopt;
+  }
+  const std::optional<double> number = FullValue(value);
+  if (!number || !std::isfinite(*number))
+    return "значение " + Quoted(value) + " ключа " + Quoted(name) +
+           " не число (дробная часть пишется через точку)";
+  if (name == "stop") {
+    if (*number < 0) return std::string("значение ключа «stop» не может быть меньше нуля");
+    profile.passes.stop = *number;
+  } else if (name == "skims") {
+    if (*number != std::floor(*number) || *number < 0 || *number > kMaxSkims)
+      return "значение ключа «skims» должно быть целым числом от 0 до " + std::to_string(kMaxSkims);
+    profile.passes.skims = static_cast<int>(*number);
+  } else {
+    if (*number != 0 && *number != 1) return std::string("значение ключа «rough_first» должно быть 0 или 1");
+    profile.roughFirst = *number == 1;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 MachineProfileReading ParseMachineProfile(std::string_view text) {
   MachineProfileReading r;
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   MachineProfile profile;
-  std::array<bool, kKeys.size()> seen{};
+  std::array<bool, kKeys.size() + kChoiceKeys.size()> seen{};
   bool inSection = false;
   bool sawSection = false;
   const auto fail = [&r](int line, std::string error) {
@@ -150,12 +182,21 @@ MachineProfileReading ParseMachineProfile(std::string_view text) {
     const std::string_view value = Trim(line.substr(eq + 1));
     std::size_t index = 0;
     while (index < kKeys.size() && kKeys[index].name != name) ++index;
-    if (index == kKeys.size()) return fail(lineNo, "неизвестный ключ " + Quoted(name));
+    std::size_t choice = 0;
+    while (choice < kChoiceKeys.size() && kChoiceKeys[choice] != name) ++choice;
+    if (index == kKeys.size() && choice == kChoiceKeys.size())
+      return fail(lineNo, "неизвестный ключ " + Quoted(name));
     if (!inSection) return fail(lineNo, "ключ " + Quoted(name) + " стоит вне раздела [machine]");
-    const Key& key = kKeys[index];
-    if (seen[index]) return fail(lineNo, "ключ " + Quoted(name) + " повторяется");
-    seen[index] = true;
+    const std::size_t seenAt = index < kKeys.size() ? index : kKeys.size() + choice;
+    if (seen[seenAt]) return fail(lineNo, "ключ " + Quoted(name) + " повторяется");
+    seen[seenAt] = true;
     if (value.empty()) return fail(lineNo, "у ключа " + Quoted(name) + " нет значения");
+    if (index == kKeys.size()) {
+      if (const std::optional<std::string> error = ReadChoice(name, value, profile))
+        return fail(lineNo, *error);
+      continue;
+    }
+    const Key& key = kKeys[index];
     if (key.code) {
       const std::string code = UpperText(value);
       if (!IsWireCode(code))
@@ -220,6 +261,13 @@ std::string MachineProfileText(const MachineProfile& p) {
   putText("cut_wire", p.wire.cut, "stop code to cut the wire between the holes of a job");
   putText("thread_wire", p.wire.thread, "stop code to thread it at the next hole");
   putText("hold_slug", p.wire.hold, "stop code to secure the slug before the rough contour closes");
+  // The window's choice of passes, written only when it is not the default, so that a profile saved
+  // without one reads as before.
+  if (p.passes.skims != 0)
+    putText("skims", std::to_string(p.passes.skims), "the window's skims for new programs");
+  if (p.passes.stop != 0) put("stop", p.passes.stop, "mm, the slug held this far before the contour closes");
+  if (p.passes.direction == SkimDirection::Same) putText("direction", "same", "skims all counter-clockwise");
+  if (p.roughFirst) putText("rough_first", "1", "jobs rough every hole first");
   return out;
 }
 

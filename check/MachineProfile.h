@@ -30,8 +30,14 @@
 //   cut_wire = M00            ; stop code to cut the wire between the holes of a job
 //   thread_wire = M00         ; stop code to thread it at the next hole
 //   hold_slug = M00           ; stop code to secure the slug before the rough contour closes
+//   skims = 2                 ; optional: the window's choice of passes for new programs, 0-4 skims
+//   stop = 15                 ; mm before the rough contour closes (0: the slug is not held)
+//   direction = same          ; alternate (the default) or same
+//   rough_first = 1           ; 1: a job roughs every hole first (0, the default: hole by hole)
 //
-// The gaps, stocks and times of the passes are starting values, to be calibrated on the machine.
+// The gaps, stocks and times of the passes are starting values, to be calibrated on the machine. The
+// last four keys are the window's choice of passes, kept when the user saves the profile; the command
+// line takes its passes from its options and does not read them.
 namespace kalmoro {
 
 struct MachineProfile {
@@ -49,6 +55,9 @@ struct MachineProfile {
   double cuttingRate = 100;
   double height = 10;
   WireCodes wire;
+  // The passes the window offers for new programs, and whether its jobs rough every hole first.
+  PassOptions passes;
+  bool roughFirst = false;
 
   // How far the wire's centre runs from the contour: its radius plus the spark gap.
   double WireOffset() const { return wireDiameter / 2 + sparkGap; }
@@ -86,7 +95,8 @@ MachineProfileReading ParseMachineProfile(std::string_view text);
 // The reading's fault as a message naming the line: "строка 3: неизвестный ключ «foo»".
 std::string MachineProfileErrorText(const MachineProfileReading& reading);
 
-// The file text of a profile, every key with its unit, LF line ends; the travel keys only when given.
+// The file text of a profile, every key with its unit, LF line ends; the travel keys only when given,
+// the choice of passes only when it is not the default one.
 // ParseMachineProfile reads it back to the same profile.
 std::string MachineProfileText(const MachineProfile& profile);
 

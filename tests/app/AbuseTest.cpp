@@ -25,7 +25,10 @@
 #include <memory>
 
 #include "TestWindow.h"
+#include "app/DieDialog.h"
 #include "app/MachineDialog.h"
+#include "app/PassDialog.h"
+#include "app/TaperDialog.h"
 #include "fields/FieldCheck.h"
 
 namespace {
@@ -69,9 +72,9 @@ Busy Measure(Action&& action) {
 
 // Closes any modal dialog or popup that opens while the test drives the window and remembers it: the
 // fake answers every dialog of the window, so a real one is a fault, and it must not hang the test. The
-// machine dialog is the one real dialog by design (the preview's "Станок…" button opens it, and random
-// keys reach that button once F5 has brought the preview forward): it is closed too, but no fault. The
-// timer also fires inside a dialog's own event loop.
+// machine dialog and the pages' option dialogs ("Проходы…", "Матрица…", "Уклон…") are real by design (the
+// preview's "Станок…" button and the pages' buttons open them, and random keys reach those buttons): they
+// are closed too, but no fault. The timer also fires inside a dialog's own event loop.
 class ModalGuard : public QObject {
  public:
   ModalGuard() {
@@ -82,7 +85,8 @@ class ModalGuard : public QObject {
   void Check() {
     for (QWidget* widget : {QApplication::activeModalWidget(), QApplication::activePopupWidget()}) {
       if (!widget) continue;
-      if (!qobject_cast<kalmoro::MachineDialog*>(widget))
+      if (!qobject_cast<kalmoro::MachineDialog*>(widget) && !qobject_cast<kalmoro::PassDialog*>(widget) &&
+          !qobject_cast<kalmoro::DieDialog*>(widget) && !qobject_cast<kalmoro::TaperDialog*>(widget))
         m_seen << QString::fromLatin1(widget->metaObject()->className());
       widget->close();
     }

@@ -289,25 +289,30 @@ void WindowTest::focusOrder_data() {
   QTest::addColumn<int>("holes");  // added to the job first, the last one selected
   QTest::addColumn<QStringList>("order");
   const QStringList tail = {"NcPr", "Verdict", "BtnSaveNC", "SSTab1"};
-  QTest::newRow("round") << 0 << 0 << QStringList{"SSTab1", "BtnAddArc", "ArcDiam", "BtnGenArc"} + tail;
+  QTest::newRow("round") << 0 << 0
+                         << QStringList{"SSTab1",    "BtnAddArc",    "ArcDiam",
+                                        "BtnGenArc", "BtnPassesArc", "BtnDieArc"} +
+                                tail;
   QTest::newRow("rect") << 1 << 0
-                        << QStringList{"SSTab1",     "BtnAddRect", "RectWidth",
-                                       "RectHeight", "RectArc",    "BtnGenRect"} +
+                        << QStringList{"SSTab1",     "BtnAddRect",    "RectWidth",  "RectHeight",  "RectArc",
+                                       "BtnGenRect", "BtnPassesRect", "BtnDieRect", "BtnTaperRect"} +
                                tail;
   QTest::newRow("cone") << 2 << 0
-                        << QStringList{"SSTab1",   "BtnAddCone", "ConH",      "ConDUp",
-                                       "ConDDown", "ConAng",     "BtnGenCone"} +
+                        << QStringList{"SSTab1",   "BtnAddCone", "ConH",       "ConDUp",
+                                       "ConDDown", "ConAng",     "BtnGenCone", "BtnPassesCone"} +
                                tail;
   // With the job empty, the buttons that act on a selected hole are disabled and skipped.
   QTest::newRow("empty job") << 3 << 0
-                             << QStringList{"SSTab1",         "JobTable",   "JobCircleCount", "JobCircleDiam",
-                                            "JobCircleAngle", "JobCircleX", "JobCircleY",     "BtnGenJob"} +
+                             << QStringList{"SSTab1",        "JobTable",       "JobCircleCount",
+                                            "JobCircleDiam", "JobCircleAngle", "JobCircleX",
+                                            "JobCircleY",    "BtnGenJob",      "BtnPassesJob",
+                                            "JobRoughFirst"} +
                                     tail;
   QTest::newRow("job of three holes")
       << 3 << 3
       << QStringList{"SSTab1",         "JobTable",       "BtnJobUp",       "BtnJobRemove", "BtnJobUndo",
                      "JobCircleCount", "JobCircleDiam",  "JobCircleAngle", "JobCircleX",   "JobCircleY",
-                     "BtnJobCircle",   "BtnJobOptimize", "BtnGenJob"} +
+                     "BtnJobCircle",   "BtnJobOptimize", "BtnGenJob",      "BtnPassesJob", "JobRoughFirst"} +
              tail;
 }
 

@@ -85,6 +85,16 @@ INSTANTIATE_TEST_SUITE_P(
                 "строка 2: неизвестный раздел «axes»: ключи станка стоят в разделе [machine]"},
         BadFile{"NoEquals", "[machine]\nheight 5\n", 2,
                 "строка 2: нужна запись «ключ = значение», а стоит «height 5»"},
+        BadFile{"FiveSkims", "[machine]\nskims = 5\n", 2,
+                "строка 2: значение ключа «skims» должно быть целым числом от 0 до 4"},
+        BadFile{"HalfASkim", "[machine]\nskims = 1.5\n", 2, ""},
+        BadFile{"NegativeStop", "[machine]\nstop = -1\n", 2,
+                "строка 2: значение ключа «stop» не может быть меньше нуля"},
+        BadFile{"DirectionWord", "[machine]\ndirection = left\n", 2,
+                "строка 2: значение ключа «direction» должно быть alternate или same, а стоит «left»"},
+        BadFile{"RoughFirstWord", "[machine]\nrough_first = yes\n", 2, ""},
+        BadFile{"RepeatedChoice", "[machine]\nskims = 1\nskims = 2\n", 3,
+                "строка 3: ключ «skims» повторяется"},
         BadFile{"Binary",
                 "\x7F"
                 "ELF\x01\x02\n",
@@ -125,6 +135,8 @@ TEST(MachineProfile, WrittenTextReadsBackToTheSameProfile) {
   p.travelX = 350.5;
   p.travelV = 1e-7;
   p.cuttingRate = 1.0 / 3;
+  p.passes = {3, 12.5, SkimDirection::Same};
+  p.roughFirst = true;
   const MachineProfileReading back = ParseMachineProfile(MachineProfileText(p));
   ASSERT_TRUE(back.profile) << MachineProfileErrorText(back);
   EXPECT_EQ(back.profile->travelX, 350.5);
@@ -136,6 +148,8 @@ TEST(MachineProfile, WrittenTextReadsBackToTheSameProfile) {
   EXPECT_EQ(back.profile->stock, p.stock);
   EXPECT_EQ(back.profile->skimGap, p.skimGap);
   EXPECT_EQ(back.profile->skimTime, p.skimTime);
+  EXPECT_EQ(back.profile->passes, p.passes);
+  EXPECT_TRUE(back.profile->roughFirst);
 }
 
 }  // namespace
