@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "app/DialogParts.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -129,14 +130,8 @@ DieDialog::DieDialog(const DieChoice& die, bool round, QWidget* parent)
   relief->addRow(QStringLiteral("Осво&бождение на сторону, °:"), m_angle);
   relief->addRow(QStringLiteral("Высота пл&иты T, мм:"), m_thickness);
 
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("Ok"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("Cancel"));
-  connect(ok, &QPushButton::clicked, this, &DieDialog::Take);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  QDialogButtonBox* buttons =
+      AcceptCancelButtons(this, QStringLiteral("ОК"), QStringLiteral("Ok"), true, [this] { Take(); });
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(punch);
   layout->addLayout(relief);

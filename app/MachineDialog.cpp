@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 
+#include "app/DialogParts.h"
 #include "app/PassDialog.h"
 
 #include "nc/NumberText.h"
@@ -156,18 +157,9 @@ MachineDialog::MachineDialog(const StoredMachine& stored, const WindowChoice& ch
   } else {
     m_state->setText(QStringLiteral("Профиль не сохранён: действуют значения по умолчанию."));
   }
-  m_error = new QLabel(this);
-  m_error->setObjectName(QStringLiteral("Error"));
-  m_error->setWordWrap(true);
-  m_error->setStyleSheet(QStringLiteral("color:#c62828"));
-  m_error->hide();
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* save = buttons->addButton(QStringLiteral("Сохранить"), QDialogButtonBox::AcceptRole);
-  save->setObjectName(QStringLiteral("Save"));
-  QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("Cancel"));
-  connect(save, &QPushButton::clicked, this, &MachineDialog::Save);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  m_error = ErrorLabel(this);
+  QDialogButtonBox* buttons = AcceptCancelButtons(this, QStringLiteral("Сохранить"), QStringLiteral("Save"),
+                                                  false, [this] { Save(); });
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_state);

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <optional>
 
+#include "app/DialogParts.h"
 #include "nc/NumberText.h"
 
 namespace kalmoro {
@@ -71,19 +72,9 @@ PassDialog::PassDialog(const PassOptions& passes, QWidget* parent) : QDialog(par
   form->addRow(QStringLiteral("&Чистовых проходов:"), m_skims);
   form->addRow(QStringLiteral("&Стоп до замыкания, мм:"), m_stop);
   form->addRow(QStringLiteral("&Направление:"), m_direction);
-  m_error = new QLabel(this);
-  m_error->setObjectName(QStringLiteral("Error"));
-  m_error->setWordWrap(true);
-  m_error->setStyleSheet(QStringLiteral("color:#c62828"));
-  m_error->hide();
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("Ok"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("Cancel"));
-  connect(ok, &QPushButton::clicked, this, &PassDialog::Take);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  m_error = ErrorLabel(this);
+  QDialogButtonBox* buttons =
+      AcceptCancelButtons(this, QStringLiteral("ОК"), QStringLiteral("Ok"), true, [this] { Take(); });
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/DialogParts.h"
 #include "holes/RectTaperHole.h"
 
 namespace kalmoro {
@@ -83,17 +84,11 @@ TaperDialog::TaperDialog(const TaperChoice& taper, Bottom bottom, QWidget* paren
   form->addRow(QStringLiteral("Полный у&гол, °:"), m_angle);
   form->addRow(QStringLiteral("&Ширина верха, мм:"), m_topWidth);
   form->addRow(QStringLiteral("Уг&лы:"), m_corners);
-  auto* buttons = new QDialogButtonBox(this);
-  QPushButton* ok = buttons->addButton(QStringLiteral("ОК"), QDialogButtonBox::AcceptRole);
-  ok->setObjectName(QStringLiteral("Ok"));
-  ok->setDefault(true);
-  QPushButton* cancel = buttons->addButton(QStringLiteral("Отмена"), QDialogButtonBox::RejectRole);
-  cancel->setObjectName(QStringLiteral("Cancel"));
-  connect(ok, &QPushButton::clicked, this, [this] {
-    m_chosen = Current();
-    accept();
-  });
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  QDialogButtonBox* buttons =
+      AcceptCancelButtons(this, QStringLiteral("ОК"), QStringLiteral("Ok"), true, [this] {
+        m_chosen = Current();
+        accept();
+      });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Низ: %1 × %2, R %3 мм (поля страницы)")
                                    .arg(Text(m_bottom.width), Text(m_bottom.height), Text(m_bottom.radius)),
