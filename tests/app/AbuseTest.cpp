@@ -74,7 +74,8 @@ Busy Measure(Action&& action) {
 // fake answers every dialog of the window, so a real one is a fault, and it must not hang the test. The
 // machine dialog and the pages' option dialogs ("Проходы…", "Матрица…", "Уклон…") are real by design (the
 // preview's "Станок…" button and the pages' buttons open them, and random keys reach those buttons): they
-// are closed too, but no fault. The timer also fires inside a dialog's own event loop.
+// are closed too, but no fault, and so are menus and combo box lists. The timer also fires inside a
+// dialog's own event loop.
 class ModalGuard : public QObject {
  public:
   ModalGuard() {
@@ -83,12 +84,13 @@ class ModalGuard : public QObject {
     m_timer.start();
   }
   void Check() {
-    for (QWidget* widget : {QApplication::activeModalWidget(), QApplication::activePopupWidget()}) {
-      if (!widget) continue;
-      if (!qobject_cast<kalmoro::MachineDialog*>(widget) && !qobject_cast<kalmoro::PassDialog*>(widget) &&
-          !qobject_cast<kalmoro::DieDialog*>(widget) && !qobject_cast<kalmoro::TaperDialog*>(widget))
-        m_seen << QString::fromLatin1(widget->metaObject()->className());
-      widget->close();
+    // A popup (a menu, a combo box's list) is no dialog: random keys open them by design.
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      if (!qobject_cast<kalmoro::MachineDialog*>(modal) && !qobject_cast<kalmoro::PassDialog*>(modal) &&
+          !qobject_cast<kalmoro::DieDialog*>(modal) && !qobject_cast<kalmoro::TaperDialog*>(modal))
+        m_seen << QString::fromLatin1(modal->metaObject()->className());
+      modal->close();
     }
   }
   const QStringList& Seen() const { return m_seen; }
