@@ -3,11 +3,22 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QString>
+#include <string>
 
 // Pieces the window's small dialogs share, so that they look and answer alike.
 namespace kalmoro {
+
+// A number as a field holds it, for the core to read: blanks around it dropped, a decimal comma taken for
+// the point.
+inline QString TypedNumber(const QString& text) {
+  return text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+}
+inline std::string TypedNumber(const QLineEdit* field) {
+  return TypedNumber(field->text()).toStdString();
+}
 
 // A hidden red label for a dialog's refusal, shown under its fields when a value is refused.
 inline QLabel* ErrorLabel(QWidget* parent) {

@@ -20,10 +20,6 @@ QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
-std::string Typed(const QLineEdit* field) {
-  return field->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
-}
-
 }  // namespace
 
 DieResult DieChoice::Die(bool round) const {
@@ -155,18 +151,18 @@ DieDialog::DieDialog(const DieChoice& die, bool round, QWidget* parent)
 DieChoice DieDialog::Current() const {
   DieChoice die;
   die.fromPunch = m_fromPunch->isChecked();
-  die.punchWidth = Typed(m_punchWidth);
+  die.punchWidth = TypedNumber(m_punchWidth);
   if (m_punchHeight) {
-    die.punchHeight = Typed(m_punchHeight);
-    die.punchRadius = Typed(m_punchRadius);
+    die.punchHeight = TypedNumber(m_punchHeight);
+    die.punchRadius = TypedNumber(m_punchRadius);
   }
-  die.clearance = Typed(m_clearance);
-  die.sheet = Typed(m_sheet);
+  die.clearance = TypedNumber(m_clearance);
+  die.sheet = TypedNumber(m_sheet);
   die.material = m_material->currentData().toString().toStdString();
   die.relief = m_relief->isChecked();
-  die.land = Typed(m_land);
-  die.angle = Typed(m_angle);
-  die.thickness = Typed(m_thickness);
+  die.land = TypedNumber(m_land);
+  die.angle = TypedNumber(m_angle);
+  die.thickness = TypedNumber(m_thickness);
   return die;
 }
 

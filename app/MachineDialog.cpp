@@ -186,7 +186,7 @@ void MachineDialog::Save() {
   std::string text = "[machine]\n";
   std::vector<const Field*> atLine = {nullptr, nullptr};  // line numbers from 1; line 1 is the section
   for (const Field& f : m_fields) {
-    const QString value = f.edit->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+    const QString value = TypedNumber(f.edit->text());
     if (value.isEmpty()) continue;
     if (value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char(';'))) {
       m_error->setText(QStringLiteral("«%1»: значение не число").arg(f.label));

@@ -23,7 +23,7 @@ QString Length(double mm) {
 
 // A stop as typed: blanks around it, a "," for the point; empty is none.
 std::optional<double> StopValue(const QString& text) {
-  const QString typed = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+  const QString typed = TypedNumber(text);
   if (typed.isEmpty()) return 0.0;
   const std::optional<double> value = FullValue(typed.toStdString());
   if (!value || !std::isfinite(*value) || *value < 0) return std::nullopt;

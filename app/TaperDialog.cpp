@@ -19,10 +19,6 @@ QString Text(const std::string& utf8) {
   return QString::fromStdString(utf8);
 }
 
-std::string Typed(const QLineEdit* field) {
-  return field->text().trimmed().replace(QLatin1Char(','), QLatin1Char('.')).toStdString();
-}
-
 const char* CornersText(CornerMode corners) {
   return corners == CornerMode::Conical ? "углы конические" : "углы цилиндрические";
 }
@@ -119,9 +115,9 @@ TaperDialog::TaperDialog(const TaperChoice& taper, Bottom bottom, QWidget* paren
 TaperChoice TaperDialog::Current() const {
   TaperChoice taper;
   taper.on = m_on->isChecked();
-  taper.thickness = Typed(m_thickness);
-  taper.angle = Typed(m_angle);
-  taper.topWidth = Typed(m_topWidth);
+  taper.thickness = TypedNumber(m_thickness);
+  taper.angle = TypedNumber(m_angle);
+  taper.topWidth = TypedNumber(m_topWidth);
   taper.fromTopWidth = m_fromTopWidth;
   taper.corners = m_corners->currentIndex() == 1 ? CornerMode::Conical : CornerMode::Cylindrical;
   return taper;
