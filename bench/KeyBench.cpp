@@ -29,6 +29,7 @@
 #include <utility>
 #include <vector>
 
+#include "LargestJob.h"
 #include "SilentDialogs.h"
 #include "app/FrmMain.h"
 #include "app/ProgramDocument.h"
@@ -104,29 +105,13 @@ void BM_ProgramKey(benchmark::State& state) {
 }
 BENCHMARK(BM_ProgramKey)->Unit(benchmark::kMicrosecond);
 
-// The largest job of round holes D10 on a 20 mm grid: as many as its program's block numbers allow.
-const std::string& LargestJob() {
-  static const std::string program = [] {
-    const std::string hole = GenCircle("10").program;
-    std::vector<JobHole> holes;
-    std::string largest;
-    for (int k = 0;; ++k) {
-      holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k - k % 50) / 50});
-      GenResult job = GenJob(holes);
-      if (!job.Ok()) return largest;
-      largest = std::move(job.program);
-    }
-  }();
-  return program;
-}
-
 // The window with the largest job in its program field, read, the caret at its end; the preview open
 // or not.
 struct JobWindow {
   explicit JobWindow(bool preview) : window(g_dialogs) {
     window.show();
     program = window.findChild<QPlainTextEdit*>(QStringLiteral("NcPr"));
-    window.Document().SetGenerated(LargestJob());
+    window.Document().SetGenerated(LargestJob().program);
     if (preview) window.findChild<ToolpathPreview*>()->Open();
     WaitForReading();
     program->setFocus();
@@ -171,7 +156,7 @@ void BM_FloorJobKey(benchmark::State& state) {
   edit.setFont(field->font());
   edit.setLineWrapMode(QPlainTextEdit::NoWrap);
   edit.resize(field->size());
-  edit.setPlainText(ToEditorText(LargestJob()));
+  edit.setPlainText(ToEditorText(LargestJob().program));
   edit.show();
   edit.setFocus();
   edit.moveCursor(QTextCursor::End);

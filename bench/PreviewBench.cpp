@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "LargestJob.h"
 #include "app/preview/FieldReader.h"
 #include "app/preview/FieldReading.h"
 #include "app/preview/ProgramText.h"
@@ -71,19 +72,10 @@ BENCHMARK(BM_FieldReadingLargest)->Unit(benchmark::kMillisecond);
 
 // The same for the largest job: as many round holes D10 as its block numbers allow (2 184).
 void BM_FieldReadingLargestJob(benchmark::State& state) {
-  const std::string hole = GenCircle("10").program;
-  std::vector<JobHole> holes;
-  std::string job;
-  for (int k = 0;; ++k) {
-    holes.push_back({hole, 20.0 * (k % 50), 20.0 * (k - k % 50) / 50});
-    GenResult made = GenJob(holes);
-    if (!made.Ok()) break;
-    job = std::move(made.program);
-  }
-  const QString raw = ToEditorText(job);
+  const QString raw = ToEditorText(LargestJob().program);
   const MachineProfile machine;
   for (auto _ : state) benchmark::DoNotOptimize(ReadFieldText(raw, machine, 1));
-  state.counters["holes"] = static_cast<double>(holes.size() - 1);
+  state.counters["holes"] = static_cast<double>(LargestJob().holes);
 }
 BENCHMARK(BM_FieldReadingLargestJob)->Unit(benchmark::kMillisecond);
 
